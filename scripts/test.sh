@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Velkor and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build
+ctest --test-dir build --output-on-failure -j2

@@ -1,0 +1,290 @@
+#include "app/frmMain.h"
+
+#include "game/game.h"
+#include "help/HTMLHelp.h"
+#include "net/mWinSock.h"
+#include "platform/basRegistry.h"
+#include "platform/forms.h"
+#include "platform/platform.h"
+#include "settings/mShellFolders.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMovie>
+#include <QPushButton>
+#include <QRadioButton>
+
+using forms::twips;
+
+namespace {
+
+const QString ProductName = QStringLiteral("Velkor");
+
+template <typename Control>
+Control* place(QWidget* container, const char* name, QRect geometry) {
+    auto* control = new Control(container);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+QRadioButton* option(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* button = place<QRadioButton>(container, name, geometry);
+    button->setText(caption);
+    return button;
+}
+
+QGroupBox* frame(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* box = place<QGroupBox>(container, name, geometry);
+    box->setTitle(caption);
+    return box;
+}
+
+QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* text = place<QLabel>(container, name, geometry);
+    text->setText(caption);
+    return text;
+}
+
+QLabel* animation(QWidget* container, const char* name, QRect geometry) {
+    auto* picture = place<QLabel>(container, name, geometry);
+    auto* movie = new QMovie(QStringLiteral(":/%1.gif").arg(QLatin1String(name)), {}, picture);
+    movie->setScaledSize(geometry.size());
+    picture->setMovie(movie);
+    movie->start();
+    return picture;
+}
+
+// An option group inside a frame: a borderless panel, so that its options exclude each other.
+QWidget* panel(QWidget* container, const char* name, QRect geometry) {
+    return place<QWidget>(container, name, geometry);
+}
+
+// Clears both options of a group, which an exclusive group does not allow while it stays
+// exclusive.
+void deselect(QRadioButton* button) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(ProductName);
+    createControls();
+    createMenus();
+    setWindowFlags(forms::fixedWindowFlags(true));
+    // The client area is the central widget; the menu bar comes on top of it.
+    centralWidget()->setFixedSize(forms::twipsSize(6255, 6555));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    poplogo = place<QLabel>(client, "poplogo", twips(480, 0, 5310, 1980));
+    poplogo->setPixmap(QPixmap(QStringLiteral(":/logo.png")));
+    poplogo->setAlignment(Qt::AlignCenter);
+    BlueSha = animation(client, "BlueSha", twips(0, 240, 465, 465));
+    RedSha = animation(client, "RedSha", twips(0, 1080, 465, 465));
+    yellowsha = animation(client, "yellowsha", twips(5790, 240, 465, 465));
+    Greensha = animation(client, "Greensha", twips(5790, 1080, 465, 465));
+
+    title = label(client, "title", ProductName, twips(0, 1920, 6255, 495));
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    title->setFont(QFont(QStringLiteral("MS Sans Serif"), 24));
+
+    gameselect = frame(client, "gameselect", QStringLiteral("Which game would you like to play?"),
+                       twips(120, 2520, 6015, 615));
+    bg01 = panel(gameselect, "bg01", twips(120, 240, 5775, 255));
+    selpoptb = option(bg01, "selpoptb", QStringLiteral("Populous: The Beginning"),
+                      twips(0, 0, 2775, 255));
+    selUW = option(bg01, "selUW", QStringLiteral("Undiscovered Worlds"), twips(2880, 0, 2895, 255));
+
+    connectmethod = frame(client, "connectmethod", QStringLiteral("How will you play?"),
+                          twips(120, 3240, 6015, 615));
+    bg02 = panel(connectmethod, "bg02", twips(120, 240, 5775, 255));
+    selhost = option(bg02, "selhost", QStringLiteral("Host Game"), twips(0, 0, 2775, 255));
+    seljoin = option(bg02, "seljoin", QStringLiteral("Join Game (IP Address Required)"),
+                     twips(2880, 0, 2775, 255));
+
+    hostsettings = frame(client, "hostsettings", QStringLiteral("How will you be hosting?"),
+                         twips(120, 3960, 6015, 975));
+    bg03 = panel(hostsettings, "bg03", twips(120, 240, 5775, 615));
+    selwithoutrouter =
+        option(bg03, "selwithoutrouter", QStringLiteral("Without Router"), twips(0, 0, 2655, 255));
+    selwithrouter =
+        option(bg03, "selwithrouter", QStringLiteral("With Router"), twips(2880, 0, 2775, 255));
+    lblLocalIP = label(bg03, "lblLocalIP", QStringLiteral("Local IP:"), twips(0, 360, 975, 255));
+    txtLocalIP = place<QLineEdit>(bg03, "txtLocalIP", twips(960, 360, 1695, 255));
+    lblRouterIP =
+        label(bg03, "lblRouterIP", QStringLiteral("External IP:"), twips(2880, 360, 1095, 255));
+    txtRouterIP = place<QLineEdit>(bg03, "txtRouterIP", twips(4080, 360, 1575, 255));
+    for (QLabel* bold : {lblLocalIP, lblRouterIP}) {
+        QFont font = bold->font();
+        font.setBold(true);
+        bold->setFont(font);
+    }
+    for (QLineEdit* box : {txtLocalIP, txtRouterIP}) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::ClickFocus); // no tab stop
+        forms::setBackColor(box, forms::ButtonFace);
+    }
+
+    Label1 = label(client, "Label1", QStringLiteral("Your Name:"), twips(240, 5040, 1095, 255));
+    username = place<QLineEdit>(client, "username", twips(240, 5280, 2055, 285));
+    username->setMaxLength(16);
+    Label2 = label(client, "Label2", QStringLiteral("Join this IP Address:"),
+                   twips(2880, 5040, 2535, 255));
+    joinIP = place<QLineEdit>(client, "joinIP", twips(2880, 5280, 2895, 285));
+    joinIP->setMaxLength(19);
+    joinIP->setEnabled(false);
+    forms::setBackColor(joinIP, forms::ButtonFace);
+
+    Line1 = new forms::LineControl(client, QStringLiteral("Line1"), 120, 5760, 6120, 5760,
+                                   forms::ButtonShadow);
+    Line2 = new forms::LineControl(client, QStringLiteral("Line2"), 120, 5770, 6120, 5770,
+                                   forms::WindowBackground);
+
+    launch = place<QPushButton>(client, "launch", twips(2160, 6120, 1935, 375));
+    launch->setText(QStringLiteral("&Launch Game"));
+
+    // Holds the detected local addresses; it lies beyond the right edge and is never seen.
+    lboxIPAddr = place<QListWidget>(client, "lboxIPAddr", twips(6480, 120, 1095, 840));
+
+    selpoptb->setChecked(true);
+    selhost->setChecked(true);
+    selwithoutrouter->setChecked(true);
+
+    QWidget* order[] = {selpoptb, selUW,       selhost,  seljoin, selwithoutrouter, selwithrouter,
+                        txtLocalIP, txtRouterIP, username, joinIP,  launch};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+
+    // An option's click handler runs whenever it becomes selected, by the user or the program.
+    connect(selhost, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            selhost_Click();
+    });
+    connect(seljoin, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            seljoin_Click();
+    });
+    connect(launch, &QPushButton::clicked, this, &frmMain::launch_Click);
+}
+
+void frmMain::createMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& caption,
+                         const QKeySequence& shortcut, void (frmMain::*handler)()) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setShortcut(shortcut);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        QAction* item = menu->addSeparator();
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+
+    mnulistoptions = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnulistoptions->setObjectName(QStringLiteral("mnulistoptions"));
+    mnusettings = action(mnulistoptions, "mnusettings", QStringLiteral("&Settings..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::mnusettings_Click);
+    mnubreak001 = separator(mnulistoptions, "mnubreak001");
+    mnutroubleshoot = action(mnulistoptions, "mnutroubleshoot", QStringLiteral("&Troubleshoot..."),
+                             QKeySequence(Qt::CTRL | Qt::Key_T), &frmMain::mnutroubleshoot_Click);
+
+    mnulisthelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnulisthelp->setObjectName(QStringLiteral("mnulisthelp"));
+    mnuhelp = action(mnulisthelp, "mnuhelp", QStringLiteral("Help"), QKeySequence(Qt::Key_F1),
+                     &frmMain::mnuhelp_Click);
+    mnubreak002 = separator(mnulisthelp, "mnubreak002");
+    mnuvisitdrovane = action(mnulisthelp, "mnuvisitdrovane", QStringLiteral("Visit &Drovane"), {},
+                             &frmMain::mnuvisitdrovane_Click);
+    mnuvisittollmere = action(mnulisthelp, "mnuvisittollmere", QStringLiteral("Visit &Tollmere"),
+                              {}, &frmMain::mnuvisittollmere_Click);
+    mnubreak003 = separator(mnulisthelp, "mnubreak003");
+    mnuabout = action(mnulisthelp, "mnuabout", QStringLiteral("&About..."), {},
+                      &frmMain::mnuabout_Click);
+}
+
+void frmMain::Form_Load() {
+    platform::Services& os = platform::current();
+
+    if (!os.system->claimSingleInstance()) {
+        os.ui->messageBox(ProductName + QStringLiteral(" is already running, please find the "
+                                                       "already opened window to use the software."),
+                          ProductName, platform::mbstyle::Information);
+        os.system->endProgram();
+        return;
+    }
+
+    settingsdir = GetSpecialFolderPath(this, 26, 0) + QStringLiteral("\\Populous\\Velkor");
+    settingsdir = settingsdir.replace(QStringLiteral("\\\\"), QStringLiteral("\\")).trimmed();
+
+    forms::SetFormIcon(this, QStringLiteral("ICON1"), true);
+
+    using platform::RootKey;
+    const QString drive =
+        ReadRegistryValue(RootKey::LocalMachine, game::RegistryKey, game::InstallDriveValue)
+            .toString();
+    if (!drive.isEmpty())
+        os.files->changeDrive(drive.left(1));
+    const QString path =
+        ReadRegistryValue(RootKey::LocalMachine, game::RegistryKey, game::InstallPathValue)
+            .toString();
+    if (!path.isEmpty())
+        os.files->changeDirectory(path);
+
+    if (!SocketsInitialize())
+        return;
+    GetLocalIPAddresses(lboxIPAddr);
+    if (!SocketsCleanup())
+        return;
+    LoadSettings();
+}
+
+void frmMain::Form_Unload() {
+    SaveSettings();
+    emit unloaded();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::selhost_Click() {
+    hostsettings->setEnabled(true);
+    selwithoutrouter->setEnabled(true);
+    selwithrouter->setEnabled(true);
+    Label2->setEnabled(false);
+    joinIP->setEnabled(false);
+    forms::setBackColor(joinIP, forms::ButtonFace);
+    selwithoutrouter->setChecked(true);
+}
+
+void frmMain::seljoin_Click() {
+    hostsettings->setEnabled(false);
+    selwithoutrouter->setEnabled(false);
+    selwithrouter->setEnabled(false);
+    Label2->setEnabled(true);
+    joinIP->setEnabled(true);
+    forms::setBackColor(joinIP, forms::WindowBackground);
+    deselect(selwithoutrouter);
+    deselect(selwithrouter);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What Velkor knows of the game: where its installer records it, its executables and the
+// switches of its command line.
+
+#include <QString>
+
+namespace game {
+
+// Left by the game's installer under HKEY_LOCAL_MACHINE.
+inline const QString RegistryKey = QStringLiteral("SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning");
+inline const QString InstallDriveValue = QStringLiteral("InstallDrive");
+inline const QString InstallPathValue = QStringLiteral("InstallPath");
+
+// The selector that the normal launch starts, for both games.
+inline const QString SelectorExe = QStringLiteral("HW_SW_Select.exe");
+// The executables the manual load starts, each with its leading backslash.
+inline const QString PopTBDirect3DExe = QStringLiteral("\\D3Dpoptb.exe");
+inline const QString PopTBSoftwareExe = QStringLiteral("\\poptb.exe");
+inline const QString UWDirect3DExe = QStringLiteral("\\D3DpoptbUW.exe");
+inline const QString UWSoftwareExe = QStringLiteral("\\poptbUW.exe");
+
+// Switches, in the forms the command line carries them.
+inline const QString ExpansionSwitch = QStringLiteral("/GAME=UW");
+inline const QString HostSwitch = QStringLiteral("/h tcp");
+inline const QString JoinSwitch = QStringLiteral("/j tcp ");
+inline const QString BoundIpSwitch = QStringLiteral(" /boundip ");
+inline const QString ExternIpSwitch = QStringLiteral(" /externip ");
+inline const QString NameSwitch = QStringLiteral(" /n");
+
+} // namespace game

@@ -1,0 +1,41 @@
+#pragma once
+// Drives, folders and the current directory, all in Windows form ("C:\Games\Populous").
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace platform {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The drives in letter order, lower-case with a colon: "c:", "z:".
+    virtual QStringList drives() = 0;
+    // The volume label of a drive ("c:"), empty when it has none.
+    virtual QString driveLabel(const QString& drive) = 0;
+
+    // The current folder of the current drive: "C:\Games\Populous", "C:\" at a root.
+    virtual QString currentDirectory() = 0;
+    // The current folder of a drive ("d:" or "D"); its root when it has none yet.
+    virtual QString currentDirectoryOf(const QString& drive) = 0;
+    // Makes the drive named by the first letter current; false when there is no such drive.
+    virtual bool changeDrive(const QString& drive) = 0;
+    // Sets the current folder of the path's drive (the current drive for a path without one);
+    // the current drive itself does not change. false when the folder does not exist.
+    virtual bool changeDirectory(const QString& path) = 0;
+
+    // A Windows path as a path the program can open with Qt's file classes; empty when no
+    // drive holds it. Components that do not exist in that spelling are matched without
+    // regard to case.
+    virtual QString toNative(const QString& windowsPath) = 0;
+    // A native path in Windows form; empty when no drive covers it.
+    virtual QString toWindows(const QString& nativePath) = 0;
+
+    // The names of a folder's subfolders, sorted without regard to case; nullopt when the
+    // folder cannot be read.
+    virtual std::optional<QStringList> subfolders(const QString& windowsPath) = 0;
+};
+
+} // namespace platform

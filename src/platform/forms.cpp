@@ -1,0 +1,105 @@
+#include "platform/forms.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLayout>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+#include <QStyle>
+
+namespace forms {
+
+QColor systemColor(std::uint32_t reference) {
+    const QPalette palette = QApplication::palette();
+    switch (reference) {
+    case WindowBackground:
+        return palette.color(QPalette::Active, QPalette::Base);
+    case ButtonFace:
+        return palette.color(QPalette::Active, QPalette::Button);
+    case ButtonShadow:
+        return palette.color(QPalette::Active, QPalette::Dark);
+    default:
+        return QColor(reference & 0xFF, (reference >> 8) & 0xFF, (reference >> 16) & 0xFF);
+    }
+}
+
+void setBackColor(QWidget* widget, std::uint32_t reference) {
+    QPalette palette = widget->palette();
+    const QColor color = systemColor(reference);
+    // Disabled boxes keep the colour they are given, as the original forms did.
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, color);
+        palette.setColor(group, QPalette::Window, color);
+    }
+    widget->setPalette(palette);
+    widget->setProperty("backColor", QVariant::fromValue<qulonglong>(reference));
+}
+
+LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1, int x2, int y2,
+                         std::uint32_t color, int widthPixels)
+    : QWidget(container), color_(color), width_(widthPixels) {
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    const QPoint a(px(x1), px(y1)), b(px(x2), px(y2));
+    const QRect box = QRect(a, b).normalized().adjusted(0, 0, width_, width_);
+    setGeometry(box);
+    from_ = a - box.topLeft();
+    to_ = b - box.topLeft();
+}
+
+void LineControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(QPen(systemColor(color_), width_));
+    painter.drawLine(from_, to_);
+}
+
+Qt::WindowFlags fixedWindowFlags(bool minimizeButton) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton) {
+    window->setWindowFlags(fixedWindowFlags(minimizeButton));
+    window->setFixedSize(twipsSize(widthTwips, heightTwips));
+}
+
+void centre(QWidget* window, const QWidget* owner) {
+    QRect area;
+    if (owner && owner->isVisible())
+        area = owner->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isEmpty())
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+}
+
+void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner) {
+    QIcon icon;
+    for (const char* suffix : {".svg", ".png"}) {
+        const QString path = QStringLiteral(":/") + name + QLatin1String(suffix);
+        if (QFile::exists(path))
+            icon.addFile(path);
+    }
+    if (icon.isNull())
+        return; // a missing icon is not reported
+    if (alsoOwner) {
+        QWidget* owner = window;
+        while (owner->parentWidget())
+            owner = owner->parentWidget()->window();
+        if (owner != window)
+            owner->setWindowIcon(icon);
+    }
+    window->setWindowIcon(icon);
+}
+
+} // namespace forms

@@ -1,0 +1,60 @@
+#pragma once
+// Helpers that let the forms be laid out as they were designed: positions in twips, system
+// colour references, line controls and the window icon.
+
+#include <QColor>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+
+class QLineEdit;
+
+namespace forms {
+
+constexpr int TwipsPerPixel = 15;
+
+constexpr int px(int twips) { return twips / TwipsPerPixel; }
+inline QRect twips(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+inline QSize twipsSize(int width, int height) { return QSize(px(width), px(height)); }
+
+// System colour references of the form 0x800000NN.
+constexpr std::uint32_t WindowBackground = 0x80000005;
+constexpr std::uint32_t ButtonFace = 0x8000000F;
+constexpr std::uint32_t ButtonShadow = 0x80000010;
+
+// The colour a system colour reference stands for in the current palette; a plain RGB value
+// (0x00BBGGRR) otherwise.
+QColor systemColor(std::uint32_t reference);
+// Sets the background of a text box or panel.
+void setBackColor(QWidget* widget, std::uint32_t reference);
+
+// A line control: draws one line between two points given in twips of its container. It takes
+// no mouse input and no focus.
+class LineControl : public QWidget {
+public:
+    LineControl(QWidget* container, const QString& name, int x1, int y1, int x2, int y2,
+                std::uint32_t color, int widthPixels = 1);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QPoint from_, to_;
+    std::uint32_t color_;
+    int width_;
+};
+
+// Window flags of a fixed single border: no maximise button, a minimise button as asked.
+Qt::WindowFlags fixedWindowFlags(bool minimizeButton);
+// A fixed window whose client area is `width` x `height` twips.
+void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton);
+// Moves a window to the centre of its owner, or of the screen when it has none.
+void centre(QWidget* window, const QWidget* owner = nullptr);
+
+// Sets a window's large and small icons from the program's icon resource `name`; with
+// `alsoOwner`, the top-level owner of the window gets them too.
+void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner);
+
+} // namespace forms

@@ -1,0 +1,37 @@
+#include "platform/linux/backend.h"
+
+#include "platform/linux/linux_downloads.h"
+#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_help.h"
+#include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_registry.h"
+#include "platform/linux/linux_sockets.h"
+#include "platform/linux/linux_system.h"
+#include "platform/linux/linux_ui.h"
+#include "platform/linux/linux_versions.h"
+#include "platform/linux/wine_prefix.h"
+
+namespace platform::linuxbackend {
+
+Backend::Backend() : Backend(WinePrefix::fromEnvironment()) {}
+
+Backend::Backend(const WinePrefix& prefix)
+    : prefix_(std::make_unique<WinePrefix>(prefix)),
+      registry_(std::make_unique<LinuxRegistry>(*prefix_)),
+      files_(std::make_unique<LinuxFiles>(*prefix_)),
+      system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_)),
+      processes_(std::make_unique<LinuxProcesses>(*files_)), ui_(std::make_unique<LinuxUi>()),
+      sockets_(std::make_unique<LinuxSockets>()),
+      downloads_(std::make_unique<LinuxDownloads>(*files_)),
+      help_(std::make_unique<LinuxHelpRuntime>(*files_)),
+      versions_(std::make_unique<LinuxVersionInfo>(*files_)) {}
+
+Backend::~Backend() = default;
+
+Services Backend::services() {
+    return Services{registry_.get(), files_.get(),     processes_.get(),
+                    ui_.get(),       system_.get(),    sockets_.get(),
+                    downloads_.get(), help_.get(),     versions_.get()};
+}
+
+} // namespace platform::linuxbackend

@@ -1,0 +1,43 @@
+#pragma once
+// The Linux backend: Windows as the game's Wine prefix presents it.
+
+#include "platform/platform.h"
+
+#include <memory>
+
+namespace platform::linuxbackend {
+
+struct WinePrefix;
+class LinuxRegistry;
+class LinuxFiles;
+class LinuxSystem;
+class LinuxProcesses;
+class LinuxUi;
+class LinuxSockets;
+class LinuxDownloads;
+class LinuxHelpRuntime;
+class LinuxVersionInfo;
+
+class Backend {
+public:
+    // The prefix from $WINEPREFIX, else ~/.wine.
+    Backend();
+    explicit Backend(const WinePrefix& prefix);
+    ~Backend();
+
+    Services services();
+
+private:
+    std::unique_ptr<WinePrefix> prefix_;
+    std::unique_ptr<LinuxRegistry> registry_;
+    std::unique_ptr<LinuxFiles> files_;
+    std::unique_ptr<LinuxSystem> system_;
+    std::unique_ptr<LinuxProcesses> processes_;
+    std::unique_ptr<LinuxUi> ui_;
+    std::unique_ptr<LinuxSockets> sockets_;
+    std::unique_ptr<LinuxDownloads> downloads_;
+    std::unique_ptr<LinuxHelpRuntime> help_;
+    std::unique_ptr<LinuxVersionInfo> versions_;
+};
+
+} // namespace platform::linuxbackend

@@ -1,0 +1,19 @@
+#pragma once
+// Starting another program, the way CreateProcess does with both names given.
+
+#include <QString>
+
+namespace platform {
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Starts exactly the file `application` (Windows path) with the Windows command line
+    // `commandLine`, which begins with the application's path, bare or in double quotes.
+    // The new process runs in `workingDirectory` (Windows form; empty: the current folder)
+    // in a normal window. Does not wait. false when the start failed.
+    virtual bool start(const QString& application, const QString& commandLine,
+                       const QString& workingDirectory) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,162 @@
+#include "fakes/fake_platform.h"
+
+#include "platform/linux/linux_files.h"
+
+#include <QFile>
+#include <QtEndian>
+
+namespace fakes {
+
+int FakeUi::messageBox(const QString& text, const QString& title, int style) {
+    boxes.push_back({text, title, style});
+    if (onMessageBox)
+        onMessageBox(boxes.back());
+    return 1;
+}
+
+bool FakeUi::openUrl(const QString& url) {
+    openedUrls << url;
+    return true;
+}
+
+long FakeSystem::specialFolderPath(int csidl, QString& path) {
+    if (specialFolderResult != 0 || csidl != 26)
+        return specialFolderResult != 0 ? specialFolderResult : 1;
+    path = appData;
+    return 0;
+}
+
+QString FakeRegistry::keyName(platform::RootKey root, const QString& path) {
+    return QString::number(static_cast<std::uint32_t>(root), 16) + QLatin1Char('\\') +
+           path.toLower();
+}
+
+void FakeRegistry::set(platform::RootKey root, const QString& path, const QString& name,
+                       std::uint32_t type, const QByteArray& data) {
+    setValue(root, path, platform::RegEntry{name, type, data});
+}
+
+void FakeRegistry::setString(platform::RootKey root, const QString& path, const QString& name,
+                             const QString& text) {
+    set(root, path, name, platform::regtype::Sz, text.toLocal8Bit() + '\0');
+}
+
+std::optional<std::vector<platform::RegEntry>> FakeRegistry::values(platform::RootKey root,
+                                                                    const QString& path) {
+    const auto it = keys.constFind(keyName(root, path));
+    if (it == keys.constEnd())
+        return std::nullopt;
+    return it->values;
+}
+
+std::optional<QStringList> FakeRegistry::subkeys(platform::RootKey root, const QString& path) {
+    const QString prefix = keyName(root, path) + QLatin1Char('\\');
+    if (!keys.contains(keyName(root, path)))
+        return std::nullopt;
+    QStringList names;
+    for (auto it = keys.constBegin(); it != keys.constEnd(); ++it) {
+        if (it.key().startsWith(prefix)) {
+            const QString child = it.key().mid(prefix.size()).section(QLatin1Char('\\'), 0, 0);
+            if (!names.contains(child))
+                names << child;
+        }
+    }
+    return names;
+}
+
+long FakeRegistry::setValue(platform::RootKey root, const QString& path,
+                            const platform::RegEntry& value) {
+    // Parents exist implicitly, as in a registry file.
+    QStringList parts = path.split(QLatin1Char('\\'));
+    for (qsizetype n = 1; n < parts.size(); ++n)
+        keys[keyName(root, parts.mid(0, n).join(QLatin1Char('\\')))];
+    auto& values = keys[keyName(root, path)].values;
+    for (auto& existing : values) {
+        if (existing.name.compare(value.name, Qt::CaseInsensitive) == 0) {
+            existing = value;
+            return 0;
+        }
+    }
+    values.push_back(value);
+    return 0;
+}
+
+long FakeRegistry::deleteValue(platform::RootKey root, const QString& path, const QString& name) {
+    auto it = keys.find(keyName(root, path));
+    if (it == keys.end())
+        return platform::winerror::FileNotFound;
+    auto& values = it->values;
+    for (auto v = values.begin(); v != values.end(); ++v) {
+        if (v->name.compare(name, Qt::CaseInsensitive) == 0) {
+            values.erase(v);
+            return 0;
+        }
+    }
+    return platform::winerror::FileNotFound;
+}
+
+bool FakeProcesses::start(const QString& application, const QString& commandLine,
+                          const QString& workingDirectory) {
+    starts.push_back({application, commandLine, workingDirectory});
+    return succeed;
+}
+
+int FakeSockets::startup(std::uint16_t, platform::WsaData& out) {
+    ++startups;
+    out = data;
+    return startupResult;
+}
+
+int FakeSockets::cleanup() {
+    ++cleanups;
+    return cleanupResult;
+}
+
+int FakeSockets::hostName(QByteArray& out) {
+    if (hostNameResult != 0)
+        return hostNameResult;
+    out = name;
+    return 0;
+}
+
+std::optional<platform::HostEntry> FakeSockets::hostByName(const QByteArray&) { return host; }
+
+long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPath) {
+    requests << url;
+    const auto it = bodies.constFind(url);
+    if (it == bodies.constEnd() || !files)
+        return 1;
+    QFile file(files->toNative(windowsPath));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 1;
+    file.write(*it);
+    return 0;
+}
+
+std::intptr_t FakeHelpRuntime::htmlHelp(std::intptr_t owner, const QString& path,
+                                        unsigned command, const QVariant& data) {
+    calls.push_back({owner, path, command, data});
+    return nextHandle;
+}
+
+std::optional<QByteArray> FakeVersionInfo::fixedFileInfo(const QString& windowsPath) {
+    const auto it = records.constFind(windowsPath.toLower());
+    if (it == records.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+FakePlatform::FakePlatform()
+    : files(std::make_unique<platform::linuxbackend::LinuxFiles>(prefix.prefix())) {
+    downloads.files = files.get();
+    platform::install(services());
+}
+
+FakePlatform::~FakePlatform() { platform::install(platform::Services{}); }
+
+platform::Services FakePlatform::services() {
+    return platform::Services{&registry, files.get(), &processes, &ui,       &system,
+                              &sockets,  &downloads,  &help,      &versions};
+}
+
+} // namespace fakes

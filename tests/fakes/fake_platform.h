@@ -1,0 +1,163 @@
+#pragma once
+// Test doubles for the platform seam. FakePlatform installs them all, with the real Linux
+// file system over a temporary Wine prefix, and records what the program asked of the system.
+
+#include "fakes/temp_prefix.h"
+#include "platform/platform.h"
+
+#include <QMap>
+#include <QPoint>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform::linuxbackend {
+class LinuxFiles;
+}
+
+namespace fakes {
+
+struct MessageBoxCall {
+    QString text;
+    QString title;
+    int style = 0;
+};
+
+class FakeUi : public platform::Ui {
+public:
+    std::vector<MessageBoxCall> boxes;
+    QStringList openedUrls;
+    QPoint cursor{0, 0};
+    // Runs inside each message box call, while the box would be up.
+    std::function<void(const MessageBoxCall&)> onMessageBox;
+
+    int messageBox(const QString& text, const QString& title, int style) override;
+    bool openUrl(const QString& url) override;
+    QPoint cursorPos() override { return cursor; }
+};
+
+class FakeSystem : public platform::System {
+public:
+    bool anotherInstance = false;
+    int endProgramCalls = 0;
+    QString programDir = QStringLiteral("C:\\Program Files\\Velkor");
+    long specialFolderResult = 0;
+    QString appData = QStringLiteral("C:\\users\\player\\AppData\\Roaming");
+    platform::OsVersion version{2, 10, 0, 19045};
+
+    bool claimSingleInstance() override { return !anotherInstance; }
+    void endProgram() override { ++endProgramCalls; }
+    QString programFolder() override { return programDir; }
+    long specialFolderPath(int csidl, QString& path) override;
+    platform::OsVersion osVersion() override { return version; }
+};
+
+// An in-memory registry: keys by lower-case full path ("hklm\software\x").
+class FakeRegistry : public platform::Registry {
+public:
+    struct Key {
+        std::vector<platform::RegEntry> values;
+    };
+    QMap<QString, Key> keys;
+
+    void set(platform::RootKey root, const QString& path, const QString& name, std::uint32_t type,
+             const QByteArray& data);
+    void setString(platform::RootKey root, const QString& path, const QString& name,
+                   const QString& text); // stored with its terminating NUL
+
+    std::optional<std::vector<platform::RegEntry>> values(platform::RootKey root,
+                                                          const QString& path) override;
+    std::optional<QStringList> subkeys(platform::RootKey root, const QString& path) override;
+    long setValue(platform::RootKey root, const QString& path,
+                  const platform::RegEntry& value) override;
+    long deleteValue(platform::RootKey root, const QString& path, const QString& name) override;
+
+    static QString keyName(platform::RootKey root, const QString& path);
+};
+
+struct StartCall {
+    QString application;
+    QString commandLine;
+    QString workingDirectory;
+};
+
+class FakeProcesses : public platform::Processes {
+public:
+    std::vector<StartCall> starts;
+    bool succeed = true;
+    bool start(const QString& application, const QString& commandLine,
+               const QString& workingDirectory) override;
+};
+
+class FakeSockets : public platform::Sockets {
+public:
+    int startupResult = 0;
+    platform::WsaData data{0x0101, 100};
+    int cleanupResult = 0;
+    int lastErrorCode = 0;
+    int hostNameResult = 0;
+    QByteArray name = "velkor-test";
+    std::optional<platform::HostEntry> host =
+        platform::HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
+    int startups = 0, cleanups = 0;
+
+    int startup(std::uint16_t requestedVersion, platform::WsaData& out) override;
+    int cleanup() override;
+    int lastError() override { return lastErrorCode; }
+    int hostName(QByteArray& out) override;
+    std::optional<platform::HostEntry> hostByName(const QByteArray& name) override;
+};
+
+class FakeDownloads : public platform::Downloads {
+public:
+    // url -> body; a url without a body fails and leaves no file.
+    QMap<QString, QByteArray> bodies;
+    QStringList requests;
+    platform::FileSystem* files = nullptr;
+    long downloadToFile(const QString& url, const QString& windowsPath) override;
+};
+
+struct HelpCall {
+    std::intptr_t owner = 0;
+    QString path;
+    unsigned command = 0;
+    QVariant data;
+};
+
+class FakeHelpRuntime : public platform::HelpRuntime {
+public:
+    std::vector<HelpCall> calls;
+    std::intptr_t nextHandle = 0x1234;
+    std::intptr_t htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
+                           const QVariant& data) override;
+};
+
+class FakeVersionInfo : public platform::VersionInfo {
+public:
+    QMap<QString, QByteArray> records; // lower-case Windows path -> VS_FIXEDFILEINFO
+    std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override;
+};
+
+// Installs every fake; the file system is the Linux backend's over a fresh temporary prefix
+// (see TempPrefix). Uninstalls on destruction.
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+
+    TempPrefix prefix;
+    FakeUi ui;
+    FakeSystem system;
+    FakeRegistry registry;
+    FakeProcesses processes;
+    FakeSockets sockets;
+    FakeDownloads downloads;
+    FakeHelpRuntime help;
+    FakeVersionInfo versions;
+    std::unique_ptr<platform::linuxbackend::LinuxFiles> files;
+
+    platform::Services services();
+};
+
+} // namespace fakes

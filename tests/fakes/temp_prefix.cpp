@@ -1,0 +1,37 @@
+#include "fakes/temp_prefix.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace fakes {
+
+TempPrefix::TempPrefix() {
+    QDir(root()).mkpath(QStringLiteral("drive_c"));
+    QDir(root()).mkpath(QStringLiteral("dosdevices"));
+    linkDrive(QStringLiteral("c:"), QStringLiteral("../drive_c"));
+    linkDrive(QStringLiteral("z:"), QStringLiteral("/"));
+}
+
+QString TempPrefix::makeFolder(const QString& relative) const {
+    const QString path = driveC() + QLatin1Char('/') + relative;
+    QDir().mkpath(path);
+    return path;
+}
+
+QString TempPrefix::writeFile(const QString& relative, const QByteArray& content) const {
+    const QString path = root() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+    return path;
+}
+
+void TempPrefix::linkDrive(const QString& drive, const QString& target) const {
+    const QString link = root() + QStringLiteral("/dosdevices/") + drive;
+    QFile::remove(link);
+    QFile::link(target, link);
+}
+
+} // namespace fakes
