@@ -26,8 +26,7 @@ namespace {
 
 const QString ProductName = QStringLiteral("Velkor");
 
-template <typename Control>
-Control* place(QWidget* container, const char* name, QRect geometry) {
+template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
     auto* control = new Control(container);
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
@@ -109,8 +108,8 @@ void frmMain::createControls() {
     gameselect = frame(client, "gameselect", QStringLiteral("Which game would you like to play?"),
                        twips(120, 2520, 6015, 615));
     bg01 = panel(gameselect, "bg01", twips(120, 240, 5775, 255));
-    selpoptb = option(bg01, "selpoptb", QStringLiteral("Populous: The Beginning"),
-                      twips(0, 0, 2775, 255));
+    selpoptb =
+        option(bg01, "selpoptb", QStringLiteral("Populous: The Beginning"), twips(0, 0, 2775, 255));
     selUW = option(bg01, "selUW", QStringLiteral("Undiscovered Worlds"), twips(2880, 0, 2895, 255));
 
     connectmethod = frame(client, "connectmethod", QStringLiteral("How will you play?"),
@@ -168,8 +167,9 @@ void frmMain::createControls() {
     selhost->setChecked(true);
     selwithoutrouter->setChecked(true);
 
-    QWidget* order[] = {selpoptb, selUW,       selhost,  seljoin, selwithoutrouter, selwithrouter,
-                        txtLocalIP, txtRouterIP, username, joinIP,  launch};
+    QWidget* order[] = {selpoptb,         selUW,         selhost,    seljoin,
+                        selwithoutrouter, selwithrouter, txtLocalIP, txtRouterIP,
+                        username,         joinIP,        launch};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -218,16 +218,17 @@ void frmMain::createMenus() {
     mnuvisittollmere = action(mnulisthelp, "mnuvisittollmere", QStringLiteral("Visit &Tollmere"),
                               {}, &frmMain::mnuvisittollmere_Click);
     mnubreak003 = separator(mnulisthelp, "mnubreak003");
-    mnuabout = action(mnulisthelp, "mnuabout", QStringLiteral("&About..."), {},
-                      &frmMain::mnuabout_Click);
+    mnuabout =
+        action(mnulisthelp, "mnuabout", QStringLiteral("&About..."), {}, &frmMain::mnuabout_Click);
 }
 
 void frmMain::Form_Load() {
     platform::Services& os = platform::current();
 
     if (!os.system->claimSingleInstance()) {
-        os.ui->messageBox(ProductName + QStringLiteral(" is already running, please find the "
-                                                       "already opened window to use the software."),
+        os.ui->messageBox(ProductName +
+                              QStringLiteral(" is already running, please find the "
+                                             "already opened window to use the software."),
                           ProductName, platform::mbstyle::Information);
         os.system->endProgram();
         return;
@@ -266,6 +267,14 @@ void frmMain::Form_Unload() {
 void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!centred) {
+        centred = true;
+        forms::centre(this);
+    }
 }
 
 void frmMain::selhost_Click() {

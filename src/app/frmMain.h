@@ -99,6 +99,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -108,6 +109,7 @@ private:
     // Opens the alternative load dialog, owned by this window.
     void showAlternativeLoad();
 
+    bool centred = false;
     LaunchSettings settings;
     std::unique_ptr<HTMLHelp> helpviewer;
 };

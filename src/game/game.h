@@ -7,7 +7,8 @@
 namespace game {
 
 // Left by the game's installer under HKEY_LOCAL_MACHINE.
-inline const QString RegistryKey = QStringLiteral("SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning");
+inline const QString RegistryKey =
+    QStringLiteral("SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning");
 inline const QString InstallDriveValue = QStringLiteral("InstallDrive");
 inline const QString InstallPathValue = QStringLiteral("InstallPath");
 

@@ -13,11 +13,15 @@ namespace forms {
 
 constexpr int TwipsPerPixel = 15;
 
-constexpr int px(int twips) { return twips / TwipsPerPixel; }
+constexpr int px(int twips) {
+    return twips / TwipsPerPixel;
+}
 inline QRect twips(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
 }
-inline QSize twipsSize(int width, int height) { return QSize(px(width), px(height)); }
+inline QSize twipsSize(int width, int height) {
+    return QSize(px(width), px(height));
+}
 
 // System colour references of the form 0x800000NN.
 constexpr std::uint32_t WindowBackground = 0x80000005;

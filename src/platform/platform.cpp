@@ -6,8 +6,12 @@ namespace {
 Services installed;
 }
 
-Services& current() { return installed; }
+Services& current() {
+    return installed;
+}
 
-void install(const Services& services) { installed = services; }
+void install(const Services& services) {
+    installed = services;
+}
 
 } // namespace platform

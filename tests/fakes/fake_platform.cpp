@@ -119,7 +119,9 @@ int FakeSockets::hostName(QByteArray& out) {
     return 0;
 }
 
-std::optional<platform::HostEntry> FakeSockets::hostByName(const QByteArray&) { return host; }
+std::optional<platform::HostEntry> FakeSockets::hostByName(const QByteArray&) {
+    return host;
+}
 
 long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPath) {
     requests << url;
@@ -133,8 +135,8 @@ long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPat
     return 0;
 }
 
-std::intptr_t FakeHelpRuntime::htmlHelp(std::intptr_t owner, const QString& path,
-                                        unsigned command, const QVariant& data) {
+std::intptr_t FakeHelpRuntime::htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
+                                        const QVariant& data) {
     calls.push_back({owner, path, command, data});
     return nextHandle;
 }
@@ -152,10 +154,12 @@ FakePlatform::FakePlatform()
     platform::install(services());
 }
 
-FakePlatform::~FakePlatform() { platform::install(platform::Services{}); }
+FakePlatform::~FakePlatform() {
+    platform::install(platform::Services{});
+}
 
 platform::Services FakePlatform::services() {
-    return platform::Services{&registry, files.get(), &processes, &ui,       &system,
+    return platform::Services{&registry, files.get(), &processes, &ui,      &system,
                               &sockets,  &downloads,  &help,      &versions};
 }
 

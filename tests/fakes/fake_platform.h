@@ -3,6 +3,7 @@
 // file system over a temporary Wine prefix, and records what the program asked of the system.
 
 #include "fakes/temp_prefix.h"
+#include "platform/linux/linux_files.h"
 #include "platform/platform.h"
 
 #include <QMap>
@@ -11,10 +12,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-namespace platform::linuxbackend {
-class LinuxFiles;
-}
 
 namespace fakes {
 

@@ -29,9 +29,9 @@ Backend::Backend(const WinePrefix& prefix)
 Backend::~Backend() = default;
 
 Services Backend::services() {
-    return Services{registry_.get(), files_.get(),     processes_.get(),
-                    ui_.get(),       system_.get(),    sockets_.get(),
-                    downloads_.get(), help_.get(),     versions_.get()};
+    return Services{registry_.get(),  files_.get(),  processes_.get(),
+                    ui_.get(),        system_.get(), sockets_.get(),
+                    downloads_.get(), help_.get(),   versions_.get()};
 }
 
 } // namespace platform::linuxbackend

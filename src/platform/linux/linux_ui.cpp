@@ -27,8 +27,12 @@ int LinuxUi::messageBox(const QString& text, const QString& title, int style) {
     return 1;
 }
 
-bool LinuxUi::openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+bool LinuxUi::openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
-QPoint LinuxUi::cursorPos() { return QCursor::pos(); }
+QPoint LinuxUi::cursorPos() {
+    return QCursor::pos();
+}
 
 } // namespace platform::linuxbackend
