@@ -85,8 +85,10 @@ void centre(QWidget* window, const QWidget* owner) {
 
 void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner) {
     QIcon icon;
-    for (const char* suffix : {".svg", ".png"}) {
-        const QString path = QStringLiteral(":/") + name + QLatin1String(suffix);
+    const QString base = QStringLiteral(":/") + name;
+    for (const QString& path : {base + QStringLiteral("-16.png"), base + QStringLiteral("-24.png"),
+                                base + QStringLiteral("-32.png"), base + QStringLiteral("-48.png"),
+                                base + QStringLiteral(".png")}) {
         if (QFile::exists(path))
             icon.addFile(path);
     }
