@@ -1,8 +1,81 @@
 // The launch command and the troubleshooter.
 #include "app/frmMain.h"
 
-void frmMain::launch_Click() {}
+#include "game/BuildGameArgs.h"
+#include "manual/frmaltload.h"
+#include "platform/platform.h"
 
-void frmMain::mnutroubleshoot_Click() {}
+#include <QLineEdit>
+#include <QRadioButton>
 
-void frmMain::showAlternativeLoad() {}
+namespace {
+
+game::Way wayOf(const QRadioButton* host, const QRadioButton* join) {
+    if (host->isChecked())
+        return game::Way::Host;
+    if (join->isChecked())
+        return game::Way::Join;
+    return game::Way::None;
+}
+
+game::Hosting hostingOf(const QRadioButton* withoutRouter, const QRadioButton* withRouter) {
+    if (withoutRouter->isChecked())
+        return game::Hosting::WithoutRouter;
+    if (withRouter->isChecked())
+        return game::Hosting::WithRouter;
+    return game::Hosting::None;
+}
+
+} // namespace
+
+void frmMain::launch_Click() {
+    platform::Services& os = platform::current();
+
+    if (selpoptb->isChecked())
+        launchexe = game::SelectorCommand(os.files->currentDirectory(), false);
+    else if (selUW->isChecked())
+        launchexe = game::SelectorCommand(os.files->currentDirectory(), true);
+
+    if (const auto args = game::BuildGameArgs(
+            wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
+            txtRouterIP->text(), joinIP->text(), username->text()))
+        launchargs = *args;
+
+    if (username->text().isEmpty()) {
+        os.ui->messageBox(QStringLiteral("Please specify a username so you can be identified "
+                                         "in-game."),
+                          QStringLiteral("Username Required!"), platform::mbstyle::Exclamation);
+        return;
+    }
+    if (seljoin->isChecked() && joinIP->text().isEmpty()) {
+        os.ui->messageBox(QStringLiteral("Please specify an IP address to connect to."),
+                          QStringLiteral("No IP Adress Specified"), platform::mbstyle::Exclamation);
+        return;
+    }
+
+    // The selector is named explicitly: an unquoted folder with blanks ("C:\Program Files\...")
+    // must never let a file named by a prefix of it ("C:\Program.exe") run instead.
+    if (!os.processes->start(game::SelectorApplication(launchexe), launchexe + launchargs,
+                             QString()))
+        showAlternativeLoad();
+}
+
+void frmMain::mnutroubleshoot_Click() {
+    if (username->text().isEmpty()) {
+        platform::current().ui->messageBox(
+            QStringLiteral("Please input your username and other settings before running the "
+                           "troubleshooter."),
+            QStringLiteral("No Username"), platform::mbstyle::Exclamation);
+        return;
+    }
+    if (const auto args = game::BuildGameArgs(
+            wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
+            txtRouterIP->text(), joinIP->text(), username->text()))
+        launchargs = *args;
+    showAlternativeLoad();
+}
+
+void frmMain::showAlternativeLoad() {
+    frmaltload dialog(selpoptb->isChecked(), launchargs, this);
+    dialog.exec();
+}

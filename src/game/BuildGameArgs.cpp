@@ -28,7 +28,9 @@ std::optional<QString> BuildGameArgs(Way way, Hosting hosting, const QString& lo
 }
 
 namespace {
-QString selectorSuffix() { return QLatin1Char('\\') + SelectorExe; }
+QString selectorSuffix() {
+    return QLatin1Char('\\') + SelectorExe;
+}
 } // namespace
 
 QString SelectorCommand(const QString& folder, bool expansion) {

@@ -1,6 +1,10 @@
 #pragma once
+// Starting programs the way CreateProcess does with both the application and the command
+// line given: a Windows program through Wine, anything else directly.
 
 #include "platform/processes.h"
+
+#include <QStringList>
 
 namespace platform::linuxbackend {
 
@@ -13,6 +17,9 @@ public:
     explicit LinuxProcesses(LinuxFiles& files);
     bool start(const QString& application, const QString& commandLine,
                const QString& workingDirectory) override;
+
+private:
+    LinuxFiles& files_;
 };
 
 } // namespace platform::linuxbackend

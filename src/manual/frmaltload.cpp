@@ -1,0 +1,197 @@
+#include "manual/frmaltload.h"
+
+#include "game/game.h"
+#include "manual/frmfindpop.h"
+#include "platform/forms.h"
+#include "platform/platform.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using forms::twips;
+
+const QString frmaltload::DefaultFolder = QStringLiteral("C:\\Program Files\\Bullfrog\\Populous");
+
+namespace {
+
+template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
+    auto* control = new Control(container);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+QLineEdit* readOnlyField(QWidget* container, const char* name, const QString& text,
+                         QRect geometry) {
+    auto* field = place<QLineEdit>(container, name, geometry);
+    field->setText(text);
+    field->setReadOnly(true);
+    return field;
+}
+
+QPushButton* button(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* push = place<QPushButton>(container, name, geometry);
+    push->setText(caption);
+    push->setAutoDefault(false); // no button answers Enter
+    return push;
+}
+
+QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* text = place<QLabel>(container, name, geometry);
+    text->setText(caption);
+    return text;
+}
+
+} // namespace
+
+frmaltload::frmaltload(bool popTBSelected, const QString& launchargs, QWidget* owner)
+    : QDialog(owner), popTBSelected_(popTBSelected), launchargs_(launchargs) {
+    setObjectName(QStringLiteral("frmaltload"));
+    setWindowTitle(QStringLiteral("Alternative Load"));
+    setWindowFlags(forms::fixedWindowFlags(false) | Qt::Dialog);
+    setFixedSize(forms::twipsSize(6030, 2940));
+    createControls();
+    Form_Load();
+}
+
+frmaltload::~frmaltload() = default;
+
+void frmaltload::createControls() {
+    quote = readOnlyField(this, "quote", QStringLiteral("\""), twips(600, 4080, 375, 285));
+    cmdline = place<QPlainTextEdit>(this, "cmdline", twips(2040, 3720, 3735, 1215));
+    cmdline->setReadOnly(true);
+    cmdline->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    gameexe = readOnlyField(this, "gameexe", QString(), twips(120, 3720, 1815, 285));
+
+    Frame1 = place<QGroupBox>(this, "Frame1", twips(120, 1680, 5775, 615));
+    Frame1->setTitle(QStringLiteral("Select Hardware or Software"));
+    bg01 = place<QWidget>(Frame1, "bg01", twips(120, 240, 5535, 255));
+    selD3D = place<QRadioButton>(bg01, "selD3D", twips(2760, 0, 2655, 255));
+    selD3D->setText(QStringLiteral("Direct 3D Rendering"));
+    selsoftware = place<QRadioButton>(bg01, "selsoftware", twips(0, 0, 2655, 255));
+    selsoftware->setText(QStringLiteral("Software (No Direct 3D Support)"));
+    // Shown as Direct 3D, which is what opening prepares and OK starts.
+    selD3D->setChecked(true);
+
+    reset = button(this, "reset", QStringLiteral("&Reset"), twips(5040, 1320, 855, 285));
+    browse = button(this, "browse", QStringLiteral("&Browse"), twips(4060, 1320, 975, 285));
+    popdir = readOnlyField(this, "popdir", DefaultFolder, twips(120, 1320, 3855, 285));
+    CancelButton =
+        button(this, "CancelButton", QStringLiteral("Cancel"), twips(4680, 2520, 1215, 375));
+    OKButton = button(this, "OKButton", QStringLiteral("OK"), twips(3360, 2520, 1215, 375));
+    Label4 = label(this, "Label4", QStringLiteral("Commandline"), twips(2280, 3480, 1095, 255));
+    Label3 = label(this, "Label3", QStringLiteral("Game EXE"), twips(120, 3480, 1575, 255));
+    Line2 = new forms::LineControl(this, QStringLiteral("Line2"), 0, 2400, 6000, 2400,
+                                   forms::WindowBackground);
+    Line1 = new forms::LineControl(this, QStringLiteral("Line1"), 6000, 2385, 0, 2385,
+                                   forms::ButtonShadow);
+    Label2 = label(this, "Label2", QStringLiteral("Please Specify your Populous Directory:"),
+                   twips(120, 1080, 3255, 255));
+    Label1 = label(this, "Label1",
+                   QStringLiteral("If an error occured while trying to launch Populous normally, "
+                                  "then use this dialog to try and launch it manually.  Most "
+                                  "reasons for having to use this method involved invalid "
+                                  "registry entries and / or a corrupt Populous install.  "
+                                  "Reinstalling Populous might ressolve this issue."),
+                   twips(120, 120, 5775, 855));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    QWidget* order[] = {popdir,   browse,       reset,   selsoftware, selD3D,
+                        OKButton, CancelButton, gameexe, cmdline,     quote};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    popdir->setFocus();
+
+    connect(selD3D, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            selD3D_Click();
+    });
+    connect(selsoftware, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            selsoftware_Click();
+    });
+    connect(reset, &QPushButton::clicked, this, &frmaltload::reset_Click);
+    connect(browse, &QPushButton::clicked, this, &frmaltload::browse_Click);
+    connect(OKButton, &QPushButton::clicked, this, &frmaltload::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmaltload::CancelButton_Click);
+}
+
+bool frmaltload::enterFolder(const QString& folder) {
+    platform::FileSystem& files = *platform::current().files;
+    // The folder becomes its drive's current one first, so that a missing folder leaves both
+    // the drive and the folder as they were; then its drive becomes the current drive.
+    if (!files.changeDirectory(folder))
+        return false;
+    if (folder.size() >= 2 && folder[1] == QLatin1Char(':'))
+        files.changeDrive(folder.left(1));
+    return true;
+}
+
+void frmaltload::Form_Load() {
+    enterFolder(popdir->text()); // a missing folder is not reported here
+    gameexe->setText(popTBSelected_ ? game::PopTBDirect3DExe : game::UWDirect3DExe);
+}
+
+void frmaltload::browse_Click() {
+    frmfindpop picker(this);
+    picker.exec();
+}
+
+void frmaltload::reset_Click() {
+    popdir->setText(DefaultFolder);
+}
+
+void frmaltload::selD3D_Click() {
+    gameexe->setText(popTBSelected_ ? game::PopTBDirect3DExe : game::UWDirect3DExe);
+}
+
+void frmaltload::selsoftware_Click() {
+    gameexe->setText(popTBSelected_ ? game::PopTBSoftwareExe : game::UWSoftwareExe);
+}
+
+void frmaltload::OKButton_Click() {
+    platform::Services& os = platform::current();
+    const QString folder = popdir->text();
+    cmdline->setPlainText(quote->text() + folder + gameexe->text() + quote->text() +
+                          QLatin1Char(' ') + launchargs_);
+
+    // One failure path for everything: the folder missing, the file missing, the start refused.
+    const bool started = enterFolder(folder) && os.processes->start(folder + gameexe->text(),
+                                                                    cmdline->toPlainText(), folder);
+    if (!started) {
+        os.ui->messageBox(
+            QStringLiteral("Velkor was unable to start Populous because the specified file, ") +
+                popdir->text() + gameexe->text() +
+                QStringLiteral(".  Please make sure the right file is being loaded."),
+            QStringLiteral("Error- Loading Populous"), platform::mbstyle::Exclamation);
+        return;
+    }
+    accept();
+}
+
+void frmaltload::CancelButton_Click() {
+    reject();
+}
+
+void frmaltload::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        forms::centre(this);
+    }
+}
+
+void frmaltload::keyPressEvent(QKeyEvent* event) {
+    // No cancel button: Escape does not close the dialog.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

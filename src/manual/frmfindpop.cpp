@@ -1,0 +1,196 @@
+#include "manual/frmfindpop.h"
+
+#include "manual/frmaltload.h"
+#include "platform/forms.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+
+using forms::twips;
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int DriveRole = Qt::UserRole;
+
+template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
+    auto* control = new Control(container);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+QPushButton* button(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* push = place<QPushButton>(container, name, geometry);
+    push->setText(caption);
+    push->setAutoDefault(false); // no button answers Enter
+    return push;
+}
+
+QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* text = place<QLabel>(container, name, geometry);
+    text->setText(caption);
+    return text;
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('\\')) ? folder + name : folder + QLatin1Char('\\') + name;
+}
+
+} // namespace
+
+frmfindpop::frmfindpop(frmaltload* owner) : QDialog(owner), owner_(owner) {
+    setObjectName(QStringLiteral("frmfindpop"));
+    setWindowTitle(QStringLiteral("Locate Populous Directory"));
+    setWindowFlags(forms::fixedWindowFlags(false) | Qt::Dialog);
+    setFixedSize(forms::twipsSize(3270, 3525));
+    createControls();
+    Form_Load();
+    // Only the user's later choices run the handler, not the start position.
+    connect(Drive, &QComboBox::currentIndexChanged, this, &frmfindpop::Drive_Change);
+}
+
+frmfindpop::~frmfindpop() = default;
+
+void frmfindpop::createControls() {
+    Dir = place<QTreeWidget>(this, "Dir", twips(120, 960, 3015, 1890));
+    Dir->setHeaderHidden(true);
+    Dir->setColumnCount(1);
+    Dir->setRootIsDecorated(false);
+    Dir->setItemsExpandable(false);
+    Dir->setExpandsOnDoubleClick(false);
+    Dir->setIndentation(forms::px(180));
+    // Folders open by double click only, so no branch arrows suggest folding.
+    Dir->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
+    Dir->installEventFilter(this);
+    Drive = place<QComboBox>(this, "Drive", twips(120, 360, 3015, 315));
+    CancelButton =
+        button(this, "CancelButton", QStringLiteral("Cancel"), twips(1920, 3120, 1215, 375));
+    OKButton = button(this, "OKButton", QStringLiteral("OK"), twips(600, 3120, 1215, 375));
+    Line2 = new forms::LineControl(this, QStringLiteral("Line2"), 0, 2990, 3240, 2990,
+                                   forms::ButtonShadow);
+    Line1 = new forms::LineControl(this, QStringLiteral("Line1"), 0, 3000, 3240, 3000,
+                                   forms::WindowBackground);
+    Label2 = label(this, "Label2", QStringLiteral("Select the Path:"), twips(120, 720, 1335, 255));
+    Label1 = label(this, "Label1", QStringLiteral("Select a Drive:"), twips(120, 120, 1215, 255));
+
+    QWidget* order[] = {OKButton, CancelButton, Drive, Dir};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    OKButton->setFocus();
+
+    connect(Dir, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { openItem(item); });
+    connect(OKButton, &QPushButton::clicked, this, &frmfindpop::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmfindpop::CancelButton_Click);
+}
+
+void frmfindpop::Form_Load() {
+    platform::FileSystem& files = *platform::current().files;
+    const QString currentDrive = files.currentDirectory().left(2).toLower();
+    for (const QString& drive : files.drives()) {
+        const QString name = files.driveLabel(drive);
+        Drive->addItem(
+            name.isEmpty() ? drive : drive + QStringLiteral(" [") + name + QLatin1Char(']'), drive);
+        if (drive.compare(currentDrive, Qt::CaseInsensitive) == 0)
+            Drive->setCurrentIndex(Drive->count() - 1);
+    }
+    if (Drive->currentIndex() >= 0)
+        setDirPath(files.currentDirectoryOf(Drive->currentData(DriveRole).toString()));
+}
+
+bool frmfindpop::setDirPath(const QString& path) {
+    if (path.size() < 3)
+        return false;
+    const auto subfolders = platform::current().files->subfolders(path);
+    if (!subfolders)
+        return false;
+
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    Dir->clear();
+    // The chain from the root down to the open folder, each one level deeper.
+    QString folder = path.left(3); // "C:\"
+    auto* item = new QTreeWidgetItem(Dir, {folder});
+    item->setData(0, PathRole, folder);
+    item->setIcon(0, open);
+    for (const QString& part : path.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        folder = joinPath(folder, part);
+        item = new QTreeWidgetItem(item, {part});
+        item->setData(0, PathRole, folder);
+        item->setIcon(0, open);
+    }
+    QTreeWidgetItem* opened = item;
+    for (const QString& name : *subfolders) {
+        auto* child = new QTreeWidgetItem(opened, {name});
+        child->setData(0, PathRole, joinPath(path, name));
+        child->setIcon(0, closed);
+    }
+    Dir->expandAll();
+    Dir->setCurrentItem(opened);
+    Dir->scrollToItem(opened);
+    path_ = path;
+    return true;
+}
+
+void frmfindpop::openItem(QTreeWidgetItem* item) {
+    if (item)
+        setDirPath(item->data(0, PathRole).toString()); // an unreadable folder stays closed
+}
+
+void frmfindpop::Drive_Change() {
+    const QString drive = Drive->currentData(DriveRole).toString();
+    if (setDirPath(platform::current().files->currentDirectoryOf(drive)))
+        return;
+    platform::current().ui->messageBox(
+        QStringLiteral("An error occured while trying to read from drive ") + Drive->currentText() +
+            QStringLiteral(".  Please make sure that if it is a removable device that a form of "
+                           "media has been inserted into the drive."),
+        QStringLiteral("Error- Reading Drive"), platform::mbstyle::Exclamation);
+}
+
+void frmfindpop::OKButton_Click() {
+    if (owner_)
+        owner_->popdir->setText(path_);
+    accept();
+}
+
+void frmfindpop::CancelButton_Click() {
+    reject();
+}
+
+void frmfindpop::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        forms::centre(this);
+    }
+}
+
+void frmfindpop::keyPressEvent(QKeyEvent* event) {
+    // No cancel button: Escape does not close the picker.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool frmfindpop::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Dir && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openItem(Dir->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

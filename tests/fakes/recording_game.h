@@ -1,0 +1,24 @@
+#pragma once
+// A stand-in for a game executable: a shell script that records where it ran and what
+// arguments it received, so that tests can see exactly what a started program gets.
+
+#include <QString>
+#include <QStringList>
+
+namespace fakes {
+
+// Writes the recording script to `nativePath` and makes it executable. It writes its working
+// folder and then one "<argument>" line per argument into "<nativePath>.args".
+bool writeRecordingGame(const QString& nativePath);
+
+// The lines the script at `nativePath` recorded, waiting up to `timeoutMs` for it to run;
+// empty when it never ran.
+QStringList recordedLines(const QString& nativePath, int timeoutMs = 5000);
+
+// The recorded arguments alone, without the "<" ">" around each.
+QStringList recordedArguments(const QString& nativePath, int timeoutMs = 5000);
+
+// The recorded working folder; empty when the script never ran.
+QString recordedFolder(const QString& nativePath, int timeoutMs = 5000);
+
+} // namespace fakes
