@@ -226,6 +226,9 @@ void MainWindowTest::settingsFolderIsNormalised() {
     {
         fakes::FakePlatform os;
         os.system.specialFolderResult = 1;
+        // The folder then lies at the root of the current drive: keep that inside the prefix.
+        os.registry.setString(RootKey::LocalMachine, GameKey, QStringLiteral("InstallDrive"),
+                              QStringLiteral("C:"));
         frmMain window;
         window.Form_Load();
         QCOMPARE(window.settingsdir, QStringLiteral("\\Populous\\Velkor"));

@@ -1,17 +1,29 @@
 #pragma once
+// URLDownloadToFile over libcurl, bounded so that a silent server cannot hang the window.
 
 #include "platform/downloads.h"
 
-namespace platform::linuxbackend {
+#include <QByteArray>
 
-struct WinePrefix;
-class LinuxFiles;
-class LinuxRegistry;
+namespace platform {
+class FileSystem;
+}
+
+namespace platform::linuxbackend {
 
 class LinuxDownloads : public Downloads {
 public:
-    explicit LinuxDownloads(LinuxFiles& files);
+    static constexpr long ConnectTimeoutMs = 5000;
+    static constexpr long TotalTimeoutMs = 10000;
+    static constexpr qsizetype MaxBody = 64 * 1024;
+
+    explicit LinuxDownloads(FileSystem& files);
+    // Follows redirects; an HTTP error status, no answer, or a file that cannot be written
+    // leaves no new file and gives a non-zero result. A body over MaxBody is cut there.
     long downloadToFile(const QString& url, const QString& windowsPath) override;
+
+private:
+    FileSystem& files_;
 };
 
 } // namespace platform::linuxbackend

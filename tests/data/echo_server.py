@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""A loopback stand-in for the address-echo page, for the download tests.
+
+Listens on 127.0.0.1 only, on a free port that it prints as its first line, and stops by
+itself after a minute and a half.
+  /myip.php   the address with a line break after it
+  /moved      a redirect to /myip.php
+  /big        70 KiB of digits
+  /missing    404 with a body
+  /silent     accepts and never answers
+"""
+import http.server
+import threading
+import time
+
+ADDRESS = b"203.0.113.7\r\n"
+LIFETIME = 90
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    def reply(self, status, body, headers=()):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        if self.path == "/myip.php":
+            self.reply(200, ADDRESS, [("Content-Type", "text/plain")])
+        elif self.path == "/moved":
+            self.reply(302, b"", [("Location", "/myip.php")])
+        elif self.path == "/big":
+            self.reply(200, b"0123456789" * (7 * 1024))
+        elif self.path == "/silent":
+            time.sleep(LIFETIME)
+        else:
+            self.reply(404, b"<html>not here</html>")
+
+    def log_message(self, *args):
+        pass
+
+
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+server.daemon_threads = True
+print(server.server_address[1], flush=True)
+stopper = threading.Timer(LIFETIME, server.shutdown)
+stopper.daemon = True
+stopper.start()
+server.serve_forever()
