@@ -1,10 +1,28 @@
 // The Help menu's commands.
 #include "app/frmMain.h"
 
-void frmMain::mnuhelp_Click() {}
+#include "buildconfig.h"
+#include "help/HTMLHelp.h"
+#include "help/frmAbout.h"
+#include "platform/platform.h"
 
-void frmMain::mnuvisitdrovane_Click() {}
+void frmMain::mnuhelp_Click() {
+    if (!helpviewer)
+        helpviewer = std::make_unique<HTMLHelp>();
+    helpviewer->setCHMFile(platform::current().system->programFolder() +
+                           QStringLiteral("\\velkorhelp.chm"));
+    helpviewer->HHDisplayContents();
+}
 
-void frmMain::mnuvisittollmere_Click() {}
+void frmMain::mnuvisitdrovane_Click() {
+    platform::current().ui->openUrl(QStringLiteral(VELKOR_DROVANE_URL));
+}
 
-void frmMain::mnuabout_Click() {}
+void frmMain::mnuvisittollmere_Click() {
+    platform::current().ui->openUrl(QStringLiteral(VELKOR_TOLLMERE_URL));
+}
+
+void frmMain::mnuabout_Click() {
+    frmAbout about(this);
+    about.exec();
+}

@@ -1,8 +1,34 @@
 #include "platform/linux/linux_versions.h"
 
+#include "platform/linux/linux_files.h"
+#include "platform/linux/pe_version.h"
+
+#include <QFile>
+
 namespace platform::linuxbackend {
 
-LinuxVersionInfo::LinuxVersionInfo(LinuxFiles&) {}
-std::optional<QByteArray> LinuxVersionInfo::fixedFileInfo(const QString&) { return std::nullopt; }
+namespace {
+// Larger files are not taken for programs; they are not mapped either.
+constexpr qint64 MaxImageSize = qint64(1) << 30;
+} // namespace
+
+LinuxVersionInfo::LinuxVersionInfo(LinuxFiles& files) : files_(files) {}
+
+std::optional<QByteArray> LinuxVersionInfo::fixedFileInfo(const QString& windowsPath) {
+    const QString native = files_.toNative(windowsPath);
+    if (native.isEmpty())
+        return std::nullopt;
+    QFile file(native);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > MaxImageSize)
+        return std::nullopt;
+    // Mapped, so that only the pages the headers and the resource point at are read.
+    const uchar* mapped = file.map(0, file.size());
+    if (!mapped)
+        return fixedFileInfoFromPe(file.readAll());
+    auto record =
+        fixedFileInfoFromPe(QByteArrayView(reinterpret_cast<const char*>(mapped), file.size()));
+    file.unmap(const_cast<uchar*>(mapped));
+    return record;
+}
 
 } // namespace platform::linuxbackend
