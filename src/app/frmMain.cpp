@@ -20,36 +20,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+using forms::captioned;
+using forms::place;
 using forms::twips;
 
 namespace {
 
 const QString ProductName = QStringLiteral("Velkor");
-
-template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
-    auto* control = new Control(container);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
-QRadioButton* option(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* button = place<QRadioButton>(container, name, geometry);
-    button->setText(caption);
-    return button;
-}
-
-QGroupBox* frame(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* box = place<QGroupBox>(container, name, geometry);
-    box->setTitle(caption);
-    return box;
-}
-
-QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* text = place<QLabel>(container, name, geometry);
-    text->setText(caption);
-    return text;
-}
 
 QLabel* animation(QWidget* container, const char* name, QRect geometry) {
     auto* picture = place<QLabel>(container, name, geometry);
@@ -58,11 +35,6 @@ QLabel* animation(QWidget* container, const char* name, QRect geometry) {
     picture->setMovie(movie);
     movie->start();
     return picture;
-}
-
-// An option group inside a frame: a borderless panel, so that its options exclude each other.
-QWidget* panel(QWidget* container, const char* name, QRect geometry) {
-    return place<QWidget>(container, name, geometry);
 }
 
 // Clears both options of a group, which an exclusive group does not allow while it stays
@@ -101,35 +73,41 @@ void frmMain::createControls() {
     yellowsha = animation(client, "yellowsha", twips(5790, 240, 465, 465));
     Greensha = animation(client, "Greensha", twips(5790, 1080, 465, 465));
 
-    title = label(client, "title", ProductName, twips(0, 1920, 6255, 495));
+    title = captioned<QLabel>(client, "title", ProductName, twips(0, 1920, 6255, 495));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     title->setFont(QFont(QStringLiteral("MS Sans Serif"), 24));
 
-    gameselect = frame(client, "gameselect", QStringLiteral("Which game would you like to play?"),
-                       twips(120, 2520, 6015, 615));
-    bg01 = panel(gameselect, "bg01", twips(120, 240, 5775, 255));
-    selpoptb =
-        option(bg01, "selpoptb", QStringLiteral("Populous: The Beginning"), twips(0, 0, 2775, 255));
-    selUW = option(bg01, "selUW", QStringLiteral("Undiscovered Worlds"), twips(2880, 0, 2895, 255));
+    gameselect = captioned<QGroupBox>(client, "gameselect",
+                                      QStringLiteral("Which game would you like to play?"),
+                                      twips(120, 2520, 6015, 615));
+    bg01 = place<QWidget>(gameselect, "bg01", twips(120, 240, 5775, 255));
+    selpoptb = captioned<QRadioButton>(bg01, "selpoptb", QStringLiteral("Populous: The Beginning"),
+                                       twips(0, 0, 2775, 255));
+    selUW = captioned<QRadioButton>(bg01, "selUW", QStringLiteral("Undiscovered Worlds"),
+                                    twips(2880, 0, 2895, 255));
 
-    connectmethod = frame(client, "connectmethod", QStringLiteral("How will you play?"),
-                          twips(120, 3240, 6015, 615));
-    bg02 = panel(connectmethod, "bg02", twips(120, 240, 5775, 255));
-    selhost = option(bg02, "selhost", QStringLiteral("Host Game"), twips(0, 0, 2775, 255));
-    seljoin = option(bg02, "seljoin", QStringLiteral("Join Game (IP Address Required)"),
-                     twips(2880, 0, 2775, 255));
+    connectmethod = captioned<QGroupBox>(
+        client, "connectmethod", QStringLiteral("How will you play?"), twips(120, 3240, 6015, 615));
+    bg02 = place<QWidget>(connectmethod, "bg02", twips(120, 240, 5775, 255));
+    selhost = captioned<QRadioButton>(bg02, "selhost", QStringLiteral("Host Game"),
+                                      twips(0, 0, 2775, 255));
+    seljoin =
+        captioned<QRadioButton>(bg02, "seljoin", QStringLiteral("Join Game (IP Address Required)"),
+                                twips(2880, 0, 2775, 255));
 
-    hostsettings = frame(client, "hostsettings", QStringLiteral("How will you be hosting?"),
-                         twips(120, 3960, 6015, 975));
-    bg03 = panel(hostsettings, "bg03", twips(120, 240, 5775, 615));
-    selwithoutrouter =
-        option(bg03, "selwithoutrouter", QStringLiteral("Without Router"), twips(0, 0, 2655, 255));
-    selwithrouter =
-        option(bg03, "selwithrouter", QStringLiteral("With Router"), twips(2880, 0, 2775, 255));
-    lblLocalIP = label(bg03, "lblLocalIP", QStringLiteral("Local IP:"), twips(0, 360, 975, 255));
+    hostsettings =
+        captioned<QGroupBox>(client, "hostsettings", QStringLiteral("How will you be hosting?"),
+                             twips(120, 3960, 6015, 975));
+    bg03 = place<QWidget>(hostsettings, "bg03", twips(120, 240, 5775, 615));
+    selwithoutrouter = captioned<QRadioButton>(
+        bg03, "selwithoutrouter", QStringLiteral("Without Router"), twips(0, 0, 2655, 255));
+    selwithrouter = captioned<QRadioButton>(bg03, "selwithrouter", QStringLiteral("With Router"),
+                                            twips(2880, 0, 2775, 255));
+    lblLocalIP =
+        captioned<QLabel>(bg03, "lblLocalIP", QStringLiteral("Local IP:"), twips(0, 360, 975, 255));
     txtLocalIP = place<QLineEdit>(bg03, "txtLocalIP", twips(960, 360, 1695, 255));
-    lblRouterIP =
-        label(bg03, "lblRouterIP", QStringLiteral("External IP:"), twips(2880, 360, 1095, 255));
+    lblRouterIP = captioned<QLabel>(bg03, "lblRouterIP", QStringLiteral("External IP:"),
+                                    twips(2880, 360, 1095, 255));
     txtRouterIP = place<QLineEdit>(bg03, "txtRouterIP", twips(4080, 360, 1575, 255));
     for (QLabel* bold : {lblLocalIP, lblRouterIP}) {
         QFont font = bold->font();
@@ -142,11 +120,12 @@ void frmMain::createControls() {
         forms::setBackColor(box, forms::ButtonFace);
     }
 
-    Label1 = label(client, "Label1", QStringLiteral("Your Name:"), twips(240, 5040, 1095, 255));
+    Label1 = captioned<QLabel>(client, "Label1", QStringLiteral("Your Name:"),
+                               twips(240, 5040, 1095, 255));
     username = place<QLineEdit>(client, "username", twips(240, 5280, 2055, 285));
     username->setMaxLength(16);
-    Label2 = label(client, "Label2", QStringLiteral("Join this IP Address:"),
-                   twips(2880, 5040, 2535, 255));
+    Label2 = captioned<QLabel>(client, "Label2", QStringLiteral("Join this IP Address:"),
+                               twips(2880, 5040, 2535, 255));
     joinIP = place<QLineEdit>(client, "joinIP", twips(2880, 5280, 2895, 285));
     joinIP->setMaxLength(19);
     joinIP->setEnabled(false);
@@ -157,8 +136,8 @@ void frmMain::createControls() {
     Line2 = new forms::LineControl(client, QStringLiteral("Line2"), 120, 5770, 6120, 5770,
                                    forms::WindowBackground);
 
-    launch = place<QPushButton>(client, "launch", twips(2160, 6120, 1935, 375));
-    launch->setText(QStringLiteral("&Launch Game"));
+    launch = captioned<QPushButton>(client, "launch", QStringLiteral("&Launch Game"),
+                                    twips(2160, 6120, 1935, 375));
 
     // Holds the detected local addresses; it lies beyond the right edge and is never seen.
     lboxIPAddr = place<QListWidget>(client, "lboxIPAddr", twips(6480, 120, 1095, 840));

@@ -13,18 +13,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+using forms::captioned;
+using forms::place;
 using forms::twips;
 
 const QString frmaltload::DefaultFolder = QStringLiteral("C:\\Program Files\\Bullfrog\\Populous");
 
 namespace {
-
-template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
-    auto* control = new Control(container);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
 
 QLineEdit* readOnlyField(QWidget* container, const char* name, const QString& text,
                          QRect geometry) {
@@ -34,27 +29,12 @@ QLineEdit* readOnlyField(QWidget* container, const char* name, const QString& te
     return field;
 }
 
-QPushButton* button(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* push = place<QPushButton>(container, name, geometry);
-    push->setText(caption);
-    push->setAutoDefault(false); // no button answers Enter
-    return push;
-}
-
-QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* text = place<QLabel>(container, name, geometry);
-    text->setText(caption);
-    return text;
-}
-
 } // namespace
 
 frmaltload::frmaltload(bool popTBSelected, const QString& launchargs, QWidget* owner)
-    : QDialog(owner), popTBSelected_(popTBSelected), launchargs_(launchargs) {
-    setObjectName(QStringLiteral("frmaltload"));
-    setWindowTitle(QStringLiteral("Alternative Load"));
-    setWindowFlags(forms::fixedWindowFlags(false) | Qt::Dialog);
-    setFixedSize(forms::twipsSize(6030, 2940));
+    : FixedDialog(owner, "frmaltload", QStringLiteral("Alternative Load"), 6030, 2940,
+                  Centre::OnScreen),
+      popTBSelected_(popTBSelected), launchargs_(launchargs) {
     createControls();
     Form_Load();
 }
@@ -78,27 +58,34 @@ void frmaltload::createControls() {
     // Shown as Direct 3D, which is what opening prepares and OK starts.
     selD3D->setChecked(true);
 
-    reset = button(this, "reset", QStringLiteral("&Reset"), twips(5040, 1320, 855, 285));
-    browse = button(this, "browse", QStringLiteral("&Browse"), twips(4060, 1320, 975, 285));
+    reset = captioned<QPushButton>(this, "reset", QStringLiteral("&Reset"),
+                                   twips(5040, 1320, 855, 285));
+    browse = captioned<QPushButton>(this, "browse", QStringLiteral("&Browse"),
+                                    twips(4060, 1320, 975, 285));
     popdir = readOnlyField(this, "popdir", DefaultFolder, twips(120, 1320, 3855, 285));
-    CancelButton =
-        button(this, "CancelButton", QStringLiteral("Cancel"), twips(4680, 2520, 1215, 375));
-    OKButton = button(this, "OKButton", QStringLiteral("OK"), twips(3360, 2520, 1215, 375));
-    Label4 = label(this, "Label4", QStringLiteral("Commandline"), twips(2280, 3480, 1095, 255));
-    Label3 = label(this, "Label3", QStringLiteral("Game EXE"), twips(120, 3480, 1575, 255));
+    CancelButton = captioned<QPushButton>(this, "CancelButton", QStringLiteral("Cancel"),
+                                          twips(4680, 2520, 1215, 375));
+    OKButton = captioned<QPushButton>(this, "OKButton", QStringLiteral("OK"),
+                                      twips(3360, 2520, 1215, 375));
+    Label4 = captioned<QLabel>(this, "Label4", QStringLiteral("Commandline"),
+                               twips(2280, 3480, 1095, 255));
+    Label3 =
+        captioned<QLabel>(this, "Label3", QStringLiteral("Game EXE"), twips(120, 3480, 1575, 255));
     Line2 = new forms::LineControl(this, QStringLiteral("Line2"), 0, 2400, 6000, 2400,
                                    forms::WindowBackground);
     Line1 = new forms::LineControl(this, QStringLiteral("Line1"), 6000, 2385, 0, 2385,
                                    forms::ButtonShadow);
-    Label2 = label(this, "Label2", QStringLiteral("Please Specify your Populous Directory:"),
-                   twips(120, 1080, 3255, 255));
-    Label1 = label(this, "Label1",
-                   QStringLiteral("If an error occured while trying to launch Populous normally, "
-                                  "then use this dialog to try and launch it manually.  Most "
-                                  "reasons for having to use this method involved invalid "
-                                  "registry entries and / or a corrupt Populous install.  "
-                                  "Reinstalling Populous might ressolve this issue."),
-                   twips(120, 120, 5775, 855));
+    Label2 =
+        captioned<QLabel>(this, "Label2", QStringLiteral("Please Specify your Populous Directory:"),
+                          twips(120, 1080, 3255, 255));
+    Label1 = captioned<QLabel>(
+        this, "Label1",
+        QStringLiteral("If an error occured while trying to launch Populous normally, "
+                       "then use this dialog to try and launch it manually.  Most "
+                       "reasons for having to use this method involved invalid "
+                       "registry entries and / or a corrupt Populous install.  "
+                       "Reinstalling Populous might ressolve this issue."),
+        twips(120, 120, 5775, 855));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -177,21 +164,4 @@ void frmaltload::OKButton_Click() {
 
 void frmaltload::CancelButton_Click() {
     reject();
-}
-
-void frmaltload::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        forms::centre(this);
-    }
-}
-
-void frmaltload::keyPressEvent(QKeyEvent* event) {
-    // No cancel button: Escape does not close the dialog.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

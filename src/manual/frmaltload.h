@@ -2,7 +2,7 @@
 // The alternative load dialog: starts the game by hand from a chosen folder and renderer when
 // the normal launch does not work.
 
-#include <QDialog>
+#include "platform/forms.h"
 
 class QGroupBox;
 class QLabel;
@@ -11,7 +11,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-class frmaltload : public QDialog {
+class frmaltload : public forms::FixedDialog {
     Q_OBJECT
 public:
     // The folder the dialog offers, and "&Reset" puts back.
@@ -53,10 +53,6 @@ public:
     void OKButton_Click();
     void CancelButton_Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void createControls();
     // Makes `folder` the current directory, switching drives when it lies on another one.
@@ -65,5 +61,4 @@ private:
 
     const bool popTBSelected_;
     const QString launchargs_;
-    bool centred_ = false;
 };

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+using forms::captioned;
+using forms::place;
 using forms::twips;
 
 namespace {
@@ -21,37 +23,16 @@ namespace {
 constexpr int PathRole = Qt::UserRole;
 constexpr int DriveRole = Qt::UserRole;
 
-template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
-    auto* control = new Control(container);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
-QPushButton* button(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* push = place<QPushButton>(container, name, geometry);
-    push->setText(caption);
-    push->setAutoDefault(false); // no button answers Enter
-    return push;
-}
-
-QLabel* label(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* text = place<QLabel>(container, name, geometry);
-    text->setText(caption);
-    return text;
-}
-
 QString joinPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('\\')) ? folder + name : folder + QLatin1Char('\\') + name;
 }
 
 } // namespace
 
-frmfindpop::frmfindpop(frmaltload* owner) : QDialog(owner), owner_(owner) {
-    setObjectName(QStringLiteral("frmfindpop"));
-    setWindowTitle(QStringLiteral("Locate Populous Directory"));
-    setWindowFlags(forms::fixedWindowFlags(false) | Qt::Dialog);
-    setFixedSize(forms::twipsSize(3270, 3525));
+frmfindpop::frmfindpop(frmaltload* owner)
+    : FixedDialog(owner, "frmfindpop", QStringLiteral("Locate Populous Directory"), 3270, 3525,
+                  Centre::OnScreen),
+      owner_(owner) {
     createControls();
     Form_Load();
     // Only the user's later choices run the handler, not the start position.
@@ -72,15 +53,18 @@ void frmfindpop::createControls() {
     Dir->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     Dir->installEventFilter(this);
     Drive = place<QComboBox>(this, "Drive", twips(120, 360, 3015, 315));
-    CancelButton =
-        button(this, "CancelButton", QStringLiteral("Cancel"), twips(1920, 3120, 1215, 375));
-    OKButton = button(this, "OKButton", QStringLiteral("OK"), twips(600, 3120, 1215, 375));
+    CancelButton = captioned<QPushButton>(this, "CancelButton", QStringLiteral("Cancel"),
+                                          twips(1920, 3120, 1215, 375));
+    OKButton =
+        captioned<QPushButton>(this, "OKButton", QStringLiteral("OK"), twips(600, 3120, 1215, 375));
     Line2 = new forms::LineControl(this, QStringLiteral("Line2"), 0, 2990, 3240, 2990,
                                    forms::ButtonShadow);
     Line1 = new forms::LineControl(this, QStringLiteral("Line1"), 0, 3000, 3240, 3000,
                                    forms::WindowBackground);
-    Label2 = label(this, "Label2", QStringLiteral("Select the Path:"), twips(120, 720, 1335, 255));
-    Label1 = label(this, "Label1", QStringLiteral("Select a Drive:"), twips(120, 120, 1215, 255));
+    Label2 = captioned<QLabel>(this, "Label2", QStringLiteral("Select the Path:"),
+                               twips(120, 720, 1335, 255));
+    Label1 = captioned<QLabel>(this, "Label1", QStringLiteral("Select a Drive:"),
+                               twips(120, 120, 1215, 255));
 
     QWidget* order[] = {OKButton, CancelButton, Drive, Dir};
     for (std::size_t i = 1; i < std::size(order); ++i)
@@ -165,23 +149,6 @@ void frmfindpop::OKButton_Click() {
 
 void frmfindpop::CancelButton_Click() {
     reject();
-}
-
-void frmfindpop::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        forms::centre(this);
-    }
-}
-
-void frmfindpop::keyPressEvent(QKeyEvent* event) {
-    // No cancel button: Escape does not close the picker.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool frmfindpop::eventFilter(QObject* watched, QEvent* event) {

@@ -2,7 +2,7 @@
 // The game folder picker: a drive list and a folder list; OK hands the folder the list is
 // open at to the alternative load dialog.
 
-#include <QDialog>
+#include "platform/forms.h"
 
 class frmaltload;
 class QComboBox;
@@ -11,7 +11,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class frmfindpop : public QDialog {
+class frmfindpop : public forms::FixedDialog {
     Q_OBJECT
 public:
     // On OK the chosen folder goes into `owner`'s folder field.
@@ -43,8 +43,6 @@ public:
     void CancelButton_Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -53,5 +51,4 @@ private:
 
     frmaltload* owner_;
     QString path_;
-    bool centred_ = false;
 };

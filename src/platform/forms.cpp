@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QPalette>
@@ -81,6 +82,31 @@ void centre(QWidget* window, const QWidget* owner) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());
     window->move(frame.topLeft());
+}
+
+FixedDialog::FixedDialog(QWidget* owner, const char* name, const QString& caption, int widthTwips,
+                         int heightTwips, Centre centre)
+    : QDialog(owner), centre_(centre) {
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    setWindowFlags(fixedWindowFlags(false) | Qt::Dialog);
+    setFixedSize(twipsSize(widthTwips, heightTwips));
+}
+
+void FixedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        centre(this, centre_ == Centre::OnOwner ? parentWidget() : nullptr);
+    }
+}
+
+void FixedDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !escapeCloses) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner) {

@@ -2,10 +2,15 @@
 // Helpers that let the forms be laid out as they were designed: positions in twips, system
 // colour references, line controls and the window icon.
 
+#include <QAbstractButton>
 #include <QColor>
+#include <QDialog>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <type_traits>
 
 class QLineEdit;
 
@@ -21,6 +26,30 @@ inline QRect twips(int left, int top, int width, int height) {
 }
 inline QSize twipsSize(int width, int height) {
     return QSize(px(width), px(height));
+}
+
+// A control of a form: its name (also its Qt object name) and its place in its container.
+template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
+    auto* control = new Control(container);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// The same with a caption: a frame's title, or a button's or label's text. Buttons never answer
+// Enter by themselves; a form that has a default button says so.
+template <typename Control>
+Control* captioned(QWidget* container, const char* name, const QString& caption, QRect geometry) {
+    auto* control = place<Control>(container, name, geometry);
+    if constexpr (std::is_base_of_v<QGroupBox, Control>) {
+        control->setTitle(caption);
+        control->setFocusPolicy(Qt::NoFocus);
+    } else {
+        control->setText(caption);
+    }
+    if constexpr (std::is_base_of_v<QPushButton, Control>)
+        control->setAutoDefault(false);
+    return control;
 }
 
 // System colour references of the form 0x800000NN.
@@ -56,6 +85,24 @@ Qt::WindowFlags fixedWindowFlags(bool minimizeButton);
 void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton);
 // Moves a window to the centre of its owner, or of the screen when it has none.
 void centre(QWidget* window, const QWidget* owner = nullptr);
+
+// A fixed dialog: centred when it first shows, on its owner or on the screen. Without a cancel
+// button Escape does nothing, as the forms were designed.
+class FixedDialog : public QDialog {
+public:
+    enum class Centre { OnOwner, OnScreen };
+    FixedDialog(QWidget* owner, const char* name, const QString& caption, int widthTwips,
+                int heightTwips, Centre centre);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool escapeCloses = false;
+
+private:
+    Centre centre_;
+    bool centred_ = false;
+};
 
 // Sets a window's large and small icons from the program's icon resource `name`; with
 // `alsoOwner`, the top-level owner of the window gets them too.

@@ -14,77 +14,52 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+using forms::captioned;
+using forms::place;
 using forms::twips;
 
-namespace {
-
-template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
-    auto* control = new Control(container);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
-template <typename Control>
-Control* captioned(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* control = place<Control>(container, name, geometry);
-    control->setText(caption);
-    return control;
-}
-
-QGroupBox* frame(QWidget* container, const char* name, const QString& caption, QRect geometry) {
-    auto* box = place<QGroupBox>(container, name, geometry);
-    box->setTitle(caption);
-    box->setFocusPolicy(Qt::NoFocus);
-    return box;
-}
-
-} // namespace
-
 frmoptions::frmoptions(const QString& settingsdir, QWidget* owner)
-    : QDialog(owner), settingsdir(settingsdir) {
-    setObjectName(QStringLiteral("frmoptions"));
-    setWindowTitle(QStringLiteral("Options"));
+    : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner),
+      settingsdir(settingsdir) {
     createControls();
-    forms::makeFixedWindow(this, 6375, 4380, false);
-    setWindowFlag(Qt::Dialog); // a dialog owned by its window, over it
     setModal(true);
 }
 
 frmoptions::~frmoptions() = default;
 
 void frmoptions::createControls() {
-    frDefGame =
-        frame(this, "frDefGame", QStringLiteral("Default Game"), twips(3240, 120, 3015, 975));
+    frDefGame = captioned<QGroupBox>(this, "frDefGame", QStringLiteral("Default Game"),
+                                     twips(3240, 120, 3015, 975));
     bg01 = place<QWidget>(frDefGame, "bg01", twips(120, 240, 2775, 615));
     rDefPopTB = captioned<QRadioButton>(
         bg01, "rDefPopTB", QStringLiteral("Populous: The Beginning"), twips(0, 0, 2175, 255));
     rDefUW = captioned<QRadioButton>(bg01, "rDefUW", QStringLiteral("Undiscovered Worlds"),
                                      twips(0, 360, 1935, 255));
 
-    frDefWay = frame(this, "frDefWay", QStringLiteral("Default Way to Play"),
-                     twips(3240, 1200, 3015, 615));
+    frDefWay = captioned<QGroupBox>(this, "frDefWay", QStringLiteral("Default Way to Play"),
+                                    twips(3240, 1200, 3015, 615));
     bg02 = place<QWidget>(frDefWay, "bg02", twips(120, 240, 2775, 255));
     rDefHost =
         captioned<QRadioButton>(bg02, "rDefHost", QStringLiteral("Host"), twips(0, 0, 1455, 255));
     rDefJoin =
         captioned<QRadioButton>(bg02, "rDefJoin", QStringLiteral("Join"), twips(1560, 0, 735, 255));
 
-    frDefHost = frame(this, "frDefHost", QStringLiteral("Default Hosting Method:"),
-                      twips(3240, 1920, 3015, 615));
+    frDefHost = captioned<QGroupBox>(this, "frDefHost", QStringLiteral("Default Hosting Method:"),
+                                     twips(3240, 1920, 3015, 615));
     bg03 = place<QWidget>(frDefHost, "bg03", twips(120, 240, 2775, 255));
     rDefWoRouter = captioned<QRadioButton>(bg03, "rDefWoRouter", QStringLiteral("Without Router"),
                                            twips(0, 0, 1455, 255));
     rDefWRouter = captioned<QRadioButton>(bg03, "rDefWRouter", QStringLiteral("With Router"),
                                           twips(1560, 0, 1335, 255));
 
-    frUser = frame(this, "frUser", QStringLiteral("Username"), twips(3240, 2640, 3015, 615));
+    frUser = captioned<QGroupBox>(this, "frUser", QStringLiteral("Username"),
+                                  twips(3240, 2640, 3015, 615));
     bg04 = place<QWidget>(frUser, "bg04", twips(120, 210, 2775, 320));
     txtUserName = place<QLineEdit>(bg04, "txtUserName", twips(0, 0, 2655, 285));
     txtUserName->setMaxLength(LaunchSettings::UserNameLength);
 
-    frIPSettings =
-        frame(this, "frIPSettings", QStringLiteral("IP Addresses"), twips(120, 120, 3015, 3615));
+    frIPSettings = captioned<QGroupBox>(this, "frIPSettings", QStringLiteral("IP Addresses"),
+                                        twips(120, 120, 3015, 3615));
     bgIPSettings = place<QWidget>(frIPSettings, "bgIPSettings", twips(120, 240, 2775, 3300));
     lblDetectIP =
         captioned<QLabel>(bgIPSettings, "lblDetectIP", QStringLiteral("Detected IP Addresses:"),
@@ -261,21 +236,4 @@ void frmoptions::cmdOK_Click() {
 
 void frmoptions::cmdCancel_Click() {
     reject();
-}
-
-void frmoptions::keyPressEvent(QKeyEvent* event) {
-    // No button is the cancel button: Escape does not close the dialog.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void frmoptions::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred) {
-        centred = true;
-        forms::centre(this, parentWidget());
-    }
 }

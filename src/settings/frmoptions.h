@@ -4,7 +4,7 @@
 
 #include "settings/LaunchSettings.h"
 
-#include <QDialog>
+#include "platform/forms.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -14,7 +14,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-class frmoptions : public QDialog {
+class frmoptions : public forms::FixedDialog {
     Q_OBJECT
 public:
     // `settingsdir` is the owner's settings folder: the settings file and the temporary
@@ -73,10 +73,6 @@ public:
 
     void done(int result) override;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void createControls();
     // Downloads the address-echo page into "ip.tmp" of the settings folder and shows its
@@ -89,5 +85,4 @@ private:
     LaunchSettings settings;
     bool unloaded = false;
     bool ending = false;
-    bool centred = false;
 };
