@@ -15,9 +15,7 @@ constexpr std::uint32_t White = 0x00FFFFFF;
 
 QLabel* blackLabel(QWidget* container, const char* name, const QString& caption, QRect geometry,
                    bool wrap) {
-    auto* label = new QLabel(caption, container);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    auto* label = forms::captioned<QLabel>(container, name, caption, geometry);
     label->setWordWrap(wrap);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette palette = label->palette();
@@ -36,11 +34,9 @@ forms::LineControl* line(QWidget* container, int index, int x1, int y1, int x2, 
 
 } // namespace
 
-frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About"));
-    setWindowFlags(forms::fixedWindowFlags(false) | Qt::Dialog);
-    setFixedSize(forms::twipsSize(5730, 2235));
+frmAbout::frmAbout(QWidget* owner)
+    : FixedDialog(owner, "frmAbout", QStringLiteral("About"), 5730, 2235, Centre::OnOwner) {
+    escapeCloses = true; // OK is also the cancel button
     createControls();
     Form_Load();
 }
@@ -48,14 +44,11 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
 frmAbout::~frmAbout() = default;
 
 void frmAbout::createControls() {
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twips(4245, 1665, 1260, 345));
-    cmdOK->setDefault(true); // Enter; Escape closes every dialog as its cancel button would
+    cmdOK = forms::captioned<QPushButton>(this, "cmdOK", QStringLiteral("OK"),
+                                          twips(4245, 1665, 1260, 345));
+    cmdOK->setDefault(true); // Enter
 
-    logo = new QLabel(this);
-    logo->setObjectName(QStringLiteral("logo"));
-    logo->setGeometry(twips(120, 240, 600, 600));
+    logo = forms::place<QLabel>(this, "logo", twips(120, 240, 600, 600));
     logo->setScaledContents(true);
     logo->setPixmap(QPixmap(QStringLiteral(":/about.gif")));
 
@@ -87,12 +80,4 @@ void frmAbout::Form_Load() {
 
 void frmAbout::cmdOK_Click() {
     accept();
-}
-
-void frmAbout::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        forms::centre(this, parentWidget());
-    }
 }

@@ -1,13 +1,13 @@
 #pragma once
 // The about box: the program's name, version and description, and whom to ask for help.
 
-#include <QDialog>
+#include "platform/forms.h"
 #include <array>
 
 class QLabel;
 class QPushButton;
 
-class frmAbout : public QDialog {
+class frmAbout : public forms::FixedDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* owner = nullptr);
@@ -27,11 +27,6 @@ public:
     void Form_Load();
     void cmdOK_Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void createControls();
-
-    bool centred_ = false;
 };

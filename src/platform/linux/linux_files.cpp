@@ -1,18 +1,330 @@
 #include "platform/linux/linux_files.h"
 
+#include "platform/linux/wine_prefix.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::linuxbackend {
 
-LinuxFiles::LinuxFiles(const WinePrefix&) {}
-QStringList LinuxFiles::drives() { return {QStringLiteral("z:")}; }
-QString LinuxFiles::driveLabel(const QString&) { return {}; }
-QString LinuxFiles::currentDirectory() { return toWindows(QDir::currentPath()); }
-QString LinuxFiles::currentDirectoryOf(const QString&) { return currentDirectory(); }
-bool LinuxFiles::changeDrive(const QString&) { return false; }
-bool LinuxFiles::changeDirectory(const QString&) { return false; }
-QString LinuxFiles::toNative(const QString& p) { QString s = p.mid(2); s.replace(QLatin1Char('\\'), QLatin1Char('/')); return s; }
-QString LinuxFiles::toWindows(const QString& p) { QString s = p; s.replace(QLatin1Char('/'), QLatin1Char('\\')); return QStringLiteral("Z:") + s; }
-std::optional<QStringList> LinuxFiles::subfolders(const QString&) { return std::nullopt; }
+namespace {
+
+constexpr QChar backslash = QLatin1Char('\\');
+
+bool isDriveLetter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+QString rootOf(QChar letter) {
+    return QString(letter) + QStringLiteral(":\\");
+}
+
+QString joinNative(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool statPath(const QString& path, struct stat& out) {
+    return ::stat(QFile::encodeName(path).constData(), &out) == 0;
+}
+
+bool lexists(const QString& path) {
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// The entry of `folder` whose name matches `name` without regard to case; the first one the
+// folder lists wins, as with Wine.
+QString findWithoutCase(const QString& folder, const QString& name) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return {};
+    QString found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString candidate = QFile::decodeName(entry->d_name);
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
+            found = candidate;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+} // namespace
+
+LinuxFiles::LinuxFiles(const WinePrefix& prefix)
+    : dosdevices_(prefix.path(QStringLiteral("dosdevices"))), currentDrive_(QLatin1Char('Z')) {
+    // Like Wine, take $PWD when it names the working folder: it keeps the spelling the user
+    // reached it by (through a symbolic link, say).
+    QString start = QDir::currentPath();
+    const QString pwd = qEnvironmentVariable("PWD");
+    struct stat a, b;
+    if (!pwd.isEmpty() && QDir::isAbsolutePath(pwd) && statPath(pwd, a) && statPath(start, b) &&
+        sameFile(a, b))
+        start = pwd;
+    const QString windows = toWindows(start);
+    if (!windows.isEmpty()) {
+        currentDrive_ = windows.at(0);
+        folders_.insert(currentDrive_, windows);
+    }
+}
+
+std::vector<LinuxFiles::Drive> LinuxFiles::driveTable() const {
+    std::vector<Drive> table;
+    if (DIR* dir = ::opendir(QFile::encodeName(dosdevices_).constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            // "c:" is a drive; "c::" (its raw device), "com1", "lpt1" are not.
+            if (name.size() != 2 || name.at(1) != QLatin1Char(':') || !isDriveLetter(name.at(0)))
+                continue;
+            const QString link = dosdevices_ + QLatin1Char('/') + name;
+            char buffer[4096];
+            const ssize_t size =
+                ::readlink(QFile::encodeName(link).constData(), buffer, sizeof buffer);
+            QString target = size > 0 ? QFile::decodeName(QByteArray(buffer, size)) : link;
+            if (QDir::isRelativePath(target))
+                target = dosdevices_ + QLatin1Char('/') + target;
+            table.push_back(Drive{name.at(0).toUpper(), QDir::cleanPath(target)});
+        }
+        ::closedir(dir);
+    }
+    std::sort(table.begin(), table.end(),
+              [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    table.erase(std::unique(table.begin(), table.end(),
+                            [](const Drive& a, const Drive& b) { return a.letter == b.letter; }),
+                table.end());
+
+    // Every path needs a Windows form: a prefix without a drive for "/" still gets one, as Z:
+    // when that letter is free.
+    struct stat root;
+    const bool haveRoot = statPath(QStringLiteral("/"), root);
+    const bool covered = std::any_of(table.begin(), table.end(), [&](const Drive& d) {
+        struct stat st;
+        return d.target == QLatin1String("/") ||
+               (haveRoot && statPath(d.target, st) && sameFile(st, root));
+    });
+    if (!covered) {
+        for (char c = 'Z'; c >= 'A'; --c) {
+            const QChar letter = QLatin1Char(c);
+            if (std::none_of(table.begin(), table.end(),
+                             [&](const Drive& d) { return d.letter == letter; })) {
+                table.push_back(Drive{letter, QStringLiteral("/")});
+                std::sort(table.begin(), table.end(),
+                          [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+                break;
+            }
+        }
+    }
+    return table;
+}
+
+std::optional<LinuxFiles::Drive> LinuxFiles::findDrive(QChar letter) const {
+    letter = letter.toUpper();
+    for (const Drive& drive : driveTable())
+        if (drive.letter == letter)
+            return drive;
+    return std::nullopt;
+}
+
+QStringList LinuxFiles::drives() {
+    QStringList names;
+    for (const Drive& drive : driveTable())
+        names << QString(drive.letter.toLower()) + QLatin1Char(':');
+    return names;
+}
+
+QString LinuxFiles::driveLabel(const QString& drive) {
+    // Wine keeps a label it was given in a file at the drive's root.
+    if (drive.isEmpty())
+        return {};
+    const auto found = findDrive(drive.at(0));
+    if (!found)
+        return {};
+    QFile file(joinNative(found->target, QStringLiteral(".windows-label")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString LinuxFiles::folderOf(QChar letter) const {
+    letter = letter.toUpper();
+    return folders_.value(letter, rootOf(letter));
+}
+
+QString LinuxFiles::fullPath(const QString& windowsPath) const {
+    QString path = windowsPath;
+    path.replace(QLatin1Char('/'), backslash);
+    if (path.isEmpty() || path.startsWith(QStringLiteral("\\\\")))
+        return {};
+    QChar letter = currentDrive_;
+    QString rest = path;
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) {
+        if (!isDriveLetter(path.at(0)))
+            return {};
+        letter = path.at(0).toUpper();
+        rest = path.mid(2);
+    }
+    QStringList parts;
+    if (!rest.startsWith(backslash))
+        parts = folderOf(letter).mid(3).split(backslash, Qt::SkipEmptyParts);
+    for (const QString& part : rest.split(backslash, Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts << part;
+    }
+    return rootOf(letter) + parts.join(backslash);
+}
+
+QString LinuxFiles::nativeOf(const Drive& drive, const QString& full) const {
+    QString native = drive.target;
+    for (const QString& part : full.mid(3).split(backslash, Qt::SkipEmptyParts)) {
+        const QString exact = joinNative(native, part);
+        if (lexists(exact)) {
+            native = exact;
+            continue;
+        }
+        const QString other = findWithoutCase(native, part);
+        native = joinNative(native, other.isEmpty() ? part : other);
+    }
+    return native;
+}
+
+QString LinuxFiles::toNative(const QString& windowsPath) {
+    const QString full = fullPath(windowsPath);
+    if (full.isEmpty())
+        return {};
+    const auto drive = findDrive(full.at(0));
+    return drive ? nativeOf(*drive, full) : QString();
+}
+
+QString LinuxFiles::toWindows(const QString& nativePath) {
+    if (nativePath.isEmpty())
+        return {};
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+    struct Root {
+        QChar letter;
+        struct stat st;
+    };
+    std::vector<Root> roots;
+    for (const Drive& drive : driveTable()) {
+        Root root{drive.letter, {}};
+        if (statPath(drive.target, root.st))
+            roots.push_back(root);
+    }
+    // Going up from the full path, the first existing folder that is a drive's root wins; of
+    // drives sharing a root the lowest letter.
+    QString folder = path;
+    for (;;) {
+        struct stat st;
+        if (statPath(folder, st)) {
+            for (const Root& root : roots) {
+                if (!sameFile(st, root.st))
+                    continue;
+                QString rest = path.mid(folder == QLatin1String("/") ? 1 : folder.size());
+                if (rest.startsWith(QLatin1Char('/')))
+                    rest.remove(0, 1);
+                rest.replace(QLatin1Char('/'), backslash);
+                return rootOf(root.letter) + rest;
+            }
+        }
+        if (folder == QLatin1String("/") || folder.isEmpty())
+            return {};
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        folder = slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+    }
+}
+
+QString LinuxFiles::currentDirectory() {
+    return folderOf(currentDrive_);
+}
+
+QString LinuxFiles::currentDirectoryOf(const QString& drive) {
+    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
+        return currentDirectory();
+    return folderOf(drive.at(0));
+}
+
+bool LinuxFiles::changeDrive(const QString& drive) {
+    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
+        return false;
+    const QChar letter = drive.at(0).toUpper();
+    const auto found = findDrive(letter);
+    if (!found)
+        return false;
+    const QString folder = folderOf(letter);
+    if (!QDir::setCurrent(nativeOf(*found, folder)))
+        return false;
+    currentDrive_ = letter;
+    folders_.insert(letter, folder);
+    return true;
+}
+
+bool LinuxFiles::changeDirectory(const QString& path) {
+    const QString full = fullPath(path);
+    if (full.isEmpty())
+        return false;
+    const QChar letter = full.at(0);
+    const auto drive = findDrive(letter);
+    if (!drive)
+        return false;
+    const QString native = nativeOf(*drive, full);
+    if (!QFileInfo(native).isDir())
+        return false;
+    // The working folder follows the current drive's folder; another drive's folder is only
+    // remembered, but it must be one that could be entered.
+    if (letter == currentDrive_) {
+        if (!QDir::setCurrent(native))
+            return false;
+    } else if (::access(QFile::encodeName(native).constData(), X_OK) != 0) {
+        return false;
+    }
+    folders_.insert(letter, full);
+    return true;
+}
+
+std::optional<QStringList> LinuxFiles::subfolders(const QString& windowsPath) {
+    const QString native = toNative(windowsPath);
+    if (native.isEmpty())
+        return std::nullopt;
+    DIR* dir = ::opendir(QFile::encodeName(native).constData());
+    if (!dir)
+        return std::nullopt;
+    QStringList names;
+    while (const dirent* entry = ::readdir(dir)) {
+        // Dot folders are hidden under Wine; "." and ".." are not subfolders.
+        if (entry->d_name[0] == '.')
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            const QByteArray full = QFile::encodeName(native) + '/' + entry->d_name;
+            isDir = ::stat(full.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir)
+            names << QFile::decodeName(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
 
 } // namespace platform::linuxbackend

@@ -1,16 +1,25 @@
 #pragma once
+// Drives, folders and the current directory of the Wine prefix, in Windows form.
 
 #include "platform/filesystem.h"
+
+#include <QChar>
+#include <QMap>
+#include <vector>
 
 namespace platform::linuxbackend {
 
 struct WinePrefix;
-class LinuxFiles;
-class LinuxRegistry;
 
 class LinuxFiles : public FileSystem {
 public:
+    struct Drive {
+        QChar letter;   // upper case
+        QString target; // absolute native folder, cleaned; may not exist
+    };
+
     explicit LinuxFiles(const WinePrefix& prefix);
+
     QStringList drives() override;
     QString driveLabel(const QString& drive) override;
     QString currentDirectory() override;
@@ -20,6 +29,21 @@ public:
     QString toNative(const QString& windowsPath) override;
     QString toWindows(const QString& nativePath) override;
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
+
+    // The drives as the prefix has them now, in letter order; always one for "/".
+    std::vector<Drive> driveTable() const;
+    // A Windows path made absolute against the current folders, with "." and ".." applied:
+    // "C:\Games\Populous", "C:\" at a root; empty for a path no drive can hold (UNC, empty).
+    QString fullPath(const QString& windowsPath) const;
+
+private:
+    QString folderOf(QChar letter) const;
+    QString nativeOf(const Drive& drive, const QString& fullWindowsPath) const;
+    std::optional<Drive> findDrive(QChar letter) const;
+
+    QString dosdevices_;
+    QChar currentDrive_;
+    QMap<QChar, QString> folders_; // letter -> current folder, full Windows path
 };
 
 } // namespace platform::linuxbackend

@@ -1,11 +1,236 @@
 #include "platform/linux/linux_registry.h"
 
+#include "platform/linux/registry_hive.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
 namespace platform::linuxbackend {
 
-LinuxRegistry::LinuxRegistry(const WinePrefix&) {}
-std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey, const QString&) { return std::nullopt; }
-std::optional<QStringList> LinuxRegistry::subkeys(RootKey, const QString&) { return std::nullopt; }
-long LinuxRegistry::setValue(RootKey, const QString&, const RegEntry&) { return winerror::AccessDenied; }
-long LinuxRegistry::deleteValue(RootKey, const QString&, const QString&) { return winerror::AccessDenied; }
+namespace {
+
+bool isStringType(std::uint32_t type) {
+    return type == regtype::Sz || type == regtype::ExpandSz || type == regtype::MultiSz;
+}
+
+bool is(const QString& name, QLatin1String expected) {
+    return name.compare(expected, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+LinuxRegistry::LinuxRegistry(const WinePrefix& prefix) : prefix_(prefix) {}
+
+LinuxRegistry::~LinuxRegistry() = default;
+
+QString LinuxRegistry::fileName(HiveFile file) const {
+    static const char* const names[] = {"system.reg", "user.reg", "userdef.reg"};
+    return prefix_.path(QLatin1String(names[file]));
+}
+
+LinuxRegistry::Stamp LinuxRegistry::stampOf(const QString& file) {
+    struct stat st;
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return {};
+    return Stamp{true,
+                 static_cast<qint64>(st.st_dev),
+                 static_cast<qint64>(st.st_ino),
+                 static_cast<qint64>(st.st_size),
+                 static_cast<qint64>(st.st_mtim.tv_sec),
+                 static_cast<qint64>(st.st_mtim.tv_nsec)};
+}
+
+std::shared_ptr<const Hive> LinuxRegistry::hive(HiveFile file) {
+    // Parsed once and again only when the file changes (Wine replaces it by a rename, so the
+    // inode changes too).
+    Cached& cached = cache_[file];
+    const Stamp stamp = stampOf(fileName(file));
+    if (cached.hive && cached.stamp == stamp)
+        return cached.hive;
+    QByteArray text;
+    if (stamp.exists) {
+        QFile input(fileName(file));
+        if (input.open(QIODevice::ReadOnly))
+            text = input.readAll();
+    }
+    cached.hive = std::make_shared<const Hive>(parseHive(text));
+    cached.stamp = stamp;
+    ++parses_;
+    return cached.hive;
+}
+
+std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const QString& path,
+                                                             View view) {
+    QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    Location location{System, {}};
+    QStringList base;
+    switch (root) {
+    case RootKey::LocalMachine:
+        break;
+    case RootKey::ClassesRoot:
+        base = {QStringLiteral("Software"), QStringLiteral("Classes")};
+        break;
+    case RootKey::CurrentUser:
+        location.file = User;
+        break;
+    case RootKey::CurrentConfig:
+        base = {QStringLiteral("System"), QStringLiteral("CurrentControlSet"),
+                QStringLiteral("Hardware Profiles"), QStringLiteral("Current")};
+        break;
+    case RootKey::Users: {
+        if (parts.isEmpty())
+            return std::nullopt;
+        const QString user = parts.takeFirst();
+        if (is(user, QLatin1String(".Default"))) {
+            location.file = UserDefault;
+        } else {
+            // The user's own hive answers to its SID ("REGISTRY\User\S-1-5-21-...").
+            const QString relative = hive(User)->relativeTo;
+            if (relative.isEmpty() ||
+                relative.section(QLatin1Char('\\'), -1).compare(user, Qt::CaseInsensitive) != 0)
+                return std::nullopt;
+            location.file = User;
+        }
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+
+    // A 32-bit program in a 64-bit prefix sees HKLM\Software\X (and the classes) through
+    // Wow6432Node first, where 32-bit installers write.
+    const QStringList plain = base + parts;
+    if (view == View::Program && location.file == System && hive(System)->win64) {
+        const QString wow = QStringLiteral("Wow6432Node");
+        if (root == RootKey::ClassesRoot && !parts.isEmpty() &&
+            !is(parts[0], QLatin1String("Wow6432Node")))
+            location.candidates.push_back(base + QStringList{wow} + parts);
+        else if (root == RootKey::LocalMachine && parts.size() >= 2 &&
+                 is(parts[0], QLatin1String("Software")) &&
+                 !is(parts[1], QLatin1String("Wow6432Node")))
+            location.candidates.push_back(QStringList{parts[0], wow} + parts.mid(1));
+    }
+    location.candidates.push_back(plain);
+    return location;
+}
+
+int LinuxRegistry::open(const Hive& hive, const Location& location) const {
+    for (const QStringList& candidate : location.candidates)
+        if (const int key = hive.open(candidate); key >= 0)
+            return key;
+    return -1;
+}
+
+std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey root, const QString& path) {
+    return values(root, path, View::Program);
+}
+
+std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey root, const QString& path,
+                                                           View view) {
+    const auto location = locate(root, path, view);
+    if (!location)
+        return std::nullopt;
+    const auto tree = hive(location->file);
+    const int key = open(*tree, *location);
+    if (key < 0)
+        return std::nullopt;
+    std::vector<RegEntry> entries;
+    for (const HiveValue& value : tree->key(key).values) {
+        // As the ANSI calls answer: strings in the program's 8-bit encoding, NULs kept.
+        entries.push_back(
+            RegEntry{value.name, value.type,
+                     isStringType(value.type) ? utf16Text(value.data).toLocal8Bit() : value.data});
+    }
+    return entries;
+}
+
+std::optional<QStringList> LinuxRegistry::subkeys(RootKey root, const QString& path) {
+    const auto location = locate(root, path);
+    if (!location)
+        return std::nullopt;
+    const auto tree = hive(location->file);
+    const int key = open(*tree, *location);
+    if (key < 0)
+        return std::nullopt;
+    QStringList names;
+    for (const int child : tree->key(key).children)
+        names << tree->key(child).name;
+    return names;
+}
+
+long LinuxRegistry::prepareWrite(RootKey root, const QString& path, Location& location,
+                                 QByteArray& text, std::shared_ptr<const Hive>& tree) {
+    const auto found = locate(root, path);
+    if (!found)
+        return winerror::FileNotFound;
+    location = *found;
+    // No registry file: the prefix was never set up by Wine, and a file of ours would not
+    // make one.
+    QFile input(fileName(location.file));
+    if (!input.exists())
+        return winerror::FileNotFound;
+    // A running server would overwrite the edit with its own copy.
+    if (prefix_.serverRunning())
+        return winerror::Busy;
+    const Stamp before = stampOf(input.fileName());
+    if (!input.open(QIODevice::ReadOnly))
+        return winerror::AccessDenied;
+    text = input.readAll();
+    // The tree of what was read: the cached one when the file stayed as it was.
+    tree = stampOf(input.fileName()) == before ? hive(location.file)
+                                               : std::make_shared<const Hive>(parseHive(text));
+    return winerror::Success;
+}
+
+long LinuxRegistry::rewrite(HiveFile file, const QByteArray& text) {
+    // A temporary file beside the hive, renamed over it: a reader sees the old or the new file.
+    QSaveFile output(fileName(file));
+    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size() || !output.commit())
+        return winerror::AccessDenied;
+    cache_[file] = {};
+    return winerror::Success;
+}
+
+long LinuxRegistry::setValue(RootKey root, const QString& path, const RegEntry& value) {
+    Location location;
+    QByteArray text;
+    std::shared_ptr<const Hive> hive;
+    if (const long error = prepareWrite(root, path, location, text, hive))
+        return error;
+    const Hive& tree = *hive;
+    // An existing key wherever a read finds it; a new one where the first place looked, its
+    // existing part taken as spelled (and through its links).
+    QStringList target;
+    if (const int key = open(tree, location); key >= 0) {
+        target = tree.pathOf(key);
+    } else {
+        const auto [deepest, rest] = tree.openDeepest(location.candidates.front());
+        target = tree.pathOf(deepest) + rest;
+    }
+    if (target.isEmpty())
+        return winerror::AccessDenied;
+    HiveValue stored{value.name, value.type,
+                     isStringType(value.type) ? utf16Data(QString::fromLocal8Bit(value.data))
+                                              : value.data};
+    return rewrite(location.file, hiveWithValue(text, target, stored, currentFileTime()));
+}
+
+long LinuxRegistry::deleteValue(RootKey root, const QString& path, const QString& name) {
+    Location location;
+    QByteArray text;
+    std::shared_ptr<const Hive> hive;
+    if (const long error = prepareWrite(root, path, location, text, hive))
+        return error;
+    const Hive& tree = *hive;
+    const int key = open(tree, location);
+    if (key < 0)
+        return winerror::FileNotFound;
+    const auto changed = hiveWithoutValue(text, tree.pathOf(key), name, currentFileTime());
+    if (!changed)
+        return winerror::FileNotFound;
+    return rewrite(location.file, *changed);
+}
 
 } // namespace platform::linuxbackend

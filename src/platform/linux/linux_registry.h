@@ -1,20 +1,63 @@
 #pragma once
+// The registry of the Wine prefix, read from and written to its .reg files.
 
+#include "platform/linux/wine_prefix.h"
 #include "platform/registry.h"
+
+#include <memory>
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
-class LinuxFiles;
-class LinuxRegistry;
+class Hive;
 
 class LinuxRegistry : public Registry {
 public:
     explicit LinuxRegistry(const WinePrefix& prefix);
+    ~LinuxRegistry() override;
+
+    // Which keys a path names in a 64-bit prefix: the 32-bit program's (Wow6432Node first) or
+    // the native ones, where Wine keeps what it tells every program (its Windows version).
+    enum class View { Program, Native };
+
     std::optional<std::vector<RegEntry>> values(RootKey root, const QString& path) override;
+    std::optional<std::vector<RegEntry>> values(RootKey root, const QString& path, View view);
     std::optional<QStringList> subkeys(RootKey root, const QString& path) override;
     long setValue(RootKey root, const QString& path, const RegEntry& value) override;
     long deleteValue(RootKey root, const QString& path, const QString& name) override;
+
+    // How often a hive file was parsed: once per file and change, not per read.
+    int parseCount() const { return parses_; }
+
+private:
+    enum HiveFile { System, User, UserDefault, HiveCount };
+    struct Stamp {
+        bool exists = false;
+        qint64 device = 0, inode = 0, size = 0, seconds = 0, nanoseconds = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Cached {
+        Stamp stamp;
+        std::shared_ptr<const Hive> hive;
+    };
+    // Where a key may lie: a hive and the paths to try in order.
+    struct Location {
+        HiveFile file;
+        std::vector<QStringList> candidates;
+    };
+
+    QString fileName(HiveFile file) const;
+    static Stamp stampOf(const QString& file);
+    std::shared_ptr<const Hive> hive(HiveFile file);
+    std::optional<Location> locate(RootKey root, const QString& path, View view = View::Program);
+    int open(const Hive& hive, const Location& location) const;
+    // A write's first steps: the hive file exists and no wineserver holds it; its text read.
+    long prepareWrite(RootKey root, const QString& path, Location& location, QByteArray& text,
+                      std::shared_ptr<const Hive>& tree);
+    long rewrite(HiveFile file, const QByteArray& text);
+
+    WinePrefix prefix_;
+    Cached cache_[HiveCount];
+    int parses_ = 0;
 };
 
 } // namespace platform::linuxbackend

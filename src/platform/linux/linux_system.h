@@ -1,21 +1,38 @@
 #pragma once
+// The program's own process: single instance, end, folders and the Windows version the prefix
+// presents.
 
+#include "platform/linux/wine_prefix.h"
 #include "platform/system.h"
+
+#include <memory>
+
+class QLockFile;
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
 class LinuxFiles;
 class LinuxRegistry;
 
 class LinuxSystem : public System {
 public:
-    explicit LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry);
+    LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry);
+    ~LinuxSystem() override;
+
     bool claimSingleInstance() override;
-    void endProgram() override;
+    [[noreturn]] void endProgram() override;
     QString programFolder() override;
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override;
+
+    // Where the single-instance lock lives: the user's runtime folder, else the temp folder.
+    static QString lockFilePath();
+
+private:
+    WinePrefix prefix_;
+    LinuxFiles& files_;
+    LinuxRegistry& registry_;
+    std::unique_ptr<QLockFile> instanceLock_;
 };
 
 } // namespace platform::linuxbackend
