@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
 #include "platform/forms.h"
+#include "platform/linux/linux_registry.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -48,6 +49,7 @@ private slots:
     void gameFolderFromRegistry_data();
     void gameFolderFromRegistry();
     void installPathOnAnotherDrive();
+    void gameFolderFromHiveWineWrote();
     void closingUnloads();
 };
 
@@ -300,6 +302,26 @@ void MainWindowTest::installPathOnAnotherDrive() {
     // Changing the folder of another drive does not change the current drive.
     QCOMPARE(os.files->currentDirectory(), QStringLiteral("C:\\"));
     QCOMPARE(os.files->currentDirectoryOf(QStringLiteral("D")), QStringLiteral("D:\\Pop"));
+}
+
+// The whole 1.7 MB hive of a fresh Wine 8.0 prefix, where the game's 32-bit installer wrote its
+// key under Wow6432Node.
+void MainWindowTest::gameFolderFromHiveWineWrote() {
+    fakes::FakePlatform os;
+    QProcess xz;
+    xz.start(QStringLiteral("xz"),
+             {QStringLiteral("-dc"), QStringLiteral(VELKOR_TEST_DATA "/wine-8.0/system.reg.xz")});
+    QVERIFY(xz.waitForFinished(60000) && xz.exitCode() == 0);
+    os.prefix.writeFile(QStringLiteral("system.reg"), xz.readAllStandardOutput());
+    os.prefix.makeFolder(QStringLiteral("games/POPULOUS")); // found without regard to case
+    platform::linuxbackend::LinuxRegistry registry(os.prefix.prefix());
+    platform::current().registry = &registry;
+    frmMain window;
+    window.Form_Load();
+    QCOMPARE(os.files->currentDirectory(), QStringLiteral("C:\\Games\\Populous"));
+    QCOMPARE(QDir::currentPath(), os.prefix.driveC() + QStringLiteral("/games/POPULOUS"));
+    QCOMPARE(registry.parseCount(), 1);
+    QVERIFY(os.ui.boxes.empty());
 }
 
 void MainWindowTest::closingUnloads() {
