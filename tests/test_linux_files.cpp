@@ -30,197 +30,140 @@ private slots:
         qputenv("PWD", startPwd_);
     }
 
-    void drivesComeFromDosdevices() {
+    void drives() {
         fakes::TempPrefix prefix;
         QTemporaryDir other;
-        prefix.linkDrive(QStringLiteral("d:"), other.path());
-        prefix.linkDrive(QStringLiteral("c::"), QStringLiteral("/dev/null"));
-        prefix.linkDrive(QStringLiteral("com1"), QStringLiteral("/dev/ttyS0"));
-        prefix.linkDrive(QStringLiteral("x:"), prefix.root() + QStringLiteral("/missing"));
+        prefix.linkDrive("d:", other.path());
+        prefix.linkDrive("c::", "/dev/null");
+        prefix.linkDrive("com1", "/dev/ttyS0");
+        prefix.linkDrive("x:", prefix.root() + "/missing");
         LinuxFiles files(prefix.prefix());
         QCOMPARE(files.drives(), QStringList({"c:", "d:", "x:", "z:"}));
-    }
 
-    void rootAlwaysHasADrive() {
-        LinuxFiles missing(WinePrefix{QStringLiteral("/nonexistent/velkor-prefix")});
+        // "/" always has a drive: Z: without a prefix, or the highest free letter.
+        LinuxFiles missing(WinePrefix{"/nonexistent/velkor-prefix"});
         QCOMPARE(missing.drives(), QStringList({"z:"}));
-        QCOMPARE(missing.toWindows(QStringLiteral("/usr/bin")), QStringLiteral("Z:\\usr\\bin"));
-        QCOMPARE(missing.toNative(QStringLiteral("z:\\usr")), QStringLiteral("/usr"));
-        QCOMPARE(missing.toNative(QStringLiteral("C:\\")), QString());
+        QCOMPARE(missing.toWindows("/usr/bin"), QStringLiteral("Z:\\usr\\bin"));
+        QCOMPARE(missing.toNative("z:\\usr"), QStringLiteral("/usr"));
+        prefix.linkDrive("z:", other.path());
+        QCOMPARE(files.drives(), QStringList({"c:", "d:", "x:", "y:", "z:"}));
+        QCOMPARE(files.toWindows("/usr"), QStringLiteral("Y:\\usr"));
+    }
 
+    void mapsPaths_data() {
+        // Native paths start with "/" or a placeholder: $C is drive_c, $P the prefix, $D a folder
+        // linked as both d: and e:. Others are Windows paths mapped the other way.
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        const auto row = [](const char* name, const char* from, const char* to) {
+            QTest::newRow(name) << QString(from) << QString(to);
+        };
+        row("exact", "C:\\Games\\Populous", "$C/Games/Populous");
+        row("any case", "c:\\GAMES\\populous\\POPTB.EXE", "$C/Games/Populous/poptb.exe");
+        row("dots, slashes", "C:/Games/./x/../Populous", "$C/Games/Populous");
+        row("above the root", "C:\\..\\..", "$C");
+        row("missing tail keeps its spelling", "C:\\games\\New Folder\\ip.tmp",
+            "$C/Games/New Folder/ip.tmp");
+        row("exact spelling wins", "C:\\case", "$C/case");
+        row("exact spelling wins 2", "C:\\Case", "$C/Case");
+        row("z:", "Z:\\usr\\bin", "/usr/bin");
+        row("no such drive", "Q:\\x", "");
+        row("UNC", "\\\\server\\share\\x", "");
+        row("drive root", "$C", "C:\\");
+        row("unclean", "$C/Games/../Games/", "C:\\Games");
+        row("through the drive link", "$P/dosdevices/c:/Games", "C:\\Games");
+        row("not yet there", "$C/not/yet/there", "C:\\not\\yet\\there");
+        row("lowest letter", "$D/Maps", "D:\\Maps");
+        row("outside the drives", "/usr/share", "Z:\\usr\\share");
+    }
+    void mapsPaths() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
         fakes::TempPrefix prefix;
-        QFile::remove(prefix.root() + QStringLiteral("/dosdevices/z:"));
-        LinuxFiles files(prefix.prefix());
-        QCOMPARE(files.drives(), QStringList({"c:", "z:"}));
-        QCOMPARE(files.toWindows(QStringLiteral("/")), QStringLiteral("Z:\\"));
-
-        // z: taken by another folder: "/" gets the highest free letter instead.
         QTemporaryDir other;
-        prefix.linkDrive(QStringLiteral("z:"), other.path());
-        QCOMPARE(files.drives(), QStringList({"c:", "y:", "z:"}));
-        QCOMPARE(files.toWindows(QStringLiteral("/usr")), QStringLiteral("Y:\\usr"));
-    }
-
-    void windowsToNative() {
-        fakes::TempPrefix prefix;
-        const QString games = prefix.makeFolder(QStringLiteral("Games/Populous"));
-        prefix.writeFile(QStringLiteral("drive_c/Games/Populous/poptb.exe"), "MZ");
+        for (const char* folder : {"Games/Populous", "Case", "case"})
+            prefix.makeFolder(folder);
+        prefix.writeFile("drive_c/Games/Populous/poptb.exe", "MZ");
+        QDir(other.path()).mkpath("Maps");
+        prefix.linkDrive("e:", other.path());
+        prefix.linkDrive("d:", other.path() + "/");
+        const auto expand = [&](QString path) {
+            return path.replace("$C", prefix.driveC())
+                .replace("$P", prefix.root())
+                .replace("$D", other.path());
+        };
         LinuxFiles files(prefix.prefix());
-        const QString c = prefix.driveC();
-
-        QCOMPARE(files.toNative(QStringLiteral("C:\\Games\\Populous")), games);
-        QCOMPARE(files.toNative(QStringLiteral("c:\\GAMES\\populous\\POPTB.EXE")),
-                 games + QStringLiteral("/poptb.exe"));
-        QCOMPARE(files.toNative(QStringLiteral("C:/Games/./x/../Populous")), games);
-        QCOMPARE(files.toNative(QStringLiteral("C:\\")), c);
-        QCOMPARE(files.toNative(QStringLiteral("C:\\..\\..")), c);
-        // A missing tail keeps its spelling: the caller may be about to create it.
-        QCOMPARE(files.toNative(QStringLiteral("C:\\games\\New Folder\\ip.tmp")),
-                 c + QStringLiteral("/Games/New Folder/ip.tmp"));
-        QCOMPARE(files.toNative(QStringLiteral("Z:\\usr\\bin")), QStringLiteral("/usr/bin"));
-        QCOMPARE(files.toNative(QStringLiteral("Q:\\x")), QString());
-        QCOMPARE(files.toNative(QStringLiteral("\\\\server\\share\\x")), QString());
-        QCOMPARE(files.toNative(QString()), QString());
-
-        // Two names differing only in case: the exact spelling wins.
-        prefix.makeFolder(QStringLiteral("Case"));
-        prefix.makeFolder(QStringLiteral("case"));
-        QCOMPARE(files.toNative(QStringLiteral("C:\\case")), c + QStringLiteral("/case"));
-        QCOMPARE(files.toNative(QStringLiteral("C:\\Case")), c + QStringLiteral("/Case"));
-        QVERIFY(
-            files.toNative(QStringLiteral("C:\\CASE")).compare(c + "/case", Qt::CaseInsensitive) ==
-            0);
-    }
-
-    void nativeToWindows() {
-        fakes::TempPrefix prefix;
-        prefix.makeFolder(QStringLiteral("Games/Populous"));
-        QTemporaryDir other;
-        QDir(other.path()).mkpath(QStringLiteral("Maps"));
-        // Two letters for one folder: the lowest wins.
-        prefix.linkDrive(QStringLiteral("e:"), other.path());
-        prefix.linkDrive(QStringLiteral("d:"), other.path() + QStringLiteral("/"));
-        LinuxFiles files(prefix.prefix());
-
-        QCOMPARE(files.toWindows(prefix.driveC() + QStringLiteral("/Games/Populous")),
-                 QStringLiteral("C:\\Games\\Populous"));
-        QCOMPARE(files.toWindows(prefix.driveC()), QStringLiteral("C:\\"));
-        QCOMPARE(files.toWindows(prefix.driveC() + QStringLiteral("/Games/../Games/")),
-                 QStringLiteral("C:\\Games"));
-        // Reached through another spelling of the same folder (the dosdevices link itself).
-        QCOMPARE(files.toWindows(prefix.root() + QStringLiteral("/dosdevices/c:/Games")),
-                 QStringLiteral("C:\\Games"));
-        QCOMPARE(files.toWindows(prefix.driveC() + QStringLiteral("/not/yet/there")),
-                 QStringLiteral("C:\\not\\yet\\there"));
-        QCOMPARE(files.toWindows(other.path() + QStringLiteral("/Maps")),
-                 QStringLiteral("D:\\Maps"));
-        QCOMPARE(files.toWindows(QStringLiteral("/usr/share")), QStringLiteral("Z:\\usr\\share"));
-        QCOMPARE(files.toWindows(QString()), QString());
-
-        // Round trip through a case-insensitive lookup.
-        QCOMPARE(files.toWindows(files.toNative(QStringLiteral("C:\\GAMES"))),
-                 QStringLiteral("C:\\Games"));
-    }
-
-    void startsInTheStartFolder() {
-        fakes::TempPrefix prefix;
-        const QString start = prefix.makeFolder(QStringLiteral("Start Here"));
-        QVERIFY(QDir::setCurrent(start));
-        qputenv("PWD", start.toLocal8Bit());
-        LinuxFiles files(prefix.prefix());
-        QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\Start Here"));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("c:")), QStringLiteral("C:\\Start Here"));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("Z")), QStringLiteral("Z:\\"));
-        // Relative paths resolve against it.
-        QCOMPARE(files.toNative(QStringLiteral("poptb.exe")), start + QStringLiteral("/poptb.exe"));
-        QCOMPARE(files.toNative(QStringLiteral("\\x")), prefix.driveC() + QStringLiteral("/x"));
+        if (from.startsWith('$') || from.startsWith('/'))
+            QCOMPARE(files.toWindows(expand(from)), to);
+        else
+            QCOMPARE(files.toNative(from), expand(to));
     }
 
     void currentFolderPerDrive() {
         fakes::TempPrefix prefix;
-        const QString games = prefix.makeFolder(QStringLiteral("Games/Populous"));
+        const QString start = prefix.makeFolder("Start Here");
+        const QString games = prefix.makeFolder("Games/Populous");
+        prefix.writeFile("drive_c/file.txt", "x");
         QTemporaryDir other;
-        QDir(other.path()).mkpath(QStringLiteral("Maps/Old"));
-        prefix.linkDrive(QStringLiteral("d:"), other.path());
-        prefix.linkDrive(QStringLiteral("x:"), prefix.root() + QStringLiteral("/missing"));
-        QVERIFY(QDir::setCurrent(prefix.driveC()));
+        QDir(other.path()).mkpath("Maps/Old");
+        prefix.linkDrive("d:", other.path());
+        prefix.linkDrive("x:", prefix.root() + "/missing");
+        QVERIFY(QDir::setCurrent(start));
+        qputenv("PWD", start.toLocal8Bit());
         LinuxFiles files(prefix.prefix());
-        QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\"));
+        QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\Start Here"));
+        QCOMPARE(files.toNative("poptb.exe"), start + "/poptb.exe");
+        QCOMPARE(files.toNative("\\x"), prefix.driveC() + "/x");
 
         // A new drive starts at its root, and the working folder follows.
-        QVERIFY(files.changeDrive(QStringLiteral("d")));
+        QVERIFY(files.changeDrive("d"));
         QCOMPARE(files.currentDirectory(), QStringLiteral("D:\\"));
         QCOMPARE(real(QDir::currentPath()), real(other.path()));
-
-        // Another drive's folder changes without changing the current drive or working folder.
-        QVERIFY(files.changeDirectory(QStringLiteral("c:\\games\\populous")));
+        // Another drive's folder changes alone: not the current drive, not the working folder.
+        QVERIFY(files.changeDirectory("c:\\games\\populous"));
         QCOMPARE(files.currentDirectory(), QStringLiteral("D:\\"));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("C")),
-                 QStringLiteral("C:\\games\\populous"));
+        QCOMPARE(files.currentDirectoryOf("C"), QStringLiteral("C:\\games\\populous"));
         QCOMPARE(real(QDir::currentPath()), real(other.path()));
-
         // Relative to the current drive's folder; ".." and drive-relative forms.
-        QVERIFY(files.changeDirectory(QStringLiteral("Maps\\Old")));
-        QCOMPARE(files.currentDirectory(), QStringLiteral("D:\\Maps\\Old"));
-        QCOMPARE(real(QDir::currentPath()), real(other.path() + QStringLiteral("/Maps/Old")));
-        QVERIFY(files.changeDirectory(QStringLiteral("..")));
+        QVERIFY(files.changeDirectory("Maps\\Old"));
+        QCOMPARE(real(QDir::currentPath()), real(other.path() + "/Maps/Old"));
+        QVERIFY(files.changeDirectory(".."));
         QCOMPARE(files.currentDirectory(), QStringLiteral("D:\\Maps"));
-        QVERIFY(files.changeDirectory(QStringLiteral("C:..")));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("c")), QStringLiteral("C:\\games"));
+        QVERIFY(files.changeDirectory("C:.."));
+        QCOMPARE(files.currentDirectoryOf("c"), QStringLiteral("C:\\games"));
 
-        // Missing folders and drives change nothing.
-        QVERIFY(!files.changeDirectory(QStringLiteral("Nowhere")));
-        QVERIFY(!files.changeDirectory(QStringLiteral("C:\\Games\\Nowhere")));
-        QVERIFY(!files.changeDirectory(QStringLiteral("Q:\\")));
-        QVERIFY(!files.changeDirectory(QString()));
-        QVERIFY(!files.changeDrive(QStringLiteral("q")));
-        QVERIFY(!files.changeDrive(QStringLiteral("x:")));
-        QVERIFY(!files.changeDrive(QString()));
+        // Missing folders, files, missing and dangling drives change nothing.
+        for (const char* path : {"Nowhere", "C:\\Games\\Nowhere", "C:\\file.txt", "Q:\\", ""})
+            QVERIFY2(!files.changeDirectory(path), path);
+        for (const char* drive : {"q", "x:", ""})
+            QVERIFY2(!files.changeDrive(drive), drive);
         QCOMPARE(files.currentDirectory(), QStringLiteral("D:\\Maps"));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("c")), QStringLiteral("C:\\games"));
-        QCOMPARE(real(QDir::currentPath()), real(other.path() + QStringLiteral("/Maps")));
+        QCOMPARE(files.currentDirectoryOf("c"), QStringLiteral("C:\\games"));
+        QCOMPARE(real(QDir::currentPath()), real(other.path() + "/Maps"));
 
-        // Back to C: with its remembered folder, as the start-up does with the game's drive.
-        QVERIFY(files.changeDrive(QStringLiteral("C:")));
+        // Back to C: in its remembered folder.
+        QVERIFY(files.changeDrive("C:"));
         QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\games"));
-        QVERIFY(files.changeDirectory(QStringLiteral("C:\\Games\\Populous")));
-        QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\Games\\Populous"));
-        QCOMPARE(real(QDir::currentPath()), real(games));
-        QCOMPARE(files.currentDirectoryOf(QStringLiteral("D")), QStringLiteral("D:\\Maps"));
-        // A file is not a folder.
-        prefix.writeFile(QStringLiteral("drive_c/file.txt"), "x");
-        QVERIFY(!files.changeDirectory(QStringLiteral("C:\\file.txt")));
-        QCOMPARE(files.currentDirectory(), QStringLiteral("C:\\Games\\Populous"));
+        QCOMPARE(real(QDir::currentPath()), real(games + "/.."));
     }
 
     void listsSubfolders() {
         fakes::TempPrefix prefix;
         for (const char* name : {"gamma", "Beta", "alpha", ".hidden", "Alpha2"})
-            prefix.makeFolder(QString::fromLatin1(name));
-        prefix.writeFile(QStringLiteral("drive_c/file.txt"), "x");
-        QFile::link(prefix.driveC() + QStringLiteral("/gamma"),
-                    prefix.driveC() + QStringLiteral("/linked"));
-        QFile::link(prefix.driveC() + QStringLiteral("/file.txt"),
-                    prefix.driveC() + QStringLiteral("/linkedfile"));
-        prefix.linkDrive(QStringLiteral("x:"), prefix.root() + QStringLiteral("/missing"));
+            prefix.makeFolder(name);
+        prefix.writeFile("drive_c/file.txt", "x");
+        prefix.writeFile("drive_c/.windows-label", "Populous CD\n");
+        QFile::link(prefix.driveC() + "/gamma", prefix.driveC() + "/linked");
+        QFile::link(prefix.driveC() + "/file.txt", prefix.driveC() + "/linkedfile");
+        prefix.linkDrive("x:", prefix.root() + "/missing");
         LinuxFiles files(prefix.prefix());
-
-        QCOMPARE(files.subfolders(QStringLiteral("C:\\")),
+        QCOMPARE(files.subfolders("C:\\"),
                  QStringList({"alpha", "Alpha2", "Beta", "gamma", "linked"}));
-        QCOMPARE(files.subfolders(QStringLiteral("C:\\Beta")), QStringList());
-        QVERIFY(!files.subfolders(QStringLiteral("X:\\")));
-        QVERIFY(!files.subfolders(QStringLiteral("C:\\Nowhere")));
-        QVERIFY(!files.subfolders(QStringLiteral("C:\\file.txt")));
-        QVERIFY(!files.subfolders(QStringLiteral("Q:\\")));
-    }
-
-    void driveLabels() {
-        fakes::TempPrefix prefix;
-        prefix.writeFile(QStringLiteral("drive_c/.windows-label"), "Populous CD\n");
-        LinuxFiles files(prefix.prefix());
-        QCOMPARE(files.driveLabel(QStringLiteral("c:")), QStringLiteral("Populous CD"));
-        QCOMPARE(files.driveLabel(QStringLiteral("q:")), QString());
-        QCOMPARE(files.driveLabel(QString()), QString());
+        QCOMPARE(files.subfolders("C:\\Beta"), QStringList());
+        for (const char* path : {"X:\\", "C:\\Nowhere", "C:\\file.txt", "Q:\\"})
+            QVERIFY2(!files.subfolders(path), path);
+        QCOMPARE(files.driveLabel("c:"), QStringLiteral("Populous CD"));
+        QCOMPARE(files.driveLabel("q:"), QString());
     }
 };
 

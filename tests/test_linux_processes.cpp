@@ -8,225 +8,155 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using platform::linuxbackend::LinuxFiles;
 using platform::linuxbackend::LinuxProcesses;
 
-namespace {
-
-// A stand-in for wine that records its arguments and the prefix it was given.
-const QByteArray FakeWine = "#!/bin/sh\n"
-                            "{ printf 'WINEPREFIX=%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do "
-                            "printf '<%s>\\n' \"$a\"; done; } > \"$0.args.tmp\" && mv "
-                            "\"$0.args.tmp\" \"$0.args\"\n";
-
-QString writeScript(const QString& path, const QByteArray& content, bool executable = true) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(content);
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
-    return path;
-}
-
-QStringList wrapped(const QStringList& arguments) {
-    QStringList lines;
-    for (const QString& a : arguments)
-        lines << QLatin1Char('<') + a + QLatin1Char('>');
-    return lines;
-}
-
-QString recorder(const QString& path) {
-    fakes::writeRecordingGame(path);
-    return path;
-}
-
-} // namespace
-
+// Declared ahead of the test data: moc cannot read past raw string literals.
 class LinuxProcessesTest : public QObject {
     Q_OBJECT
+
 private slots:
     void init();
     void cleanup();
-
-    void startsTheExactFileNotAPrefixOfIt();
-    void argumentsArriveAsData_data();
-    void argumentsArriveAsData();
-    void driveRootWithDoubledBackslash();
-    void quotedApplicationAndWorkingFolder();
-    void emptyWorkingFolderIsTheCurrentOne();
+    void startsTheExactFile_data();
+    void startsTheExactFile();
     void failedStarts();
     void windowsProgramsStartThroughWine();
-    void noWineMeansNoStart();
 
 private:
     std::unique_ptr<fakes::TempPrefix> prefix;
     std::unique_ptr<LinuxFiles> files;
     std::unique_ptr<LinuxProcesses> processes;
-    QString gameFolder; // native
-    QString decoy;      // native C:\Program.exe
-    QByteArray savedPath, savedWine, savedPrefix;
+    QString decoy; // C:\Program.exe, which a guess from a blank-delimited prefix would run
+    QString startDir;
+    QByteArray saved[3];
 };
 
+namespace {
+
+const QString Game = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
+const QString Folder = R"(C:\Program Files\Bullfrog\Populous)";
+const QString Pe = Folder + R"(\D3Dpoptb.exe)";
+const char* const Environment[] = {"PATH", "WINE", "WINEPREFIX"};
+
+// A stand-in for wine, recording as the recording game does but with $WINEPREFIX first.
+const QByteArray FakeWine = "#!/bin/sh\n{ printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do "
+                            "printf '<%s>\\n' \"$a\"; done; } > \"$0.args.tmp\" && mv "
+                            "\"$0.args.tmp\" \"$0.args\"\n";
+
+QString executable(const QString& path) {
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+    return path;
+}
+
+QString canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+} // namespace
+
 void LinuxProcessesTest::init() {
-    savedPath = qgetenv("PATH");
-    savedWine = qgetenv("WINE");
-    savedPrefix = qgetenv("WINEPREFIX");
+    startDir = QDir::currentPath();
+    for (int i = 0; i < 3; ++i)
+        saved[i] = qgetenv(Environment[i]);
     prefix = std::make_unique<fakes::TempPrefix>();
     files = std::make_unique<LinuxFiles>(prefix->prefix());
     processes = std::make_unique<LinuxProcesses>(*files);
-    gameFolder = prefix->makeFolder(QStringLiteral("Program Files/Bullfrog/Populous"));
-    recorder(gameFolder + QStringLiteral("/HW_SW_Select.exe"));
-    decoy = recorder(prefix->driveC() + QStringLiteral("/Program.exe"));
+    prefix->makeFolder("Program Files/Bullfrog/Populous");
+    decoy = prefix->driveC() + "/Program.exe";
+    fakes::writeRecordingGame(decoy);
+    QVERIFY(files->changeDirectory(R"(C:\Program Files\Bullfrog)"));
+    QVERIFY(files->changeDrive("c"));
 }
 
 void LinuxProcessesTest::cleanup() {
-    qputenv("PATH", savedPath);
-    if (savedWine.isNull())
-        qunsetenv("WINE");
-    else
-        qputenv("WINE", savedWine);
-    if (savedPrefix.isNull())
-        qunsetenv("WINEPREFIX");
-    else
-        qputenv("WINEPREFIX", savedPrefix);
+    for (int i = 0; i < 3; ++i)
+        saved[i].isNull() ? qunsetenv(Environment[i]) : qputenv(Environment[i], saved[i]);
+    QDir::setCurrent(startDir);
     processes.reset();
     files.reset();
     prefix.reset();
 }
 
-void LinuxProcessesTest::startsTheExactFileNotAPrefixOfIt() {
-    const QString app = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
-    QVERIFY(processes->start(app, app + " /h tcp /boundip 10.0.0.2 /nAnn", QString()));
-    const QStringList lines = fakes::recordedLines(gameFolder + "/HW_SW_Select.exe");
-    QVERIFY(!lines.isEmpty());
-    QCOMPARE(lines.mid(1), wrapped({"/h", "tcp", "/boundip", "10.0.0.2", "/nAnn"}));
-    // The decoy that a blank-delimited guess would have run never ran.
-    QTest::qWait(200);
-    QVERIFY(!QFile::exists(decoy + ".args"));
-}
-
-void LinuxProcessesTest::argumentsArriveAsData_data() {
-    QTest::addColumn<QString>("arguments");
+void LinuxProcessesTest::startsTheExactFile_data() {
+    QTest::addColumn<QString>("application");
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("folder");
     QTest::addColumn<QStringList>("expected");
+    QTest::newRow("unquoted path with blanks")
+        << Game << Game + " /h tcp /boundip 10.0.0.2 /nAnn" << QString()
+        << QStringList{"/h", "tcp", "/boundip", "10.0.0.2", "/nAnn"};
     QTest::newRow("shell characters")
-        << "/j tcp 1.2.3.4 /n; rm -rf ~ $(touch x) `id` > y"
-        << QStringList{"/j", "tcp",     "1.2.3.4", "/n;",  "rm", "-rf",
-                       "~",  "$(touch", "x)",      "`id`", ">",  "y"};
-    QTest::newRow("empty addresses") << "/h tcp /boundip  /externip  /nU"
-                                     << QStringList{"/h", "tcp", "/boundip", "/externip", "/nU"};
-    QTest::newRow("name of blanks") << "/h tcp /boundip 1.2.3.4 /n    "
-                                    << QStringList{"/h", "tcp", "/boundip", "1.2.3.4", "/n"};
-    QTest::newRow("quotes and backslashes")
-        << R"(/n"A B" C\"D \\x)" << QStringList{"/nA B", R"(C"D)", R"(\\x)"};
-    QTest::newRow("none") << "" << QStringList{};
+        << Game << Game + " /n; rm -rf ~ $(touch x) `id` > y" << QString()
+        << QStringList{"/n;", "rm", "-rf", "~", "$(touch", "x)", "`id`", ">", "y"};
+    QTest::newRow("empty addresses, name of blanks")
+        << Game << Game + " /h tcp /boundip  /externip  /n    " << QString()
+        << QStringList{"/h", "tcp", "/boundip", "/externip", "/n"};
+    QTest::newRow("quoted, in a folder")
+        << Pe << '"' + Pe + R"(" /j tcp /nB)" << Folder << QStringList{"/j", "tcp", "/nB"};
+    QTest::newRow("drive root") << R"(C:\\HW_SW_Select.exe)"
+                                << R"(C:\\HW_SW_Select.exe /h)" << QString() << QStringList{"/h"};
 }
 
-void LinuxProcessesTest::argumentsArriveAsData() {
-    QFETCH(QString, arguments);
+void LinuxProcessesTest::startsTheExactFile() {
+    QFETCH(QString, application);
+    QFETCH(QString, commandLine);
+    QFETCH(QString, folder);
     QFETCH(QStringList, expected);
-    const QString app = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
-    QVERIFY(processes->start(app, app + ' ' + arguments, QString()));
-    const QStringList lines = fakes::recordedLines(gameFolder + "/HW_SW_Select.exe");
-    QVERIFY(!lines.isEmpty());
-    QCOMPARE(lines.mid(1), wrapped(expected));
-    QVERIFY(!QFile::exists(QDir::current().filePath("x")));
-}
-
-void LinuxProcessesTest::driveRootWithDoubledBackslash() {
-    const QString script = recorder(prefix->driveC() + "/HW_SW_Select.exe");
-    QVERIFY(
-        processes->start(R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe /h tcp)", QString()));
-    QCOMPARE(fakes::recordedLines(script).mid(1), wrapped({"/h", "tcp"}));
-}
-
-void LinuxProcessesTest::quotedApplicationAndWorkingFolder() {
-    const QString folder = R"(C:\Program Files\Bullfrog\Populous)";
-    const QString script = recorder(gameFolder + "/D3Dpoptb.exe");
-    QVERIFY(processes->start(folder + R"(\D3Dpoptb.exe)",
-                             '"' + folder + R"(\D3Dpoptb.exe" /j tcp 1.2.3.4 /nB)", folder));
-    const QStringList lines = fakes::recordedLines(script);
-    QVERIFY(!lines.isEmpty());
-    QCOMPARE(QFileInfo(lines.first()).canonicalFilePath(),
-             QFileInfo(gameFolder).canonicalFilePath());
-    QCOMPARE(lines.mid(1), wrapped({"/j", "tcp", "1.2.3.4", "/nB"}));
-}
-
-void LinuxProcessesTest::emptyWorkingFolderIsTheCurrentOne() {
-    QVERIFY(files->changeDirectory(R"(C:\Program Files\Bullfrog)"));
-    QVERIFY(files->changeDrive("c"));
-    const QString app = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
-    QVERIFY(processes->start(app, app, QString()));
-    const QStringList lines = fakes::recordedLines(gameFolder + "/HW_SW_Select.exe");
-    QVERIFY(!lines.isEmpty());
-    QCOMPARE(QFileInfo(lines.first()).canonicalFilePath(),
-             QFileInfo(prefix->driveC() + "/Program Files/Bullfrog").canonicalFilePath());
-    QCOMPARE(lines.size(), 1);
+    const QString script = files->toNative(application);
+    QVERIFY(fakes::writeRecordingGame(script));
+    QVERIFY(processes->start(application, commandLine, folder));
+    QCOMPARE(fakes::recordedArguments(script), expected);
+    // An empty working folder is the current one.
+    QCOMPARE(canonical(fakes::recordedFolder(script)),
+             canonical(files->toNative(folder.isEmpty() ? files->currentDirectory() : folder)));
+    QVERIFY(!QFile::exists(decoy + ".args"));
 }
 
 void LinuxProcessesTest::failedStarts() {
-    const QString app = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
-    // A missing file, even with the decoy present, is a failed start.
-    QVERIFY(!processes->start(R"(C:\Program Files\Missing\HW_SW_Select.exe)",
-                              R"(C:\Program Files\Missing\HW_SW_Select.exe /h tcp)", QString()));
-    QVERIFY(!processes->start(QString(), "C:\\Program.exe", QString()));
-    // A file that cannot be run, a folder, a missing working folder, a drive that is not there.
-    writeScript(gameFolder + "/poptb.exe", "#!/bin/sh\n", false);
-    QVERIFY(!processes->start(R"(C:\Program Files\Bullfrog\Populous\poptb.exe)", "x", QString()));
-    QVERIFY(!processes->start(R"(C:\Program Files\Bullfrog\Populous)", "x", QString()));
-    QVERIFY(!processes->start(app, app, R"(C:\No Such Folder)"));
-    QVERIFY(!processes->start(R"(Q:\HW_SW_Select.exe)", "x", QString()));
+    fakes::writeRecordingGame(files->toNative(Game));
+    prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
+    for (const QString& application : QStringList{R"(C:\Program Files\Missing\x.exe)",
+                                                  Folder + R"(\poptb.exe)", Folder, R"(Q:\x.exe)"})
+        QVERIFY2(!processes->start(application, application + " /h", {}), qPrintable(application));
+    QVERIFY(!processes->start(QString(), R"(C:\Program.exe)", QString()));
+    QVERIFY(!processes->start(Game, Game, R"(C:\No Such Folder)"));
+
+    // A Windows program without a Wine to run it.
+    executable(prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ"));
+    qunsetenv("WINE");
+    qputenv("PATH", QFile::encodeName(prefix->root() + "/no-bin"));
+    QVERIFY(!processes->start(Pe, Pe, QString()));
+    qputenv("WINE", "/nonexistent/wine");
+    QVERIFY(!processes->start(Pe, Pe, QString()));
+
     QTest::qWait(200);
     QVERIFY(!QFile::exists(decoy + ".args"));
-    QVERIFY(!QFile::exists(gameFolder + "/HW_SW_Select.exe.args"));
+    QVERIFY(!QFile::exists(files->toNative(Game) + ".args"));
 }
 
 void LinuxProcessesTest::windowsProgramsStartThroughWine() {
-    QTemporaryDir bin;
-    const QString wine = writeScript(bin.path() + "/wine", FakeWine);
+    const QString wine = executable(prefix->writeFile("bin/wine", FakeWine));
+    const QString chosen = executable(prefix->writeFile("other/mywine", FakeWine));
     const QString exe =
-        writeScript(gameFolder + "/D3Dpoptb.exe", "MZ\x90\0 not really a program", false);
-    const QString folder = R"(C:\Program Files\Bullfrog\Populous)";
-    qputenv("WINEPREFIX", prefix->root().toUtf8());
-
-    // From PATH.
+        prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ\x90");
+    qputenv("WINEPREFIX", QFile::encodeName(prefix->root()));
     qunsetenv("WINE");
-    qputenv("PATH", bin.path().toUtf8() + ":/usr/bin:/bin");
-    QVERIFY(processes->start(folder + R"(\D3Dpoptb.exe)",
-                             '"' + folder + R"(\D3Dpoptb.exe" /h tcp /boundip 1.2.3.4 /n"A B")",
-                             folder));
-    QStringList lines = fakes::recordedLines(wine);
-    QVERIFY(!lines.isEmpty());
-    QCOMPARE(lines.first(), "WINEPREFIX=" + prefix->root());
-    QCOMPARE(QFileInfo(lines.at(1).mid(1).chopped(1)).canonicalFilePath(),
-             QFileInfo(exe).canonicalFilePath());
-    QCOMPARE(lines.mid(2), wrapped({"/h", "tcp", "/boundip", "1.2.3.4", "/nA B"}));
+    qputenv("PATH", QFile::encodeName(prefix->root() + "/bin") + ":/usr/bin:/bin");
+    QVERIFY(processes->start(Pe, '"' + Pe + R"(" /h tcp /n"A B")", Folder));
+    QCOMPARE(fakes::recordedFolder(wine), prefix->root()); // WINEPREFIX kept
+    const QStringList arguments = fakes::recordedArguments(wine);
+    QCOMPARE(canonical(arguments.first()), canonical(exe));
+    QCOMPARE(arguments.mid(1), (QStringList{"/h", "tcp", "/nA B"}));
 
     // $WINE wins over PATH.
     QFile::remove(wine + ".args");
-    QTemporaryDir other;
-    const QString chosen = writeScript(other.path() + "/mywine", FakeWine);
-    qputenv("WINE", chosen.toUtf8());
-    QVERIFY(processes->start(folder + R"(\D3Dpoptb.exe)", folder + R"(\D3Dpoptb.exe)", QString()));
-    QCOMPARE(fakes::recordedLines(chosen).size(), 2);
+    qputenv("WINE", QFile::encodeName(chosen));
+    QVERIFY(processes->start(Pe, Pe, QString()));
+    QCOMPARE(fakes::recordedArguments(chosen).size(), 1);
     QVERIFY(!QFile::exists(wine + ".args"));
-}
-
-void LinuxProcessesTest::noWineMeansNoStart() {
-    QTemporaryDir empty;
-    writeScript(gameFolder + "/D3Dpoptb.exe", "MZ", true);
-    qunsetenv("WINE");
-    qputenv("PATH", empty.path().toUtf8());
-    QVERIFY(
-        !processes->start(R"(C:\Program Files\Bullfrog\Populous\D3Dpoptb.exe)", "x", QString()));
-    qputenv("WINE", QByteArray("/nonexistent/wine"));
-    QVERIFY(
-        !processes->start(R"(C:\Program Files\Bullfrog\Populous\D3Dpoptb.exe)", "x", QString()));
 }
 
 QTEST_GUILESS_MAIN(LinuxProcessesTest)
