@@ -1,80 +1,72 @@
 #pragma once
-// Shared by the settings, options and address tests: where the settings live inside the fake
-// platform's temporary prefix, and a way to make a file that even root cannot write.
+// Shared by the settings tests: the settings folder inside the fake platform's prefix, and a
+// read-only file that even root cannot write.
 
 #include "fakes/fake_platform.h"
-#include "platform/linux/linux_files.h"
+#include "settings/LaunchSettings.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QString>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace settingstest {
 
-// Points the application-data folder into the prefix's drive C: and gives its Windows form and
-// the settings folder's.
+// Points the application-data folder into drive C:. Paths are native but for `settingsdir`.
 struct Place {
-    QString appData;     // Windows
-    QString settingsdir; // Windows, as the main window computes it
-    QString nativeAppData;
+    QString appData, folder, file, settingsdir;
 
-    explicit Place(fakes::FakePlatform& os) {
-        nativeAppData = os.prefix.driveC() + QStringLiteral("/users/player/AppData/Roaming");
-        QDir().mkpath(nativeAppData);
-        appData = os.files->toWindows(nativeAppData);
-        os.system.appData = appData;
-        settingsdir = appData + QStringLiteral("\\Populous\\Velkor");
+    explicit Place(fakes::FakePlatform& os)
+        : appData(os.prefix.driveC() + "/users/player/AppData/Roaming"),
+          folder(appData + "/Populous/Velkor"), file(folder + "/Velkor.cfg") {
+        QDir().mkpath(appData);
+        os.system.appData = os.files->toWindows(appData);
+        settingsdir = os.system.appData + "\\Populous\\Velkor";
     }
-    QString nativeFolder() const { return nativeAppData + QStringLiteral("/Populous/Velkor"); }
-    QString nativeFile() const { return nativeFolder() + QStringLiteral("/Velkor.cfg"); }
-    QString settingsFile() const { return settingsdir + QStringLiteral("\\Velkor.cfg"); }
-
-    void writeFile(const QByteArray& bytes) const {
-        QDir().mkpath(nativeFolder());
-        QFile file(nativeFile());
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(bytes);
+    QString windowsFile() const { return settingsdir + "\\Velkor.cfg"; }
+    void write(const QByteArray& bytes) const {
+        QDir().mkpath(folder);
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
     }
-    QByteArray fileBytes() const {
-        QFile file(nativeFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QByteArray bytes() const {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    LaunchSettings saved() const {
+        LaunchSettings s;
+        s.image = bytes();
+        return s;
     }
 };
 
-// Root ignores file modes, so a read-only mode alone proves nothing when the tests run as root.
-// While this lives, the calling thread runs without CAP_DAC_OVERRIDE in its effective set, so
-// the mode bits apply to it as to any user; the permitted set keeps the capability, and the
-// destructor puts it back.
-class WithoutPermissionOverride {
+// Makes the file read-only. Root ignores file modes, so while this lives the thread also runs
+// without CAP_DAC_OVERRIDE in its effective set; `refused` tells whether writing now fails.
+class ReadOnly {
 public:
-    WithoutPermissionOverride() {
-        if (syscall(SYS_capget, &header_, saved_) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        reduced[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective &= ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
-        changed_ = syscall(SYS_capset, &header_, reduced) == 0;
+    explicit ReadOnly(const QString& file) {
+        QFile::setPermissions(file, QFile::ReadOwner);
+        if (syscall(SYS_capget, &header_, saved_) == 0) {
+            __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+            reduced[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective &= ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
+            changed_ = syscall(SYS_capset, &header_, reduced) == 0;
+        }
+        refused = !QFile(file).open(QIODevice::ReadWrite);
     }
-    ~WithoutPermissionOverride() {
+    ~ReadOnly() {
         if (changed_)
             syscall(SYS_capset, &header_, saved_);
     }
-    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
-    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+    ReadOnly(const ReadOnly&) = delete;
+    ReadOnly& operator=(const ReadOnly&) = delete;
+    bool refused = false;
 
 private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved_[2] = {};
     bool changed_ = false;
 };
-
-// True when the file really cannot be opened for writing by this thread now.
-inline bool writeRefused(const QString& nativeFile) {
-    QFile probe(nativeFile);
-    return !probe.open(QIODevice::ReadWrite);
-}
 
 } // namespace settingstest

@@ -38,84 +38,59 @@ class DownloadsTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        server.setProgram(QStringLiteral("python3"));
-        server.setArguments({QStringLiteral(VELKOR_TEST_DATA "/echo_server.py")});
-        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The requests go to loopback directly, whatever proxy the environment names.
         for (const char* name :
              {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
             qunsetenv(name);
-        server.start();
-        QVERIFY2(server.waitForStarted(10000), "python3 could not be started");
-        QVERIFY(server.waitForReadyRead(10000));
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start("python3", {VELKOR_TEST_DATA "/echo_server.py"});
+        QVERIFY(server.waitForStarted(10000) && server.waitForReadyRead(10000));
         port = server.readLine().trimmed().toInt();
         QVERIFY(port > 0);
     }
-
     void cleanupTestCase() {
         server.kill();
         server.waitForFinished(5000);
     }
-
     void init() {
         os = std::make_unique<fakes::FakePlatform>();
-        folder =
-            os->prefix.makeFolder(QStringLiteral("users/player/AppData/Roaming/Populous/Velkor"));
-        target = os->files->toWindows(folder + QStringLiteral("/ip.tmp"));
-        QVERIFY(!target.isEmpty());
+        folder = os->prefix.makeFolder("users/player/AppData/Roaming/Populous/Velkor");
     }
     void cleanup() { os.reset(); }
 
-    void bodyAsItCame() {
-        LinuxDownloads downloads(*os->files);
-        QCOMPARE(downloads.downloadToFile(url("/myip.php"), target), 0L);
-        QCOMPARE(nativeBytes(), QByteArray("203.0.113.7\r\n"));
-
-        QFile::remove(native());
-        QCOMPARE(downloads.downloadToFile(url("/moved"), target), 0L);
-        QCOMPARE(nativeBytes(), QByteArray("203.0.113.7\r\n"));
+    void download_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("file");    // below the settings folder
+        QTest::addColumn<QByteArray>("body"); // null: the download fails and leaves no file
+        const QByteArray address = "203.0.113.7\r\n";
+        QTest::newRow("as it came") << url("/myip.php") << "ip.tmp" << address;
+        QTest::newRow("redirect") << url("/moved") << "ip.tmp" << address;
+        QTest::newRow("cut at 64 KiB")
+            << url("/big") << "ip.tmp" << QByteArray("0123456789").repeated(7 * 1024).left(65536);
+        QTest::newRow("http error") << url("/missing") << "ip.tmp" << QByteArray();
+        QTest::newRow("silent") << url("/silent") << "ip.tmp" << QByteArray();
+        QTest::newRow("server down") << QString("http://127.0.0.1:%1/myip.php").arg(closedPort())
+                                     << "ip.tmp" << QByteArray();
+        QTest::newRow("no folder") << url("/myip.php") << "absent/ip.tmp" << QByteArray();
     }
-
-    void bodyOverTheLimitIsCut() {
-        LinuxDownloads downloads(*os->files);
-        QCOMPARE(downloads.downloadToFile(url("/big"), target), 0L);
-        const QByteArray body = nativeBytes();
-        QCOMPARE(body.size(), 64 * 1024);
-        QCOMPARE(body, QByteArray("0123456789").repeated(7 * 1024).left(64 * 1024));
-    }
-
-    void httpErrorLeavesNoFile() {
-        LinuxDownloads downloads(*os->files);
-        QVERIFY(downloads.downloadToFile(url("/missing"), target) != 0);
-        QVERIFY(!QFileInfo::exists(native()));
-    }
-
-    void serverDownLeavesNoFile() {
-        const int closed = closedPort();
-        QVERIFY(closed > 0);
-        LinuxDownloads downloads(*os->files);
-        QVERIFY(downloads.downloadToFile(QStringLiteral("http://127.0.0.1:%1/myip.php").arg(closed),
-                                         target) != 0);
-        QVERIFY(!QFileInfo::exists(native()));
-    }
-
-    void silentServerIsGivenUp() {
+    void download() {
+        QFETCH(QString, url);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, body);
         LinuxDownloads downloads(*os->files);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(downloads.downloadToFile(url("/silent"), target) != 0);
-        const qint64 waited = clock.elapsed();
-        qInfo("gave up on a silent server after %lld ms (bound %ld ms)", waited,
-              LinuxDownloads::TotalTimeoutMs);
-        QVERIFY(waited < 3 * LinuxDownloads::TotalTimeoutMs); // it came back at all
-        QVERIFY(!QFileInfo::exists(native()));
-    }
-
-    void unwritableTargetFails() {
-        LinuxDownloads downloads(*os->files);
-        const QString missing = os->files->toWindows(folder + QStringLiteral("/absent/ip.tmp"));
-        QVERIFY(downloads.downloadToFile(url("/myip.php"), missing) != 0);
-        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/absent")));
+        const long result =
+            downloads.downloadToFile(url, os->files->toWindows(folder + '/' + file));
+        if (QTest::currentDataTag() == QLatin1String("silent")) {
+            qInfo("gave up on a silent server after %lld ms (bound %ld ms)", clock.elapsed(),
+                  LinuxDownloads::TotalTimeoutMs);
+            QVERIFY(clock.elapsed() < 3 * LinuxDownloads::TotalTimeoutMs);
+        }
+        QCOMPARE(result == 0, !body.isNull());
+        QFile saved(folder + '/' + file);
+        QCOMPARE(saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray(), body);
+        QVERIFY(!QFileInfo::exists(folder + "/absent"));
     }
 
     void addressQueryReadsAndDeletesTheFile() {
@@ -123,37 +98,28 @@ private slots:
         platform::Services services = os->services();
         services.downloads = &downloads;
         platform::install(services);
+        const QString target = os->files->toWindows(folder + "/ip.tmp");
 
         addressecho::Answer answer = addressecho::fetch(url("/myip.php"), target);
         QCOMPARE(answer.outcome, addressecho::Outcome::Ok);
         QVERIFY(answer.read);
         QCOMPARE(answer.text, QStringLiteral("203.0.113.7\r\n"));
-        QVERIFY(!QFileInfo::exists(native()));
-
-        answer = addressecho::fetch(url("/missing"), target);
-        QCOMPARE(answer.outcome, addressecho::Outcome::FileNotFound);
-        QVERIFY(!answer.read);
-
-        const QString elsewhere = os->files->toWindows(folder + QStringLiteral("/absent/ip.tmp"));
-        answer = addressecho::fetch(url("/myip.php"), elsewhere);
-        QCOMPARE(answer.outcome, addressecho::Outcome::PathNotFound);
+        QVERIFY(!QFileInfo::exists(folder + "/ip.tmp"));
+        QCOMPARE(addressecho::fetch(url("/missing"), target).outcome,
+                 addressecho::Outcome::FileNotFound);
+        QCOMPARE(addressecho::fetch(url("/myip.php"), target.chopped(6) + "absent\\ip.tmp").outcome,
+                 addressecho::Outcome::PathNotFound);
     }
 
 private:
     QString url(const char* path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path));
-    }
-    QString native() const { return folder + QStringLiteral("/ip.tmp"); }
-    QByteArray nativeBytes() const {
-        QFile file(native());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+        return QString("http://127.0.0.1:%1%2").arg(port).arg(path);
     }
 
     QProcess server;
     int port = 0;
     std::unique_ptr<fakes::FakePlatform> os;
     QString folder; // native
-    QString target; // Windows
 };
 
 QTEST_MAIN(DownloadsTest)
