@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libchm-dev fp-utils
   xvfb xauth xdotool x11-apps python3 imagemagick
-  clang libclang-rt-14-dev clang-format
+  desktop-file-utils appstream fonts-liberation2
+  clang libclang-rt-14-dev clang-format xz-utils
 )
 if [ "${VELKOR_WITH_WINE:-0}" = 1 ]; then
   packages+=(wine wine64 g++-mingw-w64-x86-64)

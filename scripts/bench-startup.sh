@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Start-up benchmark (prints figures, never fails on them): Velkor's time from start to its main
+# window shown, and its peak memory, against a bare Qt window of the same size, with a real Wine
+# hive in the prefix. Runs under Xvfb (or the platform in QT_QPA_PLATFORM when set).
+#
+#   BENCH_ROUNDS         runs of each program, alternating (default 10)
+#   VELKOR_BUILD         the build folder with velkor in it (default build)
+#   VELKOR_BENCH_BUILD   the benchmark's own build folder (default build-bench)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${VELKOR_BUILD:-build}
+bench=${VELKOR_BENCH_BUILD:-build-bench}
+
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target velkor >/dev/null
+cmake -S bench -B "$bench" -G Ninja >/dev/null
+cmake --build "$bench" >/dev/null
+
+command=(python3 bench/startup.py --velkor "$build/velkor" --bare "$bench/bare_window"
+         --probe "$bench/libshown_probe.so" --data tests/data/wine-8.0 --rounds "${BENCH_ROUNDS:-10}")
+if [ -n "${QT_QPA_PLATFORM:-}" ]; then
+    "${command[@]}"
+else
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${command[@]}"
+fi
