@@ -244,6 +244,15 @@ void TestRegistryHive::editsKeepOtherLines() {
     const Hive cut =
         parseHive(hiveWithValue(text.chopped(1), {"Software", "C"}, {"v", 1, utf16(u"w")}, now));
     QCOMPARE(cut.value(cut.open({"Software", "C"}), "x")->data, utf16(u"y"));
+    // A damaged last hex value that runs on with a backslash must not swallow the new value.
+    for (const char* damaged :
+         {"[e]\n\"x\"=hex:01,\\", "[e]\n\"x\"=hex:01,\\\n", "[e]\n\"\"=hex:\\C\n"}) {
+        const Hive written =
+            parseHive(hiveWithValue(QByteArray("WINE REGISTRY Version 2\n") + damaged, {"e"},
+                                    {"v", 4, QByteArray("\2\0\0\0", 4)}, now));
+        const HiveValue* stored = written.value(written.open({"e"}), "v");
+        QVERIFY2(stored && stored->type == 4, damaged);
+    }
 
     // Deleting removes every copy of the value; a missing value changes nothing.
     const auto removed = hiveWithoutValue(text + "\n[Software\\\\A] 1\n\"target\"=\"again\"\n",

@@ -415,6 +415,7 @@ public:
         qsizetype headerBegin = 0, headerEnd = 0, afterBracket = 0, next = 0;
         qsizetype timeBegin = -1, timeEnd = -1;
         qsizetype contentEnd = 0; // after its last option or value line
+        qsizetype lastValueBegin = -1;
         bool touched = false;
     };
     struct Range {
@@ -453,6 +454,7 @@ public:
         if (!inTarget_)
             return;
         sections.back().contentEnd = end;
+        sections.back().lastValueBegin = begin;
         if (value && fold(value->name) == name_)
             matches.push_back({begin, end, sections.size() - 1, value->name});
     }
@@ -778,9 +780,25 @@ QByteArray hiveWithValue(QByteArrayView text, const QStringList& path, const Hiv
         stamp(locator.sections[last.section], fileTime, edits);
     } else if (!locator.sections.empty()) {
         const Locator::Section& section = locator.sections.back();
-        // A last line without its line end must not run into the new one.
+        // A last line without its line end must not run into the new one, and a last hex value
+        // that runs on with a backslash (only a damaged hive has one) would swallow it: give it an
+        // empty line to end on.
         const bool joined = section.contentEnd == text.size() && !text.endsWith('\n');
-        edits.push_back({section.contentEnd, section.contentEnd, joined ? '\n' + line : line});
+        bool runsOn = false;
+        if (section.lastValueBegin >= 0) {
+            const QByteArray last =
+                text.sliced(section.lastValueBegin, section.contentEnd - section.lastValueBegin)
+                    .toByteArray();
+            const qsizetype hex = last.indexOf("=hex");
+            const qsizetype lastLine = last.lastIndexOf('\n', last.size() - 2) + 1;
+            runsOn = hex >= 0 && last.indexOf('\\', std::max(hex, lastLine)) >= 0;
+        }
+        QByteArray prefix;
+        if (joined)
+            prefix += '\n';
+        if (runsOn)
+            prefix += '\n';
+        edits.push_back({section.contentEnd, section.contentEnd, prefix + line});
         stamp(section, fileTime, edits);
     } else {
         // A new section, where Wine would have written it: keys in order, each after a blank
