@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <linux/capability.h>
+#include <memory>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -41,6 +42,15 @@ struct Place {
         return s;
     }
 };
+
+// A fresh fake platform with the settings folder in its prefix and two detected addresses,
+// 192.168.1.10 and 10.0.0.7.
+inline void setUp(std::unique_ptr<fakes::FakePlatform>& os, std::unique_ptr<Place>& place) {
+    os = std::make_unique<fakes::FakePlatform>();
+    place = std::make_unique<Place>(*os);
+    os->sockets.host = platform::HostEntry{
+        4, {QByteArray("\xC0\xA8\x01\x0A", 4), QByteArray("\x0A\x00\x00\x07", 4)}};
+}
 
 // Makes the file read-only. Root ignores file modes, so while this lives the thread also runs
 // without CAP_DAC_OVERRIDE in its effective set; `refused` tells whether writing now fails.

@@ -13,12 +13,7 @@
 class MainSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        os = std::make_unique<fakes::FakePlatform>();
-        place = std::make_unique<settingstest::Place>(*os);
-        os->sockets.host = platform::HostEntry{
-            4, {QByteArray("\xC0\xA8\x01\x0A", 4), QByteArray("\x0A\x00\x00\x07", 4)}};
-    }
+    void init() { settingstest::setUp(os, place); }
     void cleanup() {
         window.reset();
         place.reset();
