@@ -1,6 +1,7 @@
-// Wine's registry files: any bytes through the parser, then one value written into a key (an
-// existing one, picked by the input, or a new one) and removed again. The written value must read
-// back exactly, every other value must read as before, and the removal must leave no copy.
+// Wine's registry files: any bytes through the parser, the keys along one path read alone as the
+// whole tree reads them, then one value written into a key (an existing one, picked by the
+// input, or a new one) and removed again. The written value must read back exactly, every other
+// value must read as before, and the removal must leave no copy.
 //
 // Input: the hive text, with its last bytes (when there are enough) choosing the key, the value
 // name, the type and the data.
@@ -18,10 +19,11 @@ namespace {
 QString context;    // the key and value being written, for the report
 QByteArray written; // the text after the write, kept for the report
 
-
 void require(bool condition, const char* what) {
     if (!condition) {
-        std::fprintf(stderr, "fuzz_registry_hive: %s (%s)\n", what, qPrintable(context));
+        // NULs written out so that the report shows the whole context.
+        const QByteArray shown = context.toUtf8().replace('\0', "\\0");
+        std::fprintf(stderr, "fuzz_registry_hive: %s (%s)\n", what, shown.constData());
         // VELKOR_FUZZ_DUMP names a file for the written text, to see what went wrong.
         if (const char* dump = std::getenv("VELKOR_FUZZ_DUMP"))
             if (FILE* out = std::fopen(dump, "wb")) {
@@ -88,10 +90,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         path = before.pathOf(resolved);
     } else {
         const auto [deepest, rest] = before.openDeepest(path);
+        if (deepest < 0)
+            return 0; // a link loop: the backend refuses the write
         path = before.pathOf(deepest) + rest;
     }
+    // A read of only the keys along the path answers as the whole tree does.
+    if (const auto part = parseHivePart(text, {path})) {
+        require(part->win64 == before.win64 && part->relativeTo == before.relativeTo,
+                "a partial read gives other options");
+        const int whole = before.open(path), partial = part->open(path);
+        require((whole < 0) == (partial < 0), "a partial read finds another key");
+        if (whole >= 0) {
+            const auto& expected = before.key(whole).values;
+            const auto& got = part->key(partial).values;
+            require(expected.size() == got.size(), "a partial read finds other values");
+            for (std::size_t i = 0; i < got.size(); ++i)
+                require(got[i].name == expected[i].name && got[i].type == expected[i].type &&
+                            got[i].data == expected[i].data,
+                        "a partial read finds other values");
+        }
+    }
+
+    // The root itself (a link may lead there) takes no values: the backend refuses it.
+    if (path.isEmpty())
+        return 0;
+    // Wine drops a name's last NUL when it writes a section, so such a key cannot be written
+    // back under its own name, by Wine or by us.
     for (const QString& component : path)
-        if (component.isEmpty())
+        if (component.isEmpty() || component.endsWith(QChar(0)))
             return 0;
 
     HiveValue value;

@@ -182,7 +182,8 @@ elseif(CHECK STREQUAL "deb")
                   "Description: [^\n]+\n [^\n]+")
       expect("fields_out MATCHES \"(^|\\n)${field}\"" "control lacks \"${field}\"")
     endforeach()
-    # dpkg-shlibdeps finds the libraries the program links, with their Debian package names.
+    # dpkg-shlibdeps finds the libraries the program links, with their Debian package names;
+    # libcurl, opened at run time, is declared.
     string(REGEX MATCH "(^|\n)Depends: [^\n]*" depends "${fields_out}")
     foreach(library libc6 libstdc[+][+]6 libqt6core6 libqt6gui6 libqt6widgets6 libcurl4)
       expect("depends MATCHES \"[ ,]${library}[ ,]\"" "Depends lacks ${library}: ${depends}")

@@ -221,8 +221,9 @@ void TestLinuxRegistry::givesStringsAsTheAnsiCallsDo() {
     QCOMPARE(registry.parseCount(), parses);
     prefix.writeFile("system.reg", hive("win32", "[Software\\\\Other] 1\n"));
     QVERIFY(!registry.values(RootKey::LocalMachine, gameKey));
-    QVERIFY(registry.values(RootKey::LocalMachine, "software\\other"));
+    QVERIFY(!registry.values(RootKey::LocalMachine, gameKey));
     QCOMPARE(registry.parseCount(), parses + 1);
+    QVERIFY(registry.values(RootKey::LocalMachine, "software\\other"));
 }
 
 void TestLinuxRegistry::missingPrefixIsAnEmptyRegistry() {
@@ -290,6 +291,18 @@ void TestLinuxRegistry::writesKeepTheRestOfTheHive() {
         if (before[i] != after[i])
             differing << QString::fromLatin1(before[i].left(14));
     QCOMPARE(differing, QStringList({"[Software\\\\Wow", "#time=1dd858ce", "\"InstallPath\"="}));
+
+    // A key behind a link loop cannot be written: refused, the file as it was.
+    QByteArray loop;
+    for (const char c : QByteArray("\\Registry\\Machine\\Software\\Wow6432Node"))
+        loop += QByteArray::number(uchar(c), 16) + ",00,";
+    const QByteArray looped =
+        hive("win64", "[Software\\\\Wow6432Node] 1\n#link\n\"SymbolicLinkValue\"=hex(6):" +
+                          loop.chopped(1) + "\n");
+    prefix.writeFile("system.reg", looped);
+    QCOMPARE(registry.setValue(RootKey::LocalMachine, helpKey, {"v", regtype::Sz, "x"}),
+             winerror::AccessDenied);
+    QCOMPARE(readFile(file), looped);
 }
 
 void TestLinuxRegistry::refusesWhileAServerRuns() {

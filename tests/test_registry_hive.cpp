@@ -132,9 +132,30 @@ void TestRegistryHive::followsLinks() {
     QVERIFY(sub > 0);
     QCOMPARE(hive.open(path("software\\alias\\SUB")), sub);
     QCOMPARE(hive.open(path("Software\\Loop\\Sub")), -1); // a link to itself ends
+    QCOMPARE(hive.openDeepest(path("Software\\Loop\\New")).first, -1);
     const auto [deepest, rest] = hive.openDeepest(path("Software\\Alias\\New\\Key"));
     QCOMPARE(hive.pathOf(deepest), path("Software\\Real"));
     QCOMPARE(rest, path("New\\Key"));
+
+    // A read of the keys along one path alone: the same values, none of the other keys; refused
+    // where a link is in the way; with no path, the file's options only.
+    const QByteArray text = file("[Software\\\\Other] 1\n\"x\"=hex:01,\\\n  [Software\\\\Real]\n"
+                                 "[software\\\\real\\\\SUB] 2\n\"w\"=dword:7\n") +
+                            "[Software\\\\Real\\\\Sub] 1\n\"v\"=\"real\"\n";
+    const auto part = parseHivePart(text, {path("Software\\Real\\Sub")});
+    QVERIFY(part && part->relativeTo == "REGISTRY\\Machine");
+    QCOMPARE(part->keyCount(), 4);
+    const Hive whole = parseHive(text);
+    const int key = part->open(path("Software\\Real\\Sub"));
+    for (const char* name : {"v", "w"})
+        QCOMPARE(part->value(key, name)->data,
+                 whole.value(whole.open(path("Software\\Real\\Sub")), name)->data);
+    // Software\Real has no section of its own; its subkey's makes it.
+    const auto above = parseHivePart(text, {path("Software\\Real")});
+    QVERIFY(above && above->open(path("Software\\Real")) > 0);
+    QVERIFY(!parseHivePart(file("[Software\\\\Alias] 1\n#link\n"), {path("Software\\Alias\\Sub")}));
+    const auto options = parseHivePart(file("[A] 1\n") + "#arch=win64\n", {});
+    QVERIFY(options && !options->win64 && options->keyCount() == 1);
 }
 
 void TestRegistryHive::survivesArbitraryBytes() {
@@ -244,14 +265,18 @@ void TestRegistryHive::editsKeepOtherLines() {
     const Hive cut =
         parseHive(hiveWithValue(text.chopped(1), {"Software", "C"}, {"v", 1, utf16(u"w")}, now));
     QCOMPARE(cut.value(cut.open({"Software", "C"}), "x")->data, utf16(u"y"));
-    // A damaged last hex value that runs on with a backslash must not swallow the new value.
+    // A damaged last hex value that still waits for a continuation line neither swallows what is
+    // appended after it nor turns into a value by it, in its own key or in a new one.
     for (const char* damaged :
-         {"[e]\n\"x\"=hex:01,\\", "[e]\n\"x\"=hex:01,\\\n", "[e]\n\"\"=hex:\\C\n"}) {
-        const Hive written =
-            parseHive(hiveWithValue(QByteArray("WINE REGISTRY Version 2\n") + damaged, {"e"},
-                                    {"v", 4, QByteArray("\2\0\0\0", 4)}, now));
-        const HiveValue* stored = written.value(written.open({"e"}), "v");
-        QVERIFY2(stored && stored->type == 4, damaged);
+         {"[e]\n\"x\"=hex:01,\\", "[e]\n\"x\"=hex:01,\\\n", "[e]\n\"x\"=hex:\\C\n"}) {
+        for (const char* key : {"e", "z"}) {
+            const Hive written =
+                parseHive(hiveWithValue(QByteArray("WINE REGISTRY Version 2\n") + damaged, {key},
+                                        {"v", 4, QByteArray("\2\0\0\0", 4)}, now));
+            const HiveValue* stored = written.value(written.open({key}), "v");
+            QVERIFY2(stored && stored->type == 4, damaged);
+            QVERIFY2(!written.value(written.open({"e"}), "x"), damaged);
+        }
     }
 
     // Deleting removes every copy of the value; a missing value changes nothing.

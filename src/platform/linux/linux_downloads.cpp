@@ -5,7 +5,8 @@
 
 #include <QSaveFile>
 #include <curl/curl.h>
-#include <mutex>
+#include <dlfcn.h>
+#include <optional>
 
 namespace platform::linuxbackend {
 
@@ -35,39 +36,74 @@ size_t keep(char* data, size_t size, size_t count, void* user) {
     return size * count;
 }
 
+// libcurl is loaded by the first download, not at start: with it come a TLS stack and a dozen
+// more libraries that every start would otherwise load and keep in memory.
+struct Curl {
+    decltype(&curl_easy_init) init = nullptr;
+    decltype(&curl_easy_setopt) setopt = nullptr;
+    decltype(&curl_easy_perform) perform = nullptr;
+    decltype(&curl_easy_cleanup) cleanup = nullptr;
+};
+
+template <typename Function> bool resolve(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const Curl* loadCurl() {
+    static const std::optional<Curl> loaded = []() -> std::optional<Curl> {
+        void* library = nullptr;
+        for (const char* name : {"libcurl.so.4", "libcurl-gnutls.so.4"})
+            if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL)))
+                break;
+        Curl curl;
+        decltype(&curl_global_init) globalInit = nullptr;
+        if (!library || !resolve(library, "curl_global_init", globalInit) ||
+            !resolve(library, "curl_easy_init", curl.init) ||
+            !resolve(library, "curl_easy_setopt", curl.setopt) ||
+            !resolve(library, "curl_easy_perform", curl.perform) ||
+            !resolve(library, "curl_easy_cleanup", curl.cleanup) ||
+            globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            return std::nullopt;
+        return curl;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
 } // namespace
 
 LinuxDownloads::LinuxDownloads(FileSystem& files) : files_(files) {}
 
 long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPath) {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    const Curl* lib = loadCurl();
+    if (!lib)
+        return CURLE_FAILED_INIT;
 
     const QString native = files_.toNative(windowsPath);
     if (native.isEmpty())
         return CURLE_WRITE_ERROR;
 
-    CURL* curl = curl_easy_init();
+    CURL* curl = lib->init();
     if (!curl)
         return CURLE_FAILED_INIT;
     Body body;
     const QByteArray address = url.toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keep);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    CURLcode result = curl_easy_perform(curl);
+    lib->setopt(curl, CURLOPT_URL, address.constData());
+    lib->setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib->setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    lib->setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    lib->setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    lib->setopt(curl, CURLOPT_FAILONERROR, 1L);
+    lib->setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
+    lib->setopt(curl, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
+    lib->setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib->setopt(curl, CURLOPT_USERAGENT, UserAgent);
+    lib->setopt(curl, CURLOPT_WRITEFUNCTION, keep);
+    lib->setopt(curl, CURLOPT_WRITEDATA, &body);
+    CURLcode result = lib->perform(curl);
     if (result == CURLE_WRITE_ERROR && body.cut)
         result = CURLE_OK;
-    curl_easy_cleanup(curl);
+    lib->cleanup(curl);
     if (result != CURLE_OK)
         return result;
 

@@ -42,29 +42,55 @@ LinuxRegistry::Stamp LinuxRegistry::stampOf(const QString& file) {
                  static_cast<qint64>(st.st_mtim.tv_nsec)};
 }
 
-std::shared_ptr<const Hive> LinuxRegistry::hive(HiveFile file) {
-    // Parsed once and again only when the file changes (Wine replaces it by a rename, so the
+LinuxRegistry::Cached& LinuxRegistry::cached(HiveFile file) {
+    // What was read from a file holds until it changes (Wine replaces it by a rename, so the
     // inode changes too).
-    Cached& cached = cache_[file];
+    Cached& entry = cache_[file];
     const Stamp stamp = stampOf(fileName(file));
-    if (cached.hive && cached.stamp == stamp)
-        return cached.hive;
-    QByteArray text;
-    if (stamp.exists) {
-        QFile input(fileName(file));
-        if (input.open(QIODevice::ReadOnly))
-            text = input.readAll();
+    if (entry.stamp != stamp || !entry.stamp.exists)
+        entry = Cached{stamp, {}, {}};
+    return entry;
+}
+
+QByteArray LinuxRegistry::text(const Cached& entry, HiveFile file) const {
+    QFile input(fileName(file));
+    if (!entry.stamp.exists || !input.open(QIODevice::ReadOnly))
+        return {};
+    return input.readAll();
+}
+
+std::shared_ptr<const Hive> LinuxRegistry::hive(HiveFile file) {
+    Cached& entry = cached(file);
+    if (!entry.whole) {
+        entry.whole = std::make_shared<const Hive>(parseHive(text(entry, file)));
+        ++parses_;
     }
-    cached.hive = std::make_shared<const Hive>(parseHive(text));
-    cached.stamp = stamp;
+    return entry.whole;
+}
+
+std::shared_ptr<const Hive> LinuxRegistry::hiveFor(const Location& location) {
+    // The keys along the paths only, unless the whole tree is at hand or a link is in the way:
+    // most reads are a few values of one key, and the whole system.reg takes long to build.
+    Cached& entry = cached(location.file);
+    if (entry.whole)
+        return entry.whole;
+    QString paths;
+    for (const QStringList& candidate : location.candidates)
+        paths += candidate.join(QLatin1Char('\\')).toCaseFolded() + QLatin1Char('\n');
+    if (const auto part = entry.parts.constFind(paths); part != entry.parts.constEnd())
+        return *part;
+    const QByteArray bytes = text(entry, location.file);
     ++parses_;
-    return cached.hive;
+    if (auto part = parseHivePart(bytes, location.candidates))
+        return entry.parts[paths] = std::make_shared<const Hive>(std::move(*part));
+    entry.whole = std::make_shared<const Hive>(parseHive(bytes));
+    return entry.whole;
 }
 
 std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const QString& path,
                                                              View view) {
     QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    Location location{System, {}};
+    Location location;
     QStringList base;
     switch (root) {
     case RootKey::LocalMachine:
@@ -86,12 +112,8 @@ std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const
         if (is(user, QLatin1String(".Default"))) {
             location.file = UserDefault;
         } else {
-            // The user's own hive answers to its SID ("REGISTRY\User\S-1-5-21-...").
-            const QString relative = hive(User)->relativeTo;
-            if (relative.isEmpty() ||
-                relative.section(QLatin1Char('\\'), -1).compare(user, Qt::CaseInsensitive) != 0)
-                return std::nullopt;
             location.file = User;
+            location.user = user;
         }
         break;
     }
@@ -102,7 +124,7 @@ std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const
     // A 32-bit program in a 64-bit prefix sees HKLM\Software\X (and the classes) through
     // Wow6432Node first, where 32-bit installers write.
     const QStringList plain = base + parts;
-    if (view == View::Program && location.file == System && hive(System)->win64) {
+    if (view == View::Program && location.file == System) {
         const QString wow = QStringLiteral("Wow6432Node");
         if (root == RootKey::ClassesRoot && !parts.isEmpty() &&
             !is(parts[0], QLatin1String("Wow6432Node")))
@@ -111,13 +133,26 @@ std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const
                  is(parts[0], QLatin1String("Software")) &&
                  !is(parts[1], QLatin1String("Wow6432Node")))
             location.candidates.push_back(QStringList{parts[0], wow} + parts.mid(1));
+        location.wowFirst = !location.candidates.empty();
     }
     location.candidates.push_back(plain);
     return location;
 }
 
+std::vector<QStringList> LinuxRegistry::paths(const Hive& hive, const Location& location) {
+    // The user's own hive answers to its SID ("REGISTRY\User\S-1-5-21-...").
+    if (!location.user.isEmpty() &&
+        (hive.relativeTo.isEmpty() || hive.relativeTo.section(QLatin1Char('\\'), -1)
+                                              .compare(location.user, Qt::CaseInsensitive) != 0))
+        return {};
+    // The 32-bit view exists in a 64-bit prefix only.
+    if (location.wowFirst && !hive.win64)
+        return {location.candidates.back()};
+    return location.candidates;
+}
+
 int LinuxRegistry::open(const Hive& hive, const Location& location) const {
-    for (const QStringList& candidate : location.candidates)
+    for (const QStringList& candidate : paths(hive, location))
         if (const int key = hive.open(candidate); key >= 0)
             return key;
     return -1;
@@ -132,7 +167,7 @@ std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey root, const Q
     const auto location = locate(root, path, view);
     if (!location)
         return std::nullopt;
-    const auto tree = hive(location->file);
+    const auto tree = hiveFor(*location);
     const int key = open(*tree, *location);
     if (key < 0)
         return std::nullopt;
@@ -206,7 +241,12 @@ long LinuxRegistry::setValue(RootKey root, const QString& path, const RegEntry& 
     if (const int key = open(tree, location); key >= 0) {
         target = tree.pathOf(key);
     } else {
-        const auto [deepest, rest] = tree.openDeepest(location.candidates.front());
+        const auto candidates = paths(tree, location);
+        if (candidates.empty())
+            return winerror::FileNotFound;
+        const auto [deepest, rest] = tree.openDeepest(candidates.front());
+        if (deepest < 0)
+            return winerror::AccessDenied;
         target = tree.pathOf(deepest) + rest;
     }
     if (target.isEmpty())

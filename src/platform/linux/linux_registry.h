@@ -4,6 +4,7 @@
 #include "platform/linux/wine_prefix.h"
 #include "platform/registry.h"
 
+#include <QHash>
 #include <memory>
 
 namespace platform::linuxbackend {
@@ -25,7 +26,8 @@ public:
     long setValue(RootKey root, const QString& path, const RegEntry& value) override;
     long deleteValue(RootKey root, const QString& path, const QString& name) override;
 
-    // How often a hive file was parsed: once per file and change, not per read.
+    // How often a hive file was read into a tree (the whole of it, or the keys along a path):
+    // once per file and change, not per read.
     int parseCount() const { return parses_; }
 
 private:
@@ -35,20 +37,31 @@ private:
         qint64 device = 0, inode = 0, size = 0, seconds = 0, nanoseconds = 0;
         bool operator==(const Stamp&) const = default;
     };
+    // What is known of a file as it was when stamped: its whole tree, or trees of the keys
+    // along the paths read so far (by the paths, case-folded).
     struct Cached {
         Stamp stamp;
-        std::shared_ptr<const Hive> hive;
+        std::shared_ptr<const Hive> whole;
+        QHash<QString, std::shared_ptr<const Hive>> parts;
     };
     // Where a key may lie: a hive and the paths to try in order.
     struct Location {
-        HiveFile file;
+        HiveFile file = System;
         std::vector<QStringList> candidates;
+        bool wowFirst = false; // the first candidate counts in a 64-bit hive only
+        QString user;          // the SID the hive must answer to, for a path under HKU
     };
 
     QString fileName(HiveFile file) const;
     static Stamp stampOf(const QString& file);
+    Cached& cached(HiveFile file);
+    QByteArray text(const Cached& entry, HiveFile file) const;
     std::shared_ptr<const Hive> hive(HiveFile file);
+    // A tree that answers reads of the location's keys.
+    std::shared_ptr<const Hive> hiveFor(const Location& location);
     std::optional<Location> locate(RootKey root, const QString& path, View view = View::Program);
+    // The candidates that apply in that hive, read from the location's file.
+    static std::vector<QStringList> paths(const Hive& hive, const Location& location);
     int open(const Hive& hive, const Location& location) const;
     // A write's first steps: the hive file exists and no wineserver holds it; its text read.
     long prepareWrite(RootKey root, const QString& path, Location& location, QByteArray& text,

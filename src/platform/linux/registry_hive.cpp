@@ -78,7 +78,7 @@ void decodeUtf8(QByteArrayView s, qsizetype& pos, QString& out) {
 
 // An escaped string from pos up to the unescaped endChar; pos ends after endChar.
 bool parseString(QByteArrayView s, qsizetype& pos, char endChar, QString& out) {
-    out.clear();
+    out.resize(0); // keeps the buffer for the next string
     while (pos < s.size()) {
         // Plain ASCII in one piece: most names and data are nothing else.
         qsizetype run = pos;
@@ -152,13 +152,16 @@ public:
     }
     qsizetype position() const { return pos_; }
 
+    bool ranOut = false; // a value asked for a continuation line after the last one
+
 private:
     QByteArrayView text_;
     qsizetype pos_ = 0;
 };
 
-// Hex bytes "aa,bb,..." continued on the next line after a trailing backslash.
-bool parseHex(Lines& lines, QByteArrayView s, qsizetype pos, QByteArray& out) {
+// Hex bytes "aa,bb,..." continued on the next line after a trailing backslash; only checked
+// and passed over when out is null.
+bool parseHex(Lines& lines, QByteArrayView s, qsizetype pos, QByteArray* out) {
     for (;;) {
         while (pos < s.size() && hexDigit(s[pos]) >= 0) {
             unsigned value = 0;
@@ -167,7 +170,8 @@ bool parseHex(Lines& lines, QByteArrayView s, qsizetype pos, QByteArray& out) {
                 if (value > 0xFF)
                     return false;
             }
-            out.append(static_cast<char>(value));
+            if (out)
+                out->append(static_cast<char>(value));
             skipSpaces(s, pos);
             if (pos < s.size() && s[pos] == ',')
                 ++pos;
@@ -179,8 +183,10 @@ bool parseHex(Lines& lines, QByteArrayView s, qsizetype pos, QByteArray& out) {
         if (s[pos] != '\\')
             return false;
         Line line;
-        if (!lines.next(line))
+        if (!lines.next(line)) {
+            lines.ranOut = true;
             return false;
+        }
         s = line.content;
         pos = 0;
         skipSpaces(s, pos);
@@ -249,7 +255,7 @@ bool parseValue(Lines& lines, QByteArrayView s, qsizetype pos, HiveValue& value)
     }
     if (startsWithAt(s, pos, "hex:")) {
         value.type = 3;
-        return parseHex(lines, s, pos + 4, value.data);
+        return parseHex(lines, s, pos + 4, &value.data);
     }
     if (startsWithAt(s, pos, "hex(")) {
         pos += 4;
@@ -260,9 +266,41 @@ bool parseValue(Lines& lines, QByteArrayView s, qsizetype pos, HiveValue& value)
         if (digits == 0 || !startsWithAt(s, pos, "):"))
             return false;
         value.type = static_cast<std::uint32_t>(type);
-        return parseHex(lines, s, pos + 2, value.data);
+        return parseHex(lines, s, pos + 2, &value.data);
     }
     return false;
+}
+
+// Past a value that nobody asked for, taking the continuation lines that parseValue would take
+// but building nothing: only hex data runs on.
+void skipValue(Lines& lines, QByteArrayView s, qsizetype pos) {
+    if (s[pos] == '"') {
+        // Escapes never hide a quote, so the name ends at the first quote not after a backslash.
+        for (++pos; pos < s.size() && s[pos] != '"'; ++pos)
+            if (s[pos] == '\\')
+                ++pos;
+        if (pos >= s.size())
+            return;
+    }
+    ++pos;
+    skipSpaces(s, pos);
+    if (pos >= s.size() || s[pos] != '=')
+        return;
+    ++pos;
+    skipSpaces(s, pos);
+    if (startsWithAt(s, pos, "hex:")) {
+        pos += 4;
+    } else if (startsWithAt(s, pos, "hex(")) {
+        const qsizetype digits = pos += 4;
+        while (pos < s.size() && hexDigit(s[pos]) >= 0)
+            ++pos;
+        if (pos == digits || !startsWithAt(s, pos, "):"))
+            return;
+        pos += 2;
+    } else {
+        return;
+    }
+    parseHex(lines, s, pos, nullptr);
 }
 
 // What a scan of a registry file reports, line by line.
@@ -277,6 +315,17 @@ public:
     // when malformed.
     virtual void value(qsizetype begin, qsizetype end, HiveValue* value) = 0;
     virtual void comment(QByteArrayView) {}
+    // Whether a section of that name (as read, not yet split) matters; one that does not is
+    // reported as unreadable.
+    virtual bool wantsSection(QStringView) const { return true; }
+    // Whether the next value line is reported; if not, it is only skipped.
+    virtual bool wantsValues() const { return true; }
+    // Whether the scan may end here.
+    virtual bool done() const { return false; }
+
+    // The text ends inside a damaged value that still waits for a continuation line: whatever
+    // is appended would become that line.
+    bool endsInContinuation = false;
 };
 
 bool scanHive(QByteArrayView text, ScanSink& sink) {
@@ -289,7 +338,8 @@ bool scanHive(QByteArrayView text, ScanSink& sink) {
         header.chop(1);
     if (header != QByteArrayView("WINE REGISTRY Version 2"))
         return false;
-    while (lines.next(line)) {
+    QString name; // one buffer for all section names
+    while (!sink.done() && lines.next(line)) {
         const QByteArrayView s = line.content;
         qsizetype pos = 0;
         skipSpaces(s, pos);
@@ -298,8 +348,7 @@ bool scanHive(QByteArrayView text, ScanSink& sink) {
         switch (s[pos]) {
         case '[': {
             ++pos;
-            QString name;
-            if (!parseString(s, pos, ']', name)) {
+            if (!parseString(s, pos, ']', name) || !sink.wantsSection(name)) {
                 sink.section(line, -1, nullptr);
                 break;
             }
@@ -313,6 +362,10 @@ bool scanHive(QByteArrayView text, ScanSink& sink) {
         }
         case '@':
         case '"': {
+            if (!sink.wantsValues()) {
+                skipValue(lines, s, pos);
+                break;
+            }
             HiveValue value;
             const bool ok = parseValue(lines, s, pos, value);
             sink.value(line.begin, lines.position(), ok ? &value : nullptr);
@@ -328,12 +381,31 @@ bool scanHive(QByteArrayView text, ScanSink& sink) {
             break;
         }
     }
+    sink.endsInContinuation = lines.ranOut;
+    return true;
+}
+
+int comparePaths(const QStringList& a, const QStringList& b) {
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        if (const int order = a[i].compare(b[i], Qt::CaseInsensitive))
+            return order;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+bool samePath(const QStringList& a, const QStringList& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
     return true;
 }
 
 class TreeBuilder : public ScanSink {
 public:
-    explicit TreeBuilder(Hive& hive) : hive_(hive) {}
+    // With `only`, the tree holds just the keys along those paths, and their values.
+    explicit TreeBuilder(Hive& hive, const std::vector<QStringList>* only = nullptr)
+        : hive_(hive), only_(only) {}
 
     void section(const Line&, qsizetype, const QStringList* path) override {
         seenSection_ = true;
@@ -351,7 +423,12 @@ public:
             lastKeys_.push_back(key);
         }
         lastPath_ = *path;
-        current_ = key;
+        // Below the wanted keys only the keys count, not their values or links.
+        const auto onTheWay = [&](const QStringList& wanted) {
+            return path->size() <= wanted.size() && samePath(*path, wanted.first(path->size()));
+        };
+        if (!only_ || std::any_of(only_->begin(), only_->end(), onTheWay))
+            current_ = key;
     }
     void option(const Line&, QByteArrayView option) override {
         if (current_ >= 0) {
@@ -382,31 +459,33 @@ public:
             hive_.relativeTo = name;
     }
 
+    // Sections on the way to a wanted key, and those below one: they make it exist even where
+    // it has no section of its own.
+    bool wantsSection(QStringView name) const override {
+        return !only_ || std::any_of(only_->begin(), only_->end(), [&](const QStringList& wanted) {
+            qsizetype i = 0;
+            for (const QStringView part : name.tokenize(u'\\', Qt::SkipEmptyParts)) {
+                if (i == wanted.size())
+                    return true;
+                if (part.compare(wanted[i++], Qt::CaseInsensitive) != 0)
+                    return false;
+            }
+            return true;
+        });
+    }
+    bool wantsValues() const override { return !only_ || current_ >= 0; }
+    bool done() const override { return only_ && only_->empty() && seenSection_; }
+
     std::vector<int> links_;
 
 private:
     Hive& hive_;
+    const std::vector<QStringList>* only_;
     int current_ = -1;
     bool seenSection_ = false;
     QStringList lastPath_;
     std::vector<int> lastKeys_;
 };
-
-int comparePaths(const QStringList& a, const QStringList& b) {
-    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (const int order = a[i].compare(b[i], Qt::CaseInsensitive))
-            return order;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-bool samePath(const QStringList& a, const QStringList& b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    return true;
-}
 
 // Where a key's sections and one of its values lie in the text.
 class Locator : public ScanSink {
@@ -415,7 +494,6 @@ public:
         qsizetype headerBegin = 0, headerEnd = 0, afterBracket = 0, next = 0;
         qsizetype timeBegin = -1, timeEnd = -1;
         qsizetype contentEnd = 0; // after its last option or value line
-        qsizetype lastValueBegin = -1;
         bool touched = false;
     };
     struct Range {
@@ -454,7 +532,6 @@ public:
         if (!inTarget_)
             return;
         sections.back().contentEnd = end;
-        sections.back().lastValueBegin = begin;
         if (value && fold(value->name) == name_)
             matches.push_back({begin, end, sections.size() - 1, value->name});
     }
@@ -662,8 +739,10 @@ std::pair<int, QStringList> Hive::openDeepest(const QStringList& path) const {
             break;
         key = next;
         ++i;
-        if (const auto target = linkTarget(key); target && hops < maxLinkHops) {
-            ++hops;
+        if (const auto target = linkTarget(key)) {
+            // A loop or an endless chain leads nowhere; a write below it would be lost.
+            if (++hops > maxLinkHops)
+                return {-1, todo.mid(i)};
             todo = *target + todo.mid(i);
             key = root;
             i = 0;
@@ -691,6 +770,16 @@ Hive parseHive(QByteArrayView text) {
         return Hive();
     for (const int key : builder.links_)
         hive.markLink(key);
+    return hive;
+}
+
+std::optional<Hive> parseHivePart(QByteArrayView text, const std::vector<QStringList>& paths) {
+    Hive hive;
+    TreeBuilder builder(hive, &paths);
+    if (!scanHive(text, builder))
+        return Hive();
+    if (!builder.links_.empty()) // all of them lie on the way
+        return std::nullopt;
     return hive;
 }
 
@@ -766,6 +855,22 @@ qint64 currentFileTime() {
     return (QDateTime::currentMSecsSinceEpoch() + epochDifference * 1000) * 10000;
 }
 
+namespace {
+
+// What must follow the text before lines are appended to it: the end of its last line, and for a
+// damaged last hex value that waits for a continuation, a comment line that it takes and still
+// fails on. (An empty line would end it and make it a value, as Wine reads it too.)
+QByteArray closing(QByteArrayView text, const ScanSink& scan) {
+    QByteArray out;
+    if (!text.isEmpty() && !text.endsWith('\n'))
+        out += '\n';
+    if (scan.endsInContinuation)
+        out += ";\n";
+    return out;
+}
+
+} // namespace
+
 QByteArray hiveWithValue(QByteArrayView text, const QStringList& path, const HiveValue& value,
                          qint64 fileTime) {
     Locator locator(path, value.name);
@@ -780,24 +885,7 @@ QByteArray hiveWithValue(QByteArrayView text, const QStringList& path, const Hiv
         stamp(locator.sections[last.section], fileTime, edits);
     } else if (!locator.sections.empty()) {
         const Locator::Section& section = locator.sections.back();
-        // A last line without its line end must not run into the new one, and a last hex value
-        // that runs on with a backslash (only a damaged hive has one) would swallow it: give it an
-        // empty line to end on.
-        const bool joined = section.contentEnd == text.size() && !text.endsWith('\n');
-        bool runsOn = false;
-        if (section.lastValueBegin >= 0) {
-            const QByteArray last =
-                text.sliced(section.lastValueBegin, section.contentEnd - section.lastValueBegin)
-                    .toByteArray();
-            const qsizetype hex = last.indexOf("=hex");
-            const qsizetype lastLine = last.lastIndexOf('\n', last.size() - 2) + 1;
-            runsOn = hex >= 0 && last.indexOf('\\', std::max(hex, lastLine)) >= 0;
-        }
-        QByteArray prefix;
-        if (joined)
-            prefix += '\n';
-        if (runsOn)
-            prefix += '\n';
+        const QByteArray prefix = section.contentEnd == text.size() ? closing(text, locator) : "";
         edits.push_back({section.contentEnd, section.contentEnd, prefix + line});
         stamp(section, fileTime, edits);
     } else {
@@ -808,8 +896,7 @@ QByteArray hiveWithValue(QByteArrayView text, const QStringList& path, const Hiv
         if (locator.insertBefore >= 0) {
             edits.push_back({locator.insertBefore, locator.insertBefore, section + '\n'});
         } else {
-            QByteArray tail = text.isEmpty() || text.endsWith('\n') ? "\n" : "\n\n";
-            edits.push_back({text.size(), text.size(), tail + section});
+            edits.push_back({text.size(), text.size(), closing(text, locator) + '\n' + section});
         }
     }
     return applyEdits(text, std::move(edits));

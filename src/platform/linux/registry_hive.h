@@ -51,7 +51,8 @@ public:
     // The key at a path below the root, following symbolic links into this hive; -1 when
     // missing.
     int open(const QStringList& path) const;
-    // The deepest existing key along a path (links followed) and the components left below it.
+    // The deepest existing key along a path (links followed) and the components left below it;
+    // -1 for the key when the path runs into a link loop.
     std::pair<int, QStringList> openDeepest(const QStringList& path) const;
     // The names from the root down to the key, as spelled in the file.
     QStringList pathOf(int key) const;
@@ -71,6 +72,11 @@ private:
 // Never fails: a file that is not a registry file gives an empty hive, malformed lines are
 // skipped as Wine skips them.
 Hive parseHive(QByteArrayView text);
+// Only the keys along the given paths (any case) with their values, read much faster than the
+// whole file: what a few reads at start-up need. nullopt when one of those keys is a link, whose
+// target may lie anywhere in the file. With no paths, only what precedes the first key: the
+// options of the file (win64, relativeTo).
+std::optional<Hive> parseHivePart(QByteArrayView text, const std::vector<QStringList>& paths);
 
 // The text with the value stored in the key at `path` (names as they should be spelled in a
 // new section); the key's section is added when missing. `fileTime` (100 ns since 1601) becomes
