@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Start-up benchmark: Velkor against a bare Qt window of the same size.
 
-Runs the two programs in turn, ROUNDS times each, every run in a fresh environment (settings
+Runs three programs in turn, ROUNDS times each: Velkor, the bare window, and the bare window
+with one label (what drawing any text costs). Every run has a fresh environment (settings
 folder, runtime folder) over a Wine prefix that holds a real Wine hive. A probe preloaded into
 each program ends it right after its first window has been shown and painted; the time is from
 the start of the process to its end, the memory the process's peak resident set (ru_maxrss).
@@ -78,12 +79,15 @@ def main():
         # A first run of each warms the file cache and gives Velkor's window size.
         _, _, size = run([args.velkor], fresh_env("warm-v"), report)
         bare = [args.bare, str(size[0]), str(size[1])]
+        text = bare + ["Velkor"]
         run(bare, fresh_env("warm-b"), report)
+        run(text, fresh_env("warm-t"), report)
 
-        times = {"velkor": [], "bare": []}
-        peaks = {"velkor": [], "bare": []}
+        programs = (("velkor", [args.velkor]), ("bare", bare), ("text", text))
+        times = {name: [] for name, _ in programs}
+        peaks = {name: [] for name, _ in programs}
         for i in range(args.rounds):
-            for name, command in (("velkor", [args.velkor]), ("bare", bare)):
+            for name, command in programs:
                 elapsed, peak, _ = run(command, fresh_env(f"{name}-{i}"), report)
                 times[name].append(elapsed)
                 peaks[name].append(peak)
@@ -93,11 +97,13 @@ def main():
     platform = os.environ.get("QT_QPA_PLATFORM") or "xcb"
     print(f"start-up to window shown, {args.rounds} rounds alternating, window {size[0]}x{size[1]}, "
           f"platform {platform}, real Wine hive in the prefix")
-    for name in ("velkor", "bare"):
+    for name, _ in programs:
         print(f"  {name:6}  time median {t[name] * 1000:7.1f} ms (min {min(times[name]) * 1000:.1f}, "
               f"max {max(times[name]) * 1000:.1f})   peak RSS median {m[name] / 1024:6.1f} MiB")
     print(f"  ratio   time {t['velkor'] / t['bare']:.2f}x   memory {m['velkor'] / m['bare']:.2f}x"
           f"   (target: within 1.2x)")
+    print(f"  against the bare window with one label (text drawn): time "
+          f"{t['velkor'] / t['text']:.2f}x   memory {m['velkor'] / m['text']:.2f}x")
 
 
 if __name__ == "__main__":

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcurl4-openssl-dev libchm-dev fp-utils
+  libcurl4-openssl-dev libchm-dev libpng-dev fp-utils
   xvfb xauth xdotool x11-apps python3 imagemagick
   desktop-file-utils appstream fonts-liberation2
   clang libclang-rt-14-dev clang-format xz-utils

@@ -122,6 +122,14 @@ void MainWindowTest::windowAndInitialState() {
     QVERIFY(window.txtLocalIP->isReadOnly() && window.txtRouterIP->isReadOnly());
     QVERIFY(window.lblLocalIP->font().bold() && window.lblRouterIP->font().bold());
     QCOMPARE(window.title->font().pointSize(), 24);
+    // Our own pictures, read without Qt's image plugins; a GIF or a missing file is no PNG.
+    QCOMPARE(window.poplogo->pixmap().size(), QSize(350, 128));
+    QVERIFY(qAlpha(window.poplogo->pixmap().toImage().pixel(175, 64)) > 0);
+    QVERIFY(forms::pngImage(QStringLiteral(":/about.gif")).isNull());
+    QVERIFY(forms::pngImage(QStringLiteral(":/missing.png")).isNull());
+    forms::SetFormIcon(&window, QStringLiteral("ICON1"), false);
+    QCOMPARE(window.windowIcon().availableSizes(),
+             QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
     QVERIFY(window.launchexe.isEmpty() && window.launchargs.isEmpty());
     // The address list lies beyond the client area's right edge.
     QVERIFY(window.lboxIPAddr->x() >= window.centralWidget()->width());

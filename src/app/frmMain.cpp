@@ -30,7 +30,8 @@ const QString ProductName = QStringLiteral("Velkor");
 
 QLabel* animation(QWidget* container, const char* name, QRect geometry) {
     auto* picture = place<QLabel>(container, name, geometry);
-    auto* movie = new QMovie(QStringLiteral(":/%1.gif").arg(QLatin1String(name)), {}, picture);
+    // With the format named, only the GIF reader is loaded, not every image plugin to guess.
+    auto* movie = new QMovie(QStringLiteral(":/%1.gif").arg(QLatin1String(name)), "gif", picture);
     movie->setScaledSize(geometry.size());
     picture->setMovie(movie);
     movie->start();
@@ -66,7 +67,7 @@ void frmMain::createControls() {
     setCentralWidget(client);
 
     poplogo = place<QLabel>(client, "poplogo", twips(480, 0, 5310, 1980));
-    poplogo->setPixmap(QPixmap(QStringLiteral(":/logo.png")));
+    poplogo->setPixmap(QPixmap::fromImage(forms::pngImage(QStringLiteral(":/logo.png"))));
     poplogo->setAlignment(Qt::AlignCenter);
     BlueSha = animation(client, "BlueSha", twips(0, 240, 465, 465));
     RedSha = animation(client, "RedSha", twips(0, 1080, 465, 465));

@@ -50,7 +50,7 @@ void frmAbout::createControls() {
 
     logo = forms::place<QLabel>(this, "logo", twips(120, 240, 600, 600));
     logo->setScaledContents(true);
-    logo->setPixmap(QPixmap(QStringLiteral(":/about.gif")));
+    logo->setPixmap(QPixmap(QStringLiteral(":/about.gif"), "GIF"));
 
     Line1[1] = line(this, 1, 90, 1485, 5654, 1485, forms::ButtonShadow, 1);
     lblDescription = blackLabel(this, "lblDescription",

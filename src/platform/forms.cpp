@@ -8,8 +8,10 @@
 #include <QLayout>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QScreen>
 #include <QStyle>
+#include <png.h>
 
 namespace forms {
 
@@ -109,14 +111,39 @@ void FixedDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+QImage pngImage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data.constData(), std::size_t(data.size())))
+        return {};
+    // ARGB32 is one 0xAARRGGBB word a pixel, whatever the byte order.
+    image.format = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
+    QImage picture;
+    if (image.width <= 4096 && image.height <= 4096)
+        picture = QImage(int(image.width), int(image.height), QImage::Format_ARGB32);
+    if (picture.isNull() || !png_image_finish_read(&image, nullptr, picture.bits(),
+                                                   png_int_32(picture.bytesPerLine()), nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    return picture;
+}
+
 void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner) {
+    // The sizes a window manager asks for, else the one large picture.
     QIcon icon;
     const QString base = QStringLiteral(":/") + name;
-    for (const QString& path : {base + QStringLiteral("-16.png"), base + QStringLiteral("-24.png"),
-                                base + QStringLiteral("-32.png"), base + QStringLiteral("-48.png"),
-                                base + QStringLiteral(".png")}) {
-        if (QFile::exists(path))
-            icon.addFile(path);
+    for (const QString& size : {QStringLiteral("-16"), QStringLiteral("-24"), QStringLiteral("-32"),
+                                QStringLiteral("-48"), QString()}) {
+        if (!icon.isNull() && size.isEmpty())
+            break;
+        const QImage picture = pngImage(base + size + QStringLiteral(".png"));
+        if (!picture.isNull())
+            icon.addPixmap(QPixmap::fromImage(picture));
     }
     if (icon.isNull())
         return; // a missing icon is not reported

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QGroupBox>
+#include <QImage>
 #include <QPushButton>
 #include <QRect>
 #include <QWidget>
@@ -107,5 +108,9 @@ private:
 // Sets a window's large and small icons from the program's icon resource `name`; with
 // `alsoOwner`, the top-level owner of the window gets them too.
 void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner);
+
+// A PNG picture (from the resources), decoded by libpng itself: Qt's reader would first load
+// every image plugin installed to ask whether one of them reads PNG. Null when unreadable.
+QImage pngImage(const QString& path);
 
 } // namespace forms
