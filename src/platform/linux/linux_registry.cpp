@@ -213,9 +213,17 @@ long LinuxRegistry::prepareWrite(RootKey root, const QString& path, Location& lo
     if (!input.open(QIODevice::ReadOnly))
         return winerror::AccessDenied;
     text = input.readAll();
-    // The tree of what was read: the cached one when the file stayed as it was.
-    tree = stampOf(input.fileName()) == before ? hive(location.file)
-                                               : std::make_shared<const Hive>(parseHive(text));
+    // The tree of what was read: the cached one when the file stayed as it was, else built from
+    // the text in hand (and kept, if the file did not change meanwhile).
+    Cached& entry = cached(location.file);
+    if (entry.stamp == before && entry.whole) {
+        tree = entry.whole;
+        return winerror::Success;
+    }
+    tree = std::make_shared<const Hive>(parseHive(text));
+    ++parses_;
+    if (entry.stamp == before)
+        entry.whole = tree;
     return winerror::Success;
 }
 
