@@ -195,15 +195,14 @@ std::optional<QStringList> LinuxRegistry::subkeys(RootKey root, const QString& p
     return names;
 }
 
-long LinuxRegistry::prepareWrite(RootKey root, const QString& path, Location& location,
-                                 QByteArray& text, std::shared_ptr<const Hive>& tree) {
+long LinuxRegistry::prepareWrite(RootKey root, const QString& path, PendingWrite& write) {
     const auto found = locate(root, path);
     if (!found)
         return winerror::FileNotFound;
-    location = *found;
+    write.location = *found;
     // No registry file: the prefix was never set up by Wine, and a file of ours would not
     // make one.
-    QFile input(fileName(location.file));
+    QFile input(fileName(write.location.file));
     if (!input.exists())
         return winerror::FileNotFound;
     // A running server would overwrite the edit with its own copy.
@@ -212,18 +211,18 @@ long LinuxRegistry::prepareWrite(RootKey root, const QString& path, Location& lo
     const Stamp before = stampOf(input.fileName());
     if (!input.open(QIODevice::ReadOnly))
         return winerror::AccessDenied;
-    text = input.readAll();
+    write.text = input.readAll();
     // The tree of what was read: the cached one when the file stayed as it was, else built from
     // the text in hand (and kept, if the file did not change meanwhile).
-    Cached& entry = cached(location.file);
+    Cached& entry = cached(write.location.file);
     if (entry.stamp == before && entry.whole) {
-        tree = entry.whole;
+        write.tree = entry.whole;
         return winerror::Success;
     }
-    tree = std::make_shared<const Hive>(parseHive(text));
+    write.tree = std::make_shared<const Hive>(parseHive(write.text));
     ++parses_;
     if (entry.stamp == before)
-        entry.whole = tree;
+        entry.whole = write.tree;
     return winerror::Success;
 }
 
@@ -237,19 +236,17 @@ long LinuxRegistry::rewrite(HiveFile file, const QByteArray& text) {
 }
 
 long LinuxRegistry::setValue(RootKey root, const QString& path, const RegEntry& value) {
-    Location location;
-    QByteArray text;
-    std::shared_ptr<const Hive> hive;
-    if (const long error = prepareWrite(root, path, location, text, hive))
+    PendingWrite write;
+    if (const long error = prepareWrite(root, path, write))
         return error;
-    const Hive& tree = *hive;
+    const Hive& tree = *write.tree;
     // An existing key wherever a read finds it; a new one where the first place looked, its
     // existing part taken as spelled (and through its links).
     QStringList target;
-    if (const int key = open(tree, location); key >= 0) {
+    if (const int key = open(tree, write.location); key >= 0) {
         target = tree.pathOf(key);
     } else {
-        const auto candidates = paths(tree, location);
+        const auto candidates = paths(tree, write.location);
         if (candidates.empty())
             return winerror::FileNotFound;
         const auto [deepest, rest] = tree.openDeepest(candidates.front());
@@ -262,23 +259,22 @@ long LinuxRegistry::setValue(RootKey root, const QString& path, const RegEntry& 
     HiveValue stored{value.name, value.type,
                      isStringType(value.type) ? utf16Data(QString::fromLocal8Bit(value.data))
                                               : value.data};
-    return rewrite(location.file, hiveWithValue(text, target, stored, currentFileTime()));
+    return rewrite(write.location.file,
+                   hiveWithValue(write.text, target, stored, currentFileTime()));
 }
 
 long LinuxRegistry::deleteValue(RootKey root, const QString& path, const QString& name) {
-    Location location;
-    QByteArray text;
-    std::shared_ptr<const Hive> hive;
-    if (const long error = prepareWrite(root, path, location, text, hive))
+    PendingWrite write;
+    if (const long error = prepareWrite(root, path, write))
         return error;
-    const Hive& tree = *hive;
-    const int key = open(tree, location);
+    const int key = open(*write.tree, write.location);
     if (key < 0)
         return winerror::FileNotFound;
-    const auto changed = hiveWithoutValue(text, tree.pathOf(key), name, currentFileTime());
+    const auto changed =
+        hiveWithoutValue(write.text, write.tree->pathOf(key), name, currentFileTime());
     if (!changed)
         return winerror::FileNotFound;
-    return rewrite(location.file, *changed);
+    return rewrite(write.location.file, *changed);
 }
 
 } // namespace platform::linuxbackend

@@ -64,8 +64,12 @@ private:
     static std::vector<QStringList> paths(const Hive& hive, const Location& location);
     int open(const Hive& hive, const Location& location) const;
     // A write's first steps: the hive file exists and no wineserver holds it; its text read.
-    long prepareWrite(RootKey root, const QString& path, Location& location, QByteArray& text,
-                      std::shared_ptr<const Hive>& tree);
+    struct PendingWrite {
+        Location location;
+        QByteArray text;
+        std::shared_ptr<const Hive> tree; // of that text
+    };
+    long prepareWrite(RootKey root, const QString& path, PendingWrite& write);
     long rewrite(HiveFile file, const QByteArray& text);
 
     WinePrefix prefix_;
