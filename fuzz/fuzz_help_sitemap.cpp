@@ -1,12 +1,12 @@
 // The help file's sitemaps (.hhc contents, .hhk index): any bytes as loose HTML, through the
 // parser and both readings of its tree, and the entity decoder.
 
-#include "platform/linux/help_sitemap.h"
+#include "platform/helpviewer/help_sitemap.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-using namespace platform::linuxbackend;
+using namespace platform::helpviewer;
 
 namespace {
 

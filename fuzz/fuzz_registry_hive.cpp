@@ -6,13 +6,13 @@
 // Input: the hive text, with its last bytes (when there are enough) choosing the key, the value
 // name, the type and the data.
 
-#include "platform/linux/registry_hive.h"
+#include "platform/wine/registry_hive.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 
-using namespace platform::linuxbackend;
+using namespace platform::wine;
 
 namespace {
 

@@ -3,13 +3,13 @@
 // whether the program in front of them is found by the known application path or by the line's
 // own first word.
 
-#include "platform/linux/windows_cmdline.h"
+#include "platform/wine/windows_cmdline.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 
-using namespace platform::linuxbackend::wincmd;
+using namespace platform::wine::wincmd;
 
 namespace {
 

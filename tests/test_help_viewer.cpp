@@ -3,10 +3,10 @@
 
 #include "fakes/temp_prefix.h"
 #include "platform/helprecords.h"
-#include "platform/linux/chm_file.h"
-#include "platform/linux/help_search.h"
-#include "platform/linux/help_sitemap.h"
-#include "platform/linux/help_viewer.h"
+#include "platform/helpviewer/chm_file.h"
+#include "platform/helpviewer/help_search.h"
+#include "platform/helpviewer/help_sitemap.h"
+#include "platform/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
 
@@ -23,6 +23,7 @@
 #include <QtTest>
 
 using namespace platform::linuxbackend;
+using namespace platform::helpviewer;
 using platform::HH_AKLINK;
 using platform::HH_FTS_QUERY;
 using platform::HH_POPUP;

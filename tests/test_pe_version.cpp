@@ -5,14 +5,14 @@
 #include "help/helpversions.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_versions.h"
-#include "platform/linux/pe_version.h"
+#include "platform/wine/pe_version.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QtEndian>
 #include <QtTest>
 
-using platform::linuxbackend::fixedFileInfoFromPe;
+using platform::wine::fixedFileInfoFromPe;
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Wine's registry file format: parsing into a key tree, writing values as Wine does, and edits
 // that keep every other line. Checked on hand-made files and on a real Wine 8.0 system.reg.
 
-#include "platform/linux/registry_hive.h"
+#include "platform/wine/registry_hive.h"
 
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace platform::linuxbackend;
+using namespace platform::wine;
 
 // Declared ahead of the test data: moc cannot read past raw string literals.
 class TestRegistryHive : public QObject {

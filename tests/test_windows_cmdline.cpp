@@ -1,10 +1,10 @@
 // Splitting a Windows command line into the arguments a program sees.
 
-#include "platform/linux/windows_cmdline.h"
+#include "platform/wine/windows_cmdline.h"
 
 #include <QtTest>
 
-using namespace platform::linuxbackend::wincmd;
+using namespace platform::wine::wincmd;
 
 class WindowsCmdlineTest : public QObject {
     Q_OBJECT

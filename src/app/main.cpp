@@ -1,8 +1,7 @@
 // Velkor: sets up direct-address multiplayer games of Populous: The Beginning.
 
 #include "app/frmMain.h"
-#include "platform/linux/backend.h"
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 #include <QApplication>
 #include <QFont>
@@ -21,8 +20,8 @@ int main(int argc, char* argv[]) {
     // The program ends with its main window, whatever other windows (the help viewer) are open.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    platform::linuxbackend::Backend backend;
-    platform::install(backend.services());
+    const std::unique_ptr<platform::Backend> backend = platform::createBackend();
+    platform::install(backend->services());
 
     frmMain window;
     QObject::connect(&window, &frmMain::unloaded, &app, &QCoreApplication::quit,

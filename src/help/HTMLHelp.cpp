@@ -368,7 +368,7 @@ void HTMLHelp::detectVersion(const QString& classKey, QString& version,
     QString listing;
     const RegistryValue value =
         QueryRegistryValue(*platform::current().registry, QStringLiteral("HKCR"), classKey, listing,
-                           QString(), WindowsEnvironment());
+                           QString(), platform::current().system->environment());
     if (value.Data.isEmpty()) {
         ReportError(notRegistered);
         return;
@@ -450,7 +450,7 @@ QVariant HTMLHelp::HHCheckRegistry(QString& FileToCheck) {
     QString listing;
     const RegistryValue value =
         QueryRegistryValue(*platform::current().registry, QStringLiteral("HKLM"), HelpFileKey,
-                           listing, name, WindowsEnvironment());
+                           listing, name, platform::current().system->environment());
     if (value.Name.compare(name, Qt::CaseInsensitive) != 0 || value.Name.isEmpty()) {
         hhRegFileName.clear();
         hhRegFilePath.clear();

@@ -1,6 +1,5 @@
 #include "help/helpregistry.h"
 
-#include <QProcessEnvironment>
 #include <array>
 #include <utility>
 
@@ -87,24 +86,6 @@ QString ExpandEnvironmentStrings(const QString& text, const Environment& environ
     }
     out += text.mid(i);
     return out;
-}
-
-Environment WindowsEnvironment() {
-    Environment environment;
-    const QProcessEnvironment process = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : process.keys())
-        environment.insert(name.toUpper(), process.value(name));
-    static constexpr std::array prefixFolders{
-        std::pair{"SYSTEMROOT", "C:\\windows"},
-        std::pair{"WINDIR", "C:\\windows"},
-        std::pair{"SYSTEMDRIVE", "C:"},
-        std::pair{"PROGRAMDATA", "C:\\ProgramData"},
-        std::pair{"ALLUSERSPROFILE", "C:\\ProgramData"},
-        std::pair{"PUBLIC", "C:\\users\\Public"},
-    };
-    for (const auto& [name, value] : prefixFolders)
-        environment.insert(QLatin1String(name), QLatin1String(value));
-    return environment;
 }
 
 QString FileNamePart(const QString& path) {

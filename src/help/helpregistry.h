@@ -42,11 +42,6 @@ QString& TrimAtNull(QString& text);
 // names and a lone % stay as written, as ExpandEnvironmentStrings does.
 QString ExpandEnvironmentStrings(const QString& text, const Environment& environment);
 
-// The variables a Windows program in the prefix sees: the process environment, with the
-// system folders of a Wine prefix (SystemRoot, windir, SystemDrive, ProgramData, ...) set as
-// Wine sets them.
-Environment WindowsEnvironment();
-
 // What remains of a path after dropping everything up to each "\": "C:\Docs\guide.chm" gives
 // "guide.chm".
 QString FileNamePart(const QString& path);

@@ -1,6 +1,7 @@
 #pragma once
 // The program's own process and environment.
 
+#include <QHash>
 #include <QString>
 
 namespace platform {
@@ -26,6 +27,9 @@ public:
     virtual long specialFolderPath(int csidl, QString& path) = 0;
     // What GetVersionEx tells a program on this system.
     virtual OsVersion osVersion() = 0;
+    // The environment variables a Windows program sees, by upper-case name, as
+    // ExpandEnvironmentStrings looks them up.
+    virtual QHash<QString, QString> environment() = 0;
 };
 
 } // namespace platform

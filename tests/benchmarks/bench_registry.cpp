@@ -4,7 +4,7 @@
 //   bench_registry [rounds]
 
 #include "platform/linux/linux_registry.h"
-#include "platform/linux/registry_hive.h"
+#include "platform/wine/registry_hive.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,6 +19,7 @@
 
 using namespace platform;
 using namespace platform::linuxbackend;
+using namespace platform::wine;
 
 namespace {
 

@@ -48,6 +48,10 @@ public:
     QString programFolder() override { return programDir; }
     long specialFolderPath(int csidl, QString& path) override;
     platform::OsVersion osVersion() override { return version; }
+    // The system folders as a prefix has them.
+    QHash<QString, QString> variables{{QStringLiteral("SYSTEMROOT"), QStringLiteral("C:\\windows")},
+                                      {QStringLiteral("WINDIR"), QStringLiteral("C:\\windows")}};
+    QHash<QString, QString> environment() override { return variables; }
 };
 
 // An in-memory registry: keys by lower-case full path ("hklm\software\x").

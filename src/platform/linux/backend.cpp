@@ -35,3 +35,7 @@ Services Backend::services() {
 }
 
 } // namespace platform::linuxbackend
+
+std::unique_ptr<platform::Backend> platform::createBackend() {
+    return std::make_unique<linuxbackend::Backend>();
+}

@@ -1,7 +1,7 @@
 #pragma once
 // The Linux backend: Windows as the game's Wine prefix presents it.
 
-#include "platform/platform.h"
+#include "platform/backend.h"
 
 #include <memory>
 
@@ -18,14 +18,14 @@ class LinuxDownloads;
 class LinuxHelpRuntime;
 class LinuxVersionInfo;
 
-class Backend {
+class Backend : public platform::Backend {
 public:
     // The prefix from $WINEPREFIX, else ~/.wine.
     Backend();
     explicit Backend(const WinePrefix& prefix);
     ~Backend();
 
-    Services services();
+    Services services() override;
 
 private:
     std::unique_ptr<WinePrefix> prefix_;

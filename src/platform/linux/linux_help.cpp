@@ -1,14 +1,16 @@
 #include "platform/linux/linux_help.h"
 
 #include "platform/helprecords.h"
-#include "platform/linux/chm_file.h"
-#include "platform/linux/help_viewer.h"
+#include "platform/helpviewer/chm_file.h"
+#include "platform/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
 
 namespace platform::linuxbackend {
+
+using helpviewer::popupTextFromFile;
 
 namespace {
 

@@ -9,11 +9,17 @@
 #include <utility>
 #include <vector>
 
-namespace platform::linuxbackend {
-
+namespace platform::helpviewer {
 class ChmFile;
 class HelpPopup;
 class HelpViewer;
+} // namespace platform::helpviewer
+
+namespace platform::linuxbackend {
+
+using helpviewer::ChmFile;
+using helpviewer::HelpPopup;
+using helpviewer::HelpViewer;
 class LinuxFiles;
 
 // The parts of an HtmlHelpA path: "file.chm", "file.chm::/topic.htm", "file.chm>window",

@@ -1,7 +1,7 @@
 #include "platform/linux/linux_processes.h"
 
 #include "platform/linux/linux_files.h"
-#include "platform/linux/windows_cmdline.h"
+#include "platform/wine/windows_cmdline.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 
 namespace platform::linuxbackend {
+
+namespace wincmd = wine::wincmd;
 
 namespace {
 

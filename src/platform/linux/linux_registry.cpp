@@ -1,6 +1,6 @@
 #include "platform/linux/linux_registry.h"
 
-#include "platform/linux/registry_hive.h"
+#include "platform/wine/registry_hive.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 
 namespace platform::linuxbackend {
+
+using namespace wine;
 
 namespace {
 

@@ -7,9 +7,13 @@
 #include <QHash>
 #include <memory>
 
+namespace platform::wine {
+class Hive;
+}
+
 namespace platform::linuxbackend {
 
-class Hive;
+using wine::Hive;
 
 class LinuxRegistry : public Registry {
 public:

@@ -24,6 +24,7 @@ public:
     QString programFolder() override;
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override;
+    QHash<QString, QString> environment() override; // linux_environment.cpp
 
     // Where the single-instance lock lives: the user's runtime folder, else the temp folder.
     static QString lockFilePath();

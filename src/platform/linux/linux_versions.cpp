@@ -1,11 +1,13 @@
 #include "platform/linux/linux_versions.h"
 
 #include "platform/linux/linux_files.h"
-#include "platform/linux/pe_version.h"
+#include "platform/wine/pe_version.h"
 
 #include <QFile>
 
 namespace platform::linuxbackend {
+
+using wine::fixedFileInfoFromPe;
 
 namespace {
 // Larger files are not taken for programs; they are not mapped either.

@@ -1,8 +1,8 @@
-#include "platform/linux/help_viewer.h"
+#include "platform/helpviewer/help_viewer.h"
 
-#include "platform/linux/chm_file.h"
-#include "platform/linux/help_search.h"
-#include "platform/linux/help_sitemap.h"
+#include "platform/helpviewer/chm_file.h"
+#include "platform/helpviewer/help_search.h"
+#include "platform/helpviewer/help_sitemap.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -17,7 +17,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 namespace {
 
@@ -463,4 +463,4 @@ QString popupTextFromFile(QByteArrayView file, std::uint32_t id) {
     return text.join(QLatin1Char('\n')).trimmed();
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

@@ -1,10 +1,10 @@
-#include "platform/linux/registry_hive.h"
+#include "platform/wine/registry_hive.h"
 
 #include <QDateTime>
 #include <algorithm>
 #include <cstring>
 
-namespace platform::linuxbackend {
+namespace platform::wine {
 
 namespace {
 
@@ -919,4 +919,4 @@ std::optional<QByteArray> hiveWithoutValue(QByteArrayView text, const QStringLis
     return applyEdits(text, std::move(edits));
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::wine

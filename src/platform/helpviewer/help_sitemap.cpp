@@ -1,8 +1,8 @@
-#include "platform/linux/help_sitemap.h"
+#include "platform/helpviewer/help_sitemap.h"
 
 #include <QByteArray>
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 namespace {
 
@@ -244,4 +244,4 @@ std::vector<IndexEntry> indexFromSitemap(const std::vector<SitemapItem>& items) 
     return entries;
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

@@ -12,7 +12,7 @@
 
 struct chmFile;
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 // What /#SYSTEM says about the file.
 struct ChmSystem {
@@ -66,4 +66,4 @@ private:
     ChmSystem system_;
 };
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

@@ -1,11 +1,11 @@
-#include "platform/linux/pe_version.h"
+#include "platform/wine/pe_version.h"
 
 #include <QtEndian>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-namespace platform::linuxbackend {
+namespace platform::wine {
 
 namespace {
 
@@ -213,4 +213,4 @@ std::optional<QByteArray> fixedFileInfoFromPe(QByteArrayView image) {
     return pe.fixedFileInfo();
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::wine

@@ -1,10 +1,10 @@
-#include "platform/linux/chm_file.h"
+#include "platform/helpviewer/chm_file.h"
 
 #include <QFile>
 #include <QtEndian>
 #include <chm_lib.h>
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 namespace {
 
@@ -181,4 +181,4 @@ QStringList ChmFile::files() const {
     return files;
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

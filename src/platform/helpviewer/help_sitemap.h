@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 struct SitemapItem {
     std::vector<std::pair<QString, QString>> params; // name, value; in order
@@ -43,4 +43,4 @@ struct IndexEntry {
 // The index flattened in sitemap order.
 std::vector<IndexEntry> indexFromSitemap(const std::vector<SitemapItem>& items);
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

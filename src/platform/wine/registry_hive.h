@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform::linuxbackend {
+namespace platform::wine {
 
 struct HiveValue {
     QString name; // empty for the default value
@@ -99,4 +99,4 @@ qint64 currentFileTime();
 QByteArray utf16Data(const QString& text);
 QString utf16Text(const QByteArray& data);
 
-} // namespace platform::linuxbackend
+} // namespace platform::wine

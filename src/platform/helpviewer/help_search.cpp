@@ -1,10 +1,10 @@
-#include "platform/linux/help_search.h"
+#include "platform/helpviewer/help_search.h"
 
-#include "platform/linux/help_sitemap.h"
+#include "platform/helpviewer/help_sitemap.h"
 
 #include <algorithm>
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 QStringList HelpSearchIndex::wordsOf(const QString& text) {
     QStringList words;
@@ -97,4 +97,4 @@ std::vector<SearchHit> HelpSearchIndex::find(const QString& query) const {
     return hits;
 }
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

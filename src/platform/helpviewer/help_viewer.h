@@ -16,7 +16,7 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace platform::linuxbackend {
+namespace platform::helpviewer {
 
 class ChmFile;
 class HelpSearchIndex;
@@ -115,4 +115,4 @@ private:
 // text; empty when the number is not there.
 QString popupTextFromFile(QByteArrayView file, std::uint32_t id);
 
-} // namespace platform::linuxbackend
+} // namespace platform::helpviewer

@@ -1,6 +1,6 @@
-#include "platform/linux/windows_cmdline.h"
+#include "platform/wine/windows_cmdline.h"
 
-namespace platform::linuxbackend::wincmd {
+namespace platform::wine::wincmd {
 
 namespace {
 
@@ -115,4 +115,4 @@ QStringList argumentsFor(const QString& commandLine, const QString& application)
     return splitCommandLine(commandLine).mid(1);
 }
 
-} // namespace platform::linuxbackend::wincmd
+} // namespace platform::wine::wincmd
