@@ -5,10 +5,6 @@
 #include "platform/linux/wine_prefix.h"
 #include "platform/system.h"
 
-#include <memory>
-
-class QLockFile;
-
 namespace platform::linuxbackend {
 
 class LinuxFiles;
@@ -25,14 +21,11 @@ public:
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override;
 
-    // Where the single-instance lock lives: the user's runtime folder, else the temp folder.
-    static QString lockFilePath();
-
 private:
     WinePrefix prefix_;
     LinuxFiles& files_;
     LinuxRegistry& registry_;
-    std::unique_ptr<QLockFile> instanceLock_;
+    int instanceLock_ = -1; // the locked file's descriptor, held until the process ends
 };
 
 } // namespace platform::linuxbackend
