@@ -6,11 +6,11 @@
 # a live Velkor must, and a game it started must not hold the lock after it ends.
 # Usage: echo_and_lock.sh VELKOR VELKOR_E2E_ECHO ECHO_SERVER
 source "$(dirname "$0")/lib.sh" "$@"
-echo_velkor=$1
+echo_velkor=$3 # after --inside and the program
 background=()
 trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; rm -rf "$work"' EXIT
 
-python3 "$3" 280 >"$work/port" &
+python3 "$4" 280 >"$work/port" &
 background+=($!)
 wait_for '[[ -s "$work/port" ]]' || { fail "the echo server did not start"; finish; }
 port=$(head -n1 "$work/port")
@@ -36,6 +36,39 @@ stored_router() {
         "$1/config/Populous/Velkor/Velkor.cfg"
 }
 
+# close_gracefully: closes the main window as a window manager would (WM_DELETE_WINDOW; the
+# virtual screen has none), so that the program saves its settings, and waits for its end.
+close_gracefully() {
+    python3 - "$wid" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                         ctypes.POINTER(Event)]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x.XOpenDisplay(None)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = int(sys.argv[1])
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
+x.XCloseDisplay(display)
+PY
+    wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
+    stop_velkor
+}
+
 # host_with_router NAME BODY EXPECTED: the page answers BODY; the game must receive EXPECTED
 # after /externip, and the settings must keep it.
 host_with_router() {
@@ -53,7 +86,7 @@ host_with_router() {
     else
         fail "$name: the game was not started"
     fi
-    close_velkor
+    close_gracefully
     [[ "$(stored_router "$root")" == "$3" ]] || fail "$name: stored '$(stored_router "$root")'"
 }
 
@@ -95,9 +128,9 @@ free_start folder 'mkdir -p "$lock/inside"'
 free_start "dangling link" 'ln -s "$root/nowhere" "$lock"'
 free_start "runtime folder open to others" 'chmod 777 "$run"; : >"$lock"; held "$lock"'
 if [[ $(id -u) == 0 ]]; then
-    free_start "another user's lock" ': >"$lock"; chown nobody "$lock"; held "$lock"'
+    free_start "foreign lock" ': >"$lock"; chown nobody "$lock"; held "$lock"'
 else
-    echo "skipped: another user's lock (giving a file away takes root)"
+    echo "skipped: foreign lock (giving a file away takes root)"
 fi
 
 # second_is_stopped NAME ENV...: with a Velkor running, another start with the same ENV shows
@@ -108,7 +141,7 @@ second_is_stopped() {
     (cd "$root/start" && exec env "$@" HOME="$root/home" XDG_CONFIG_HOME="$root/config" \
         WINEPREFIX="$root/prefix" QT_QPA_PLATFORM=xcb "$velkor") >"$root/second.log" 2>&1 &
     second=$!
-    box=$(timeout 30 xdotool search --sync --onlyvisible --pid "$second" --name '^Velkor$' | head -n1)
+    box=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "$second" --name '^Velkor$' | head -n1)
     eval "$(xdotool getwindowgeometry --shell "$box" 2>/dev/null)"
     if [[ -z "$box" ]] || ((HEIGHT >= 437)); then
         fail "$name: a second Velkor started"
@@ -135,9 +168,10 @@ SCRIPT
 mkdir -p -m 700 "$root/run"
 if start_velkor "$root" XDG_RUNTIME_DIR="$root/run"; then
     second_is_stopped "runtime folder" XDG_RUNTIME_DIR="$root/run"
+    type_into 66 361 Bo
     click_launch
     read_args "$game" && background+=("$(cat "$game.pid")") || fail "the game was not started"
-    close_velkor
+    close_gracefully
     if start_velkor "$root" XDG_RUNTIME_DIR="$root/run" && is_main_window; then
         ok "a game still running does not hold the lock"
     else
