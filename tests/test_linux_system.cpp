@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,9 +103,10 @@ private slots:
     // Whatever lies where the lock goes, only a live instance stops a start.
     void nothingPlantedBlocks_data() {
         QTest::addColumn<QString>("planted");
-        for (const char* tag : {"empty", "garbage", "folder", "full folder", "another user's",
-                                "dangling link", "link to a file", "pipe", "no runtime folder",
-                                "open runtime folder", "cache folder is a link"})
+        for (const char* tag :
+             {"empty", "garbage", "folder", "full folder", "another user's",
+              "another user's folder", "dangling link", "link to a file", "pipe",
+              "no runtime folder", "open runtime folder", "cache folder is a link"})
             QTest::newRow(tag) << QString(tag);
     }
     void nothingPlantedBlocks() {
@@ -120,16 +122,23 @@ private slots:
         qunsetenv("XDG_CACHE_HOME");
         QString where = lock; // where the lock is expected
         QFile file(lock);
-        if (planted == "empty" || planted == "garbage" || planted == "another user's") {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(planted == "garbage" ? "\x7f\0\xff 99999\n" : "");
-            file.close();
+        if (planted == "empty" || planted == "garbage" || planted == "another user's" ||
+            planted == "open runtime folder") {
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.write(planted == "garbage" ? QByteArray("\x7f\0\xff 99999\n", 10) : QByteArray());
+            file.flush();
             if (planted == "another user's" && ::chown(QFile::encodeName(lock), 65534, 65534))
                 QSKIP("giving a file to another user takes root");
+            // Held, as by a live program of whoever could plant it.
+            if (planted != "empty" && planted != "garbage")
+                QCOMPARE(::flock(file.handle(), LOCK_EX), 0);
         } else if (planted.endsWith("folder") && !planted.contains("runtime")) {
             QVERIFY(QDir().mkpath(lock));
             if (planted == "full folder")
                 QVERIFY(QFile(lock + "/inside").open(QIODevice::WriteOnly));
+            if (planted == "another user's folder" &&
+                ::chown(QFile::encodeName(lock), 65534, 65534))
+                QSKIP("giving a folder to another user takes root");
         } else if (planted.contains("link")) {
             QVERIFY(QFile(elsewhere + "/target").open(QIODevice::WriteOnly));
             const QString target = planted == "link to a file" ? elsewhere + "/target" : "/absent";
@@ -142,7 +151,8 @@ private slots:
             }
         } else if (planted == "pipe") {
             QCOMPARE(::mkfifo(QFile::encodeName(lock), 0600), 0);
-        } else {
+        }
+        if (planted.contains("runtime folder")) {
             // The cache folder stands in for a runtime folder that is missing or open to others.
             if (planted == "no runtime folder")
                 qunsetenv("XDG_RUNTIME_DIR");
@@ -155,8 +165,7 @@ private slots:
         Backend first(prefix.prefix());
         QVERIFY(first.system.claimSingleInstance());
         if (!where.isEmpty()) {
-            struct stat lockInfo {
-            }, folderInfo{};
+            struct stat lockInfo = {}, folderInfo = {};
             QCOMPARE(::lstat(QFile::encodeName(where), &lockInfo), 0);
             QCOMPARE(::stat(QFile::encodeName(QFileInfo(where).path()), &folderInfo), 0);
             QVERIFY(S_ISREG(lockInfo.st_mode) || S_ISDIR(lockInfo.st_mode));

@@ -29,7 +29,7 @@ bool isIpv4(QStringView text) {
         ++parts;
         if (i == text.size())
             return parts == 4;
-        if (parts == 4 || text[i] != u'.')
+        if (text[i] != u'.')
             return false;
         ++i;
     }

@@ -76,16 +76,16 @@ int openLockFolder() {
 
 // Opens the lock in `folder`: a file (or a folder) of this user's, whatever it holds. Anything
 // else of that name, a link, another user's file, a pipe, is no lock of ours and is replaced.
-// The descriptor is closed on exec, so that a started game does not hold the lock after
-// Velkor ends. -1 when no lock can be had.
+// -1 when no lock can be had.
 int openLockFile(int folder) {
+    // Closed on exec, so that a game Velkor started does not hold the lock after Velkor ends.
+    constexpr int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     for (int attempt = 0; attempt < 3; ++attempt) {
         struct stat info {};
         if (::fstatat(folder, LockName, &info, AT_SYMLINK_NOFOLLOW) == 0) {
             const mode_t type = info.st_mode & S_IFMT;
-            if (info.st_uid == ::getuid() && (type == S_IFREG || type == S_IFDIR)) {
-                const int fd =
-                    ::openat(folder, LockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (type == S_IFREG || type == S_IFDIR) {
+                const int fd = ::openat(folder, LockName, flags);
                 if (fd >= 0 && isOwn(fd, type))
                     return fd;
                 if (fd >= 0)
@@ -97,8 +97,7 @@ int openLockFile(int folder) {
         } else if (errno != ENOENT) {
             return -1;
         }
-        const int fd =
-            ::openat(folder, LockName, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::openat(folder, LockName, flags | O_CREAT | O_EXCL, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
