@@ -127,7 +127,6 @@ private slots:
         row("ipv4", "203.0.113.7", "203.0.113.7");
         row("white space around", " \t203.0.113.7\r\n", "203.0.113.7");
         row("two addresses", "203.0.113.7 203.0.113.8", none);
-        row("highest", "255.255.255.255", "255.255.255.255");
         row("ipv6", "\n2001:DB8::1 ", "2001:DB8::1");
         row("ipv6 whole", "1:2:3:4:5:6:7:ffff", "1:2:3:4:5:6:7:ffff");
         row("ipv6 gap at the end", "1:2:3:4:5:6:7::", "1:2:3:4:5:6:7::");
@@ -147,8 +146,6 @@ private slots:
         row("leading zero", "203.0.113.07", none);
         row("three parts", "203.0.113", none);
         row("five parts", "203.0.113.7.1", none);
-        row("trailing dot", "203.0.113.7.", none);
-        row("one number", "3405803783", none);
         row("hexadecimal", "0xcb.0.113.7", none);
         row("other digits", QString::fromUtf8("\u0662.\u0660.\u0663.\u0667"), none);
         row("ipv6 nine groups", "1:2:3:4:5:6:7:8:9", none);

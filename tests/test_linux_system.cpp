@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -77,13 +78,18 @@ private slots:
                      auto* backend = new Backend(prefix.prefix());
                      if (!backend->system.claimSingleInstance())
                          return 1;
+                     int started[2]; // closed by the game's exec
+                     if (::pipe2(started, O_CLOEXEC) != 0)
+                         return 2;
                      if (::fork() == 0) {
                          ::dup2(gameInput[0], 0);
                          ::close(gameInput[1]);
                          ::execlp("cat", "cat", nullptr);
                          ::_exit(127);
                      }
-                     return 0;
+                     ::close(started[1]);
+                     char byte;
+                     return int(::read(started[0], &byte, 1));
                  }),
                  0);
         ::close(gameInput[0]);

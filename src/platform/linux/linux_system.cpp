@@ -44,7 +44,7 @@ bool isOwn(int fd, mode_t type) {
 // need be; closes it otherwise.
 int privateFolder(int fd, bool mend) {
     struct stat info {};
-    if (fd >= 0 && isOwn(fd, S_IFDIR) && ::fstat(fd, &info) == 0 &&
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
         ((info.st_mode & 077) == 0 || (mend && ::fchmod(fd, 0700) == 0)))
         return fd;
     if (fd >= 0)

@@ -14,6 +14,8 @@ class LinuxSystem : public System {
 public:
     LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry);
     ~LinuxSystem() override;
+    LinuxSystem(const LinuxSystem&) = delete;
+    LinuxSystem& operator=(const LinuxSystem&) = delete;
 
     bool claimSingleInstance() override;
     [[noreturn]] void endProgram() override;
