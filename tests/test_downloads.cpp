@@ -1,4 +1,5 @@
-// The URL download against a loopback HTTP server, and the address query built on it.
+// The URL download against a loopback HTTP server, the address query built on it, and what
+// counts as an address in the page's answer.
 
 #include "fakes/fake_platform.h"
 #include "net/AddressEcho.h"
@@ -103,12 +104,65 @@ private slots:
         addressecho::Answer answer = addressecho::fetch(url("/myip.php"), target);
         QCOMPARE(answer.outcome, addressecho::Outcome::Ok);
         QVERIFY(answer.read);
-        QCOMPARE(answer.text, QStringLiteral("203.0.113.7\r\n"));
+        QCOMPARE(answer.text, QStringLiteral("203.0.113.7")); // without the line break
         QVERIFY(!QFileInfo::exists(folder + "/ip.tmp"));
         QCOMPARE(addressecho::fetch(url("/missing"), target).outcome,
                  addressecho::Outcome::FileNotFound);
+        // Anything but an address is no answer, and its file goes all the same.
+        answer = addressecho::fetch(url("/say?1.2.3.4%20%2Fj%206.6.6.6"), target);
+        QCOMPARE(answer.outcome, addressecho::Outcome::FileNotFound);
+        QVERIFY(!answer.read && answer.text.isEmpty());
+        QVERIFY(!QFileInfo::exists(folder + "/ip.tmp"));
         QCOMPARE(addressecho::fetch(url("/myip.php"), target.chopped(6) + "absent\\ip.tmp").outcome,
                  addressecho::Outcome::PathNotFound);
+    }
+
+    void onlyAWholeAddressCounts_data() {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("address"); // empty: no answer
+        const auto row = [](const char* tag, const QString& body, const QString& address) {
+            QTest::newRow(tag) << body << address;
+        };
+        const QString none;
+        row("ipv4", "203.0.113.7", "203.0.113.7");
+        row("white space around", " \t203.0.113.7\r\n", "203.0.113.7");
+        row("two addresses", "203.0.113.7 203.0.113.8", none);
+        row("ipv6", "\n2001:DB8::1 ", "2001:DB8::1");
+        row("ipv6 whole", "1:2:3:4:5:6:7:ffff", "1:2:3:4:5:6:7:ffff");
+        row("ipv6 gap at the end", "1:2:3:4:5:6:7::", "1:2:3:4:5:6:7::");
+        row("ipv6 unspecified", "::", "::");
+        row("ipv6 with ipv4", "::ffff:192.0.2.1", "::ffff:192.0.2.1");
+        row("switches", "1.2.3.4 /j 6.6.6.6 \"/nEvil x", none);
+        row("line break inside", "203.0.113.7\r\n/j", none);
+        row("nul after", QString::fromLatin1("203.0.113.7\0", 12), none);
+        row("no-break space",
+            QString::fromLatin1("\xA0"
+                                "203.0.113.7"),
+            none);
+        row("empty", "", none);
+        row("blank", " \r\n", none);
+        row("over-long", QString(64 * 1024, u'1'), none);
+        row("256", "203.0.113.256", none);
+        row("leading zero", "203.0.113.07", none);
+        row("three parts", "203.0.113", none);
+        row("five parts", "203.0.113.7.1", none);
+        row("hexadecimal", "0xcb.0.113.7", none);
+        row("other digits", QString::fromUtf8("\u0662.\u0660.\u0663.\u0667"), none);
+        row("ipv6 nine groups", "1:2:3:4:5:6:7:8:9", none);
+        row("ipv6 seven groups", "1:2:3:4:5:6:7", none);
+        row("ipv6 eight groups and gap", "1:2:3:4::5:6:7:8", none);
+        row("ipv6 two gaps", "1::2::3", none);
+        row("ipv6 lone colon", ":1:2:3:4:5:6:7", none);
+        row("ipv6 five digits", "12345::1", none);
+        row("ipv6 ipv4 not last", "::1.2.3.4:1", none);
+        row("ipv6 zone", "fe80::1%eth0", none);
+        row("ipv6 brackets", "[::1]", none);
+        row("ipv6 prefix", "2001:db8::/32", none);
+    }
+    void onlyAWholeAddressCounts() {
+        QFETCH(QString, body);
+        QFETCH(QString, address);
+        QCOMPARE(addressecho::addressIn(body), address);
     }
 
 private:

@@ -88,7 +88,8 @@ private slots:
         QTest::addColumn<QByteArray>("body"); // null: the download fails
         QTest::addColumn<QString>("shown");
         QTest::newRow("off") << false << QByteArray("203.0.113.7") << "198.51.100.1";
-        QTest::newRow("as it came") << true << QByteArray("203.0.113.7\n") << "203.0.113.7\n";
+        QTest::newRow("trimmed") << true << QByteArray("203.0.113.7\n") << "203.0.113.7";
+        QTest::newRow("no address") << true << QByteArray("1.2.3.4 /j 6.6.6.6") << "198.51.100.1";
         QTest::newRow("server down") << true << QByteArray() << "198.51.100.1";
     }
     void routerAddress() {

@@ -125,8 +125,13 @@ private slots:
         os->downloads.bodies[url] = "203.0.113.7\n";
         dialog->cmdGetRouterIP->click();
         QCOMPARE(int(os->ui.boxes.size()), 1);
-        QCOMPARE(dialog->txtRouterIP->text(), QStringLiteral("203.0.113.7\n"));
+        QCOMPARE(dialog->txtRouterIP->text(), QStringLiteral("203.0.113.7"));
         QVERIFY(!QFileInfo::exists(place->folder + "/ip.tmp"));
+        // Anything but an address is no answer.
+        os->downloads.bodies[url] = "1.2.3.4 /j 6.6.6.6";
+        dialog->cmdGetRouterIP->click();
+        QCOMPARE(int(os->ui.boxes.size()), 2);
+        QCOMPARE(dialog->txtRouterIP->text(), QStringLiteral("203.0.113.7"));
 
         // Without the folder: created, and one more try; no message even when that fails.
         os->downloads.bodies.clear();
@@ -135,7 +140,7 @@ private slots:
         dialog->cmdGetRouterIP->click();
         QCOMPARE(os->downloads.requests.size(), 2);
         QVERIFY(QFileInfo(place->folder).isDir());
-        QCOMPARE(int(os->ui.boxes.size()), 1);
+        QCOMPARE(int(os->ui.boxes.size()), 2);
     }
 
     void socketFailuresEndTheProgram() {

@@ -1,10 +1,13 @@
-// The socket module: start-up and clean-up checks, the local address list, and the Linux
-// backend's answers.
+// The socket module: start-up and clean-up checks and the local address list, as the main
+// window's load reports them, and the Linux backend's answers.
 
+#include "app/frmMain.h"
 #include "fakes/fake_platform.h"
 #include "net/mWinSock.h"
 #include "platform/linux/linux_sockets.h"
+#include "settings_support.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
 
@@ -32,12 +35,12 @@ private slots:
             "Windows Sockets version 1.0 is not supported by winsock.dll ", 1);
         row("no sockets", Init, 0, 0x0101, 0, minimum, 1);
         row("negative", Init, 0, 0x0101, -5, minimum, 1);
-        row("cleanup", Cleanup, 0, 0, 0, {}, 0);
-        row("cleanup fails", Cleanup, -1, 0, 0, "Socket error -1 occurred in Cleanup ", 1);
+        row("cleanup fails", Cleanup, -1, 0x0101, 100, "Socket error -1 occurred in Cleanup ", 1);
         // A blank stands where a plus sign would: two blanks after "error".
-        row("host name", List, -1, 0, 0, "Windows Sockets error  10093", 0);
-        row("unresolved", List, 1, 0, 0, "Winsock.dll is not responding.", 0);
+        row("host name", List, -1, 0x0101, 100, "Windows Sockets error  10093", 0);
+        row("unresolved", List, 1, 0x0101, 100, "Winsock.dll is not responding.", 0);
     }
+    // The window shows what the module reports, then ends the program or loads on.
     void messages() {
         QFETCH(int, step);
         QFETCH(int, result);
@@ -46,6 +49,10 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, ends);
         fakes::FakePlatform os;
+        settingstest::Place place(os);
+        LaunchSettings saved;
+        saved.setUserName("Bo");
+        place.write(saved.image);
         os.sockets.data = {static_cast<std::uint16_t>(version), static_cast<std::int16_t>(sockets)};
         os.sockets.startupResult = step == Init ? result : 0;
         os.sockets.cleanupResult = step == Cleanup ? result : 0;
@@ -53,29 +60,34 @@ private slots:
         os.sockets.lastErrorCode = 10093;
         if (step == List && result > 0)
             os.sockets.host.reset();
-        QListWidget list;
-        const bool ok = step == Init      ? SocketsInitialize()
-                        : step == Cleanup ? SocketsCleanup()
-                                          : (GetLocalIPAddresses(&list), list.count() > 0);
-        QCOMPARE(ok, message.isEmpty());
+        int endedBeforeTheBox = -1;
+        os.ui.onMessageBox = [&](const fakes::MessageBoxCall&) {
+            endedBeforeTheBox = os.system.endProgramCalls;
+        };
+
+        frmMain window;
+        window.Form_Load();
         QCOMPARE(int(os.ui.boxes.size()), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(os.ui.boxes[0].text, message);
             QCOMPARE(os.ui.boxes[0].title, QStringLiteral("Velkor"));
             QCOMPARE(os.ui.boxes[0].style, 0);
+            QCOMPARE(endedBeforeTheBox, 0);
         }
         QCOMPARE(os.system.endProgramCalls, ends);
+        QCOMPARE(os.sockets.cleanups, step == Init && ends ? 0 : 1);
+        QCOMPARE(window.lboxIPAddr->count(), message.isEmpty() || step == Cleanup ? 1 : 0);
+        // The settings load only when the program goes on.
+        QCOMPARE(window.username->text(), QString(ends ? "" : "Bo"));
     }
 
     void addressesAndBytes() {
         fakes::FakePlatform os;
         os.sockets.host = platform::HostEntry{
             4, {QByteArray("\x0A\x00\x00\x05", 4), QByteArray("\xC0\xA8\x01\xFF", 4)}};
-        QListWidget list;
-        list.addItem("kept");
-        GetLocalIPAddresses(&list);
-        QCOMPARE(list.count(), 3);
-        QCOMPARE(list.item(1)->text() + ' ' + list.item(2)->text(), "10.0.0.5 192.168.1.255");
+        const winsock::LocalAddresses local = GetLocalIPAddresses();
+        QVERIFY(local.status.ok());
+        QCOMPARE(local.addresses, QStringList({"10.0.0.5", "192.168.1.255"}));
         QCOMPARE(LoByte(0x0201), 1);
         QCOMPARE(HiByte(0xFF01), 255);
     }

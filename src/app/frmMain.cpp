@@ -46,6 +46,18 @@ void deselect(QRadioButton* button) {
     button->setAutoExclusive(true);
 }
 
+// Shows what the socket library reported; false when that ends the program.
+bool goOnAfter(const winsock::Status& status) {
+    if (status.ok())
+        return true;
+    platform::Services& os = platform::current();
+    os.ui->messageBox(status.message, ProductName, platform::mbstyle::Plain);
+    if (!status.endsProgram)
+        return true;
+    os.system->endProgram();
+    return false;
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -231,10 +243,12 @@ void frmMain::Form_Load() {
     if (!path.isEmpty())
         os.files->changeDirectory(path);
 
-    if (!SocketsInitialize())
+    if (!goOnAfter(SocketsInitialize()))
         return;
-    GetLocalIPAddresses(lboxIPAddr);
-    if (!SocketsCleanup())
+    const winsock::LocalAddresses local = GetLocalIPAddresses();
+    goOnAfter(local.status);
+    lboxIPAddr->addItems(local.addresses);
+    if (!goOnAfter(SocketsCleanup()))
         return;
     LoadSettings();
 }

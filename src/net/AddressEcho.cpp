@@ -1,6 +1,6 @@
 #include "net/AddressEcho.h"
 
-#include "buildconfig.h"
+#include "net/IpAddress.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -9,8 +9,16 @@
 
 namespace addressecho {
 
-QString pageUrl() {
-    return QStringLiteral(VELKOR_ADDRESS_ECHO_URL);
+QString addressIn(const QString& body) {
+    // White space as the page's own text would have it: blanks, tabs and line ends.
+    const auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    qsizetype begin = 0, end = body.size();
+    while (begin < end && blank(body[begin]))
+        ++begin;
+    while (end > begin && blank(body[end - 1]))
+        --end;
+    const QStringView address = QStringView(body).mid(begin, end - begin);
+    return net::isIpAddress(address) ? address.toString() : QString();
 }
 
 Answer fetch(const QString& url, const QString& windowsTempFile) {
@@ -33,10 +41,12 @@ Answer fetch(const QString& url, const QString& windowsTempFile) {
             answer.outcome = Outcome::Failed;
         return answer;
     }
-    answer.text = QString::fromLatin1(file.readAll());
-    answer.read = true;
+    answer.text = addressIn(QString::fromLatin1(file.readAll()));
     file.close();
-    answer.outcome = file.remove() ? Outcome::Ok : Outcome::Failed;
+    const bool removed = file.remove();
+    // Anything but an address counts as no answer at all.
+    answer.read = !answer.text.isEmpty();
+    answer.outcome = !answer.read ? Outcome::FileNotFound : removed ? Outcome::Ok : Outcome::Failed;
     return answer;
 }
 

@@ -10,16 +10,21 @@ QString pageUrl();
 
 enum class Outcome {
     Ok,
-    FileNotFound, // the download left no file
+    FileNotFound, // no answer: the download left no file, or what it left is not an address
     PathNotFound, // the temporary file's folder does not exist, or the path names no drive
     Failed,       // the file was there but could not be read or deleted
 };
 
 struct Answer {
     Outcome outcome = Outcome::Failed;
-    bool read = false; // the file was opened and `text` holds its whole content
-    QString text;      // one character per byte, unchanged (no trimming, no check)
+    bool read = false; // the file held an address, and `text` is that address
+    QString text;
 };
+
+// The address in a page body: the body without the white space around it, when that is one
+// IPv4 or IPv6 address; else empty. Only this may reach the game's command line, where a body
+// such as "1.2.3.4 /j 6.6.6.6" would add switches of its own.
+QString addressIn(const QString& body);
 
 // Downloads `url` into the file `windowsTempFile` (the download's own result is not looked at:
 // what counts is whether a file is there), reads the file whole and deletes it.

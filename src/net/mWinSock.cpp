@@ -2,9 +2,6 @@
 
 #include "platform/platform.h"
 
-#include <QListWidget>
-#include <QStringList>
-
 namespace {
 
 constexpr std::uint16_t RequestedVersion = 0x0101;
@@ -12,16 +9,8 @@ constexpr int MinimumMajor = 1;
 constexpr int MinimumMinor = 1;
 constexpr int MinimumSockets = 1;
 
-void show(const QString& text) {
-    platform::current().ui->messageBox(text, QStringLiteral("Velkor"), platform::mbstyle::Plain);
-}
-
-// Shows the message and ends the program. A real backend does not come back from endProgram;
-// a test fake does, and the false tells the caller to stop there.
-bool fail(const QString& text) {
-    show(text);
-    platform::current().system->endProgram();
-    return false;
+winsock::Status ending(const QString& message) {
+    return {message, true};
 }
 
 } // namespace
@@ -55,32 +44,33 @@ QString notRespondingMessage() {
 
 } // namespace winsock
 
-bool SocketsInitialize() {
+winsock::Status SocketsInitialize() {
     platform::WsaData data;
     if (platform::current().sockets->startup(RequestedVersion, data) != 0)
-        return fail(winsock::notRespondingMessage());
+        return ending(winsock::notRespondingMessage());
     const int major = LoByte(data.wVersion);
     const int minor = HiByte(data.wVersion);
     if (major < MinimumMajor || (major == MinimumMajor && minor < MinimumMinor))
-        return fail(winsock::versionMessage(major, minor));
+        return ending(winsock::versionMessage(major, minor));
     if (data.iMaxSockets < MinimumSockets)
-        return fail(winsock::socketCountMessage(MinimumSockets));
-    return true;
+        return ending(winsock::socketCountMessage(MinimumSockets));
+    return {};
 }
 
-bool SocketsCleanup() {
+winsock::Status SocketsCleanup() {
     const int result = platform::current().sockets->cleanup();
     if (result != 0)
-        return fail(winsock::cleanupMessage(result));
-    return true;
+        return ending(winsock::cleanupMessage(result));
+    return {};
 }
 
-void GetLocalIPAddresses(QListWidget* list) {
+winsock::LocalAddresses GetLocalIPAddresses() {
     platform::Sockets& sockets = *platform::current().sockets;
+    winsock::LocalAddresses local;
     QByteArray buffer;
     if (sockets.hostName(buffer) == -1) {
-        show(winsock::hostNameMessage(sockets.lastError()));
-        return;
+        local.status.message = winsock::hostNameMessage(sockets.lastError());
+        return local;
     }
     const qsizetype nul = buffer.indexOf('\0');
     QByteArray name = (nul < 0 ? buffer : buffer.left(nul)).left(256);
@@ -90,13 +80,14 @@ void GetLocalIPAddresses(QListWidget* list) {
         name.chop(1);
     const std::optional<platform::HostEntry> host = sockets.hostByName(name);
     if (!host) {
-        show(winsock::notRespondingMessage());
-        return;
+        local.status.message = winsock::notRespondingMessage();
+        return local;
     }
     for (const QByteArray& address : host->addresses) {
         QStringList parts;
         for (qsizetype i = 0; i < host->addressLength && i < address.size(); ++i)
             parts << QString::number(static_cast<std::uint8_t>(address.at(i)));
-        list->addItem(parts.join(QLatin1Char('.')));
+        local.addresses << parts.join(QLatin1Char('.'));
     }
+    return local;
 }

@@ -18,6 +18,22 @@ using forms::captioned;
 using forms::place;
 using forms::twips;
 
+namespace {
+
+// Shows what the socket library reported; false when that ends the program.
+bool goOnAfter(const winsock::Status& status) {
+    if (status.ok())
+        return true;
+    platform::Services& os = platform::current();
+    os.ui->messageBox(status.message, QStringLiteral("Velkor"), platform::mbstyle::Plain);
+    if (!status.endsProgram)
+        return true;
+    os.system->endProgram();
+    return false;
+}
+
+} // namespace
+
 frmoptions::frmoptions(const QString& settingsdir, QWidget* owner)
     : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner),
       settingsdir(settingsdir) {
@@ -122,11 +138,13 @@ QString frmoptions::settingsFile() const {
 }
 
 bool frmoptions::Form_Load() {
-    if (!SocketsInitialize()) {
+    if (!goOnAfter(SocketsInitialize())) {
         ending = true;
         return false;
     }
-    GetLocalIPAddresses(lboxIPAddr);
+    const winsock::LocalAddresses local = GetLocalIPAddresses();
+    goOnAfter(local.status);
+    lboxIPAddr->addItems(local.addresses);
 
     settings.read(settingsFile());
     (settings.DefaultGame() ? rDefUW : rDefPopTB)->setChecked(true);
@@ -148,7 +166,7 @@ void frmoptions::Form_Unload() {
     if (unloaded)
         return;
     unloaded = true;
-    if (!SocketsCleanup())
+    if (!goOnAfter(SocketsCleanup()))
         ending = true;
 }
 

@@ -1,20 +1,23 @@
 #!/usr/bin/env python3
-"""A loopback stand-in for the address-echo page, for the download tests.
+"""A loopback stand-in for the address-echo page, for the download and end-to-end tests.
 
 Listens on 127.0.0.1 only, on a free port that it prints as its first line, and stops by
-itself after a minute and a half.
+itself after a minute and a half, or after the seconds given as its argument.
   /myip.php   the address with a line break after it
+  /say?TEXT   TEXT, percent-decoded, as the page's whole answer
   /moved      a redirect to /myip.php
   /big        70 KiB of digits
   /missing    404 with a body
   /silent     accepts and never answers
 """
 import http.server
+import sys
 import threading
 import time
+import urllib.parse
 
 ADDRESS = b"203.0.113.7\r\n"
-LIFETIME = 90
+LIFETIME = int(sys.argv[1]) if len(sys.argv) > 1 else 90
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -29,6 +32,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         if self.path == "/myip.php":
             self.reply(200, ADDRESS, [("Content-Type", "text/plain")])
+        elif self.path.startswith("/say?"):
+            self.reply(200, urllib.parse.unquote_to_bytes(self.path[5:]))
         elif self.path == "/moved":
             self.reply(302, b"", [("Location", "/myip.php")])
         elif self.path == "/big":

@@ -6,11 +6,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QStandardPaths>
 #include <QtEndian>
+#include <cerrno>
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::linuxbackend {
@@ -29,37 +31,113 @@ QString text(const RegEntry& entry) {
     return QString::fromLocal8Bit(nul < 0 ? entry.data : entry.data.left(nul)).trimmed();
 }
 
+// The single-instance lock is a flock on this name, which the system lets go of when the holder
+// ends however it ends; what the file holds does not matter.
+constexpr char LockName[] = "velkor.lock";
+
+bool isOwn(int fd, mode_t type) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && (info.st_mode & S_IFMT) == type && info.st_uid == ::getuid();
+}
+
+// Takes an open folder when it is this user's and closed to everyone else, `mend`ing its mode if
+// need be; closes it otherwise.
+int privateFolder(int fd, bool mend) {
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+        ((info.st_mode & 077) == 0 || (mend && ::fchmod(fd, 0700) == 0)))
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+// The folder for the lock, opened: only this user may change what is in it, or another user
+// could plant a lock that stops Velkor from starting. The session's runtime folder when it is
+// such a folder, else "velkor" in the user's cache folder, made so. -1 when neither is.
+int openLockFolder() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/')) {
+        const int fd =
+            privateFolder(::open(runtime.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), false);
+        if (fd >= 0)
+            return fd;
+    }
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!cache.startsWith(QLatin1Char('/')))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    QDir().mkpath(cache);
+    const QByteArray folder = QFile::encodeName(cache + QStringLiteral("/velkor"));
+    ::mkdir(folder.constData(), 0700);
+    // Never through a link: it could point at a folder of anyone's.
+    return privateFolder(
+        ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), true);
+}
+
+// Opens the lock in `folder`: a file (or a folder) of this user's, whatever it holds. Anything
+// else of that name, a link, another user's file, a pipe, is no lock of ours and is replaced.
+// -1 when no lock can be had.
+int openLockFile(int folder) {
+    // Closed on exec, so that a game Velkor started does not hold the lock after Velkor ends.
+    constexpr int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        struct stat info {};
+        if (::fstatat(folder, LockName, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            const mode_t type = info.st_mode & S_IFMT;
+            if (type == S_IFREG || type == S_IFDIR) {
+                const int fd = ::openat(folder, LockName, flags);
+                if (fd >= 0 && isOwn(fd, type))
+                    return fd;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+            if (::unlinkat(folder, LockName, type == S_IFDIR ? AT_REMOVEDIR : 0) != 0 &&
+                errno != ENOENT)
+                return -1;
+        } else if (errno != ENOENT) {
+            return -1;
+        }
+        const int fd = ::openat(folder, LockName, flags | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
 
 LinuxSystem::LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry)
     : prefix_(prefix), files_(files), registry_(registry) {}
 
-LinuxSystem::~LinuxSystem() = default;
-
-QString LinuxSystem::lockFilePath() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/velkor-%1.lock").arg(::getuid());
+LinuxSystem::~LinuxSystem() {
+    if (instanceLock_ >= 0)
+        ::close(instanceLock_);
 }
 
 bool LinuxSystem::claimSingleInstance() {
-    if (instanceLock_)
+    if (instanceLock_ >= 0)
         return true;
-    auto lock = std::make_unique<QLockFile>(lockFilePath());
-    // Only a dead owner makes a lock stale, never its age: the launcher may run for days.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return false;
-    instanceLock_ = std::move(lock);
+    // Only a live Velkor of this user may stop the start; a lock that cannot be had at all
+    // stops nothing.
+    const int folder = openLockFolder();
+    if (folder < 0)
+        return true;
+    const int fd = openLockFile(folder);
+    ::close(folder);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;
+    }
+    instanceLock_ = fd;
     return true;
 }
 
 void LinuxSystem::endProgram() {
-    // At once, nothing saved: no window closes, no destructor runs. The lock file goes so that
-    // the next start need not decide whether it is stale.
-    if (instanceLock_)
-        instanceLock_->unlock();
+    // At once, nothing saved: no window closes, no destructor runs. The lock goes with the
+    // process.
     std::fflush(nullptr);
     ::_exit(0);
 }

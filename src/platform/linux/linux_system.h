@@ -5,10 +5,6 @@
 #include "platform/linux/wine_prefix.h"
 #include "platform/system.h"
 
-#include <memory>
-
-class QLockFile;
-
 namespace platform::linuxbackend {
 
 class LinuxFiles;
@@ -18,6 +14,8 @@ class LinuxSystem : public System {
 public:
     LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry);
     ~LinuxSystem() override;
+    LinuxSystem(const LinuxSystem&) = delete;
+    LinuxSystem& operator=(const LinuxSystem&) = delete;
 
     bool claimSingleInstance() override;
     [[noreturn]] void endProgram() override;
@@ -26,14 +24,11 @@ public:
     OsVersion osVersion() override;
     QHash<QString, QString> environment() override; // linux_environment.cpp
 
-    // Where the single-instance lock lives: the user's runtime folder, else the temp folder.
-    static QString lockFilePath();
-
 private:
     WinePrefix prefix_;
     LinuxFiles& files_;
     LinuxRegistry& registry_;
-    std::unique_ptr<QLockFile> instanceLock_;
+    int instanceLock_ = -1; // the locked file's descriptor, held until the process ends
 };
 
 } // namespace platform::linuxbackend

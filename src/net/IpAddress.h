@@ -1,0 +1,14 @@
+#pragma once
+// What counts as an address in text that came from outside.
+
+#include <QStringView>
+
+namespace net {
+
+// True when `text` is exactly one IPv4 address in dotted-decimal form (four parts of 0 to 255,
+// no leading zeros, which inet_aton would read as octal) or one IPv6 address in the text form of
+// RFC 4291 (hexadecimal groups, one "::" at most, an IPv4 tail allowed; no zone, no brackets,
+// no prefix length). Nothing may stand before or after it, not even white space.
+bool isIpAddress(QStringView text);
+
+} // namespace net
