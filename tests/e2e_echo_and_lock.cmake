@@ -6,7 +6,7 @@
 # configured one; nothing else differs. The product itself has no such setting.
 add_executable(velkor_e2e_echo ${PROJECT_SOURCE_DIR}/src/app/main.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/e2e/loopback_echo_page.cpp)
-target_link_libraries(velkor_e2e_echo PRIVATE velkor_app)
+target_link_libraries(velkor_e2e_echo PRIVATE velkor_app velkor_backend)
 add_test(NAME e2e_echo_and_lock
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/echo_and_lock.sh $<TARGET_FILE:velkor>
                  $<TARGET_FILE:velkor_e2e_echo> ${CMAKE_CURRENT_SOURCE_DIR}/data/echo_server.py)

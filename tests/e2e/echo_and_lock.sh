@@ -36,39 +36,6 @@ stored_router() {
         "$1/config/Populous/Velkor/Velkor.cfg"
 }
 
-# close_gracefully: closes the main window as a window manager would (WM_DELETE_WINDOW; the
-# virtual screen has none), so that the program saves its settings, and waits for its end.
-close_gracefully() {
-    python3 - "$wid" <<'PY'
-import ctypes, sys
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                         ctypes.POINTER(Event)]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-display = x.XOpenDisplay(None)
-event = Event()
-event.xclient.type = 33  # ClientMessage
-event.xclient.window = int(sys.argv[1])
-event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-event.xclient.format = 32
-event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
-x.XCloseDisplay(display)
-PY
-    wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
-    stop_velkor
-}
-
 # host_with_router NAME BODY EXPECTED: the page answers BODY; the game must receive EXPECTED
 # after /externip, and the settings must keep it.
 host_with_router() {
@@ -86,7 +53,7 @@ host_with_router() {
     else
         fail "$name: the game was not started"
     fi
-    close_gracefully
+    close_velkor
     [[ "$(stored_router "$root")" == "$3" ]] || fail "$name: stored '$(stored_router "$root")'"
 }
 
@@ -171,7 +138,7 @@ if start_velkor "$root" XDG_RUNTIME_DIR="$root/run"; then
     type_into 66 361 Bo
     click_launch
     read_args "$game" && background+=("$(cat "$game.pid")") || fail "the game was not started"
-    close_gracefully
+    close_velkor
     if start_velkor "$root" XDG_RUNTIME_DIR="$root/run" && is_main_window; then
         ok "a game still running does not hold the lock"
     else

@@ -98,14 +98,39 @@ start_velkor() {
     return 0
 }
 
-# Closes the main window the way a player does (the window manager's close), so that the
-# program saves its settings, and waits for it to end; kills it after 10 s.
+# Closes the main window as a window manager would (WM_DELETE_WINDOW; the virtual screen has
+# none, and this xdotool has no windowclose), so that the program saves its settings, and waits
+# for its end. A program still running after 10 s fails the check and is killed.
 close_velkor() {
     [[ -n "$velkor_pid" ]] || return 0
-    xdotool windowclose "$wid" 2>/dev/null || xdotool key --window "$wid" alt+F4
-    wait_for "! kill -0 $velkor_pid 2>/dev/null" 100 || kill "$velkor_pid" 2>/dev/null
-    wait "$velkor_pid" 2>/dev/null
-    velkor_pid=
+    python3 - "$wid" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                         ctypes.POINTER(Event)]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x.XOpenDisplay(None)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = int(sys.argv[1])
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
+x.XCloseDisplay(display)
+PY
+    wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
+    stop_velkor
 }
 
 stop_velkor() {
