@@ -245,7 +245,7 @@ elseif(CHECK STREQUAL "deb")
     expect("NOT EXISTS ${work}/root/usr/share/doc/velkor/LICENSE" "the package has a LICENSE")
     find_program(LINTIAN lintian)
     if(LINTIAN)
-      run(lintian ${LINTIAN} --no-cfg ${debs})
+      run(lintian ${LINTIAN} --no-cfg --display-info --pedantic ${debs})
       message(STATUS "lintian:\n${lintian_out}")
       expect("lintian_rc LESS 2" "lintian failed: ${lintian_rc}") # 1: it found something
       string(REGEX MATCHALL "[^\n]*(copyright|licen[cs]e)[^\n]*" about_licence "${lintian_out}")
