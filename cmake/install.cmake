@@ -25,6 +25,7 @@ set(velkor_packaging ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 configure_file(packaging/velkor.desktop.in ${velkor_packaging}/${VELKOR_APP_ID}.desktop @ONLY)
 configure_file(packaging/velkor.metainfo.xml.in ${velkor_packaging}/${VELKOR_APP_ID}.metainfo.xml
                @ONLY)
+configure_file(packaging/copyright.in ${velkor_packaging}/copyright @ONLY)
 
 # Relative links, so the tree works wherever DESTDIR, the prefix or the package puts it.
 function(velkor_install_link link_dir name target_path)
@@ -76,14 +77,18 @@ add_custom_target(velkor_packaging_files ALL
 install(FILES ${velkor_packaging}/velkor.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${velkor_packaging}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkor)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkor)
+install(FILES README.md ${velkor_packaging}/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkor)
+# The copyright file points to the licence's full text in /usr/share/common-licenses, where the
+# package finds it (Debian wants no second copy); other systems get the text itself.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkor COMPONENT license_text)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-# Every component installed so far, the games link instead of the bin one.
+# Every component installed so far, the games link instead of the bin one, and no licence text.
 get_cmake_property(CPACK_COMPONENTS_ALL COMPONENTS)
-list(REMOVE_ITEM CPACK_COMPONENTS_ALL bin_link)
+list(REMOVE_ITEM CPACK_COMPONENTS_ALL bin_link license_text)
 set(CPACK_PACKAGE_NAME velkor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Velkor developers")

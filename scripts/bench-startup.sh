@@ -6,14 +6,16 @@
 #   BENCH_ROUNDS         runs of each program, alternating (default 10)
 #   VELKOR_BUILD         the build folder with velkor in it (default build)
 #   VELKOR_BENCH_BUILD   the benchmark's own build folder (default build-bench)
+#   VELKOR_WERROR        ON: compiler warnings are errors
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VELKOR_BUILD:-build}
 bench=${VELKOR_BENCH_BUILD:-build-bench}
 
-cmake -S . -B "$build" -G Ninja >/dev/null
+cmake -S . -B "$build" -G Ninja ${VELKOR_WERROR:+-DVELKOR_WERROR=$VELKOR_WERROR} >/dev/null
 cmake --build "$build" --target velkor >/dev/null
-cmake -S bench -B "$bench" -G Ninja >/dev/null
+cmake -S bench -B "$bench" -G Ninja \
+    ${VELKOR_WERROR:+-DCMAKE_COMPILE_WARNING_AS_ERROR=$VELKOR_WERROR} >/dev/null
 cmake --build "$bench" >/dev/null
 
 command=(python3 bench/startup.py --velkor "$build/velkor" --bare "$bench/bare_window"

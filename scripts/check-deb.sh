@@ -50,6 +50,12 @@ dpkg -L velkor >"$work/files"
 # A player's PATH on Debian, where the programs of section games are.
 user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 check "velkor is on a player's PATH" test "$(PATH=$user_path command -v velkor)" = /usr/games/velkor
+# The copyright file sends the reader to the licences' texts in this system's common-licenses.
+copyright=/usr/share/doc/velkor/copyright
+check "the copyright file is installed" grep -q '^License: GPL-3+$' "$copyright"
+for text in $(grep -o '/usr/share/common-licenses/[A-Za-z0-9.+-]*' "$copyright" 2>/dev/null); do
+  check "the licence text $text is on the system" test -s "$text"
+done
 
 # A player who has played before: settings from an earlier run, which the purge must not touch.
 home="$work/home"

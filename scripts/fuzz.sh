@@ -7,6 +7,7 @@
 #   FUZZ_SEED           libFuzzer's random seed (default 1, so that a run repeats what an earlier
 #                       one on the same corpus did; 0 draws a new one each run)
 #   VELKOR_FUZZ_BUILD   build folder (default build-fuzz)
+#   VELKOR_WERROR       ON: compiler warnings are errors
 #   scripts/fuzz.sh [TARGET...]   only these targets
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +18,7 @@ seconds=${FUZZ_SECONDS:-60}
 cxx=$(command -v clang++-14 || command -v clang++ || true)
 [ -n "$cxx" ] || { echo "fuzz.sh: clang++ is missing (packages clang, libclang-rt-14-dev)"; exit 1; }
 cmake -S fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    >/dev/null
+    ${VELKOR_WERROR:+-DCMAKE_COMPILE_WARNING_AS_ERROR=$VELKOR_WERROR} >/dev/null
 cmake --build "$build" -j2
 
 targets=("$@")

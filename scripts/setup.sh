@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libchm-dev libpng-dev fp-utils
   xvfb xauth xdotool x11-apps python3 imagemagick
-  desktop-file-utils appstream fonts-liberation2
+  desktop-file-utils appstream lintian fonts-liberation2
   clang libclang-rt-14-dev clang-format xz-utils
 )
 if [ "${VELKOR_WITH_WINE:-0}" = 1 ]; then

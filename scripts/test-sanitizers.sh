@@ -7,14 +7,16 @@
 # The tests labelled "wine" are left out: they drive a real Wine prefix, whose set-up takes most of
 # their time, and the normal run already covers them.
 #
-# VELKOR_ASAN_BUILD names the build folder (default build-asan).
+# VELKOR_ASAN_BUILD names the build folder (default build-asan); VELKOR_WERROR=ON makes warnings
+# errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${VELKOR_ASAN_BUILD:-build-asan}
 
 # Debug: no optimiser to hide undefined behaviour behind, and a quicker build.
-cmake -S . -B "$build" -G Ninja -DVELKOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B "$build" -G Ninja -DVELKOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+    ${VELKOR_WERROR:+-DVELKOR_WERROR=$VELKOR_WERROR} >/dev/null
 cmake --build "$build" -j2
 
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:abort_on_error=0:halt_on_error=1"
