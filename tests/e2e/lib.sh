@@ -70,15 +70,17 @@ make_prefix() {
 }
 
 # start_velkor ROOT [ENV=VALUE...]: starts the program in ROOT/start with HOME=ROOT/home,
-# XDG_CONFIG_HOME=ROOT/config and WINEPREFIX=ROOT/prefix (each overridable by the extra
+# XDG_CONFIG_HOME=ROOT/config, WINEPREFIX=ROOT/prefix and its own runtime folder ROOT/run, so
+# that no other run's single-instance lock is in the way (each overridable by the extra
 # assignments; an assignment "NAME=" with nothing after it removes NAME), waits for the main
 # window and sets $wid, $client_x and $client_y. Returns 1 when no window appears.
 start_velkor() {
     local root=$1
     shift
     mkdir -p "$root/home" "$root/config" "$root/start"
+    mkdir -p -m 700 "$root/run"
     local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
-        QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
+        XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
     local e
     for e in "${envs[@]}"; do
         if [[ "$e" == *= ]]; then unset_args+=(-u "${e%=}"); else set_args+=("$e"); fi
