@@ -81,8 +81,13 @@ start_velkor() {
     mkdir -p -m 700 "$root/run"
     local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
         XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
-    local e
-    for e in "${envs[@]}"; do
+    local -A last=()
+    local e i
+    # A later assignment of a name replaces an earlier one.
+    for i in "${!envs[@]}"; do last[${envs[i]%%=*}]=$i; done
+    for i in "${!envs[@]}"; do
+        e=${envs[i]}
+        ((last[${e%%=*}] == i)) || continue
         if [[ "$e" == *= ]]; then unset_args+=(-u "${e%=}"); else set_args+=("$e"); fi
     done
     (cd "$root/start" && exec env "${unset_args[@]}" "${set_args[@]}" "$velkor") \
