@@ -103,7 +103,7 @@ void CreateSettingsFolders();
 
 // The row of the detected-address list whose address the main window shows when the override
 // is off: the saved index; when the list has no such row, the saved address's row, else the
-// first. -1 for an empty list: the saved address is shown as it is.
+// first. -1 for an empty list: then the saved address itself is shown.
 int localAddressRow(const LaunchSettings& settings, const QStringList& detected);
 
 // The message the windows show when a save cannot write the file.

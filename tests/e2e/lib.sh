@@ -10,7 +10,9 @@ if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
+    # A random first display number: -a alone races with runs started at the same moment.
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
+        bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
 velkor=$2
 shift 2
@@ -70,14 +72,17 @@ make_prefix() {
 }
 
 # start_velkor ROOT [ENV=VALUE...]: starts the program in ROOT/start with HOME=ROOT/home,
-# XDG_CONFIG_HOME=ROOT/config and WINEPREFIX=ROOT/prefix (each overridable by the extra
+# XDG_CONFIG_HOME=ROOT/config, XDG_RUNTIME_DIR=ROOT/runtime and WINEPREFIX=ROOT/prefix (each
+# overridable by the extra
 # assignments; an assignment "NAME=" with nothing after it removes NAME), waits for the main
 # window and sets $wid, $client_x and $client_y. Returns 1 when no window appears.
 start_velkor() {
     local root=$1
     shift
     mkdir -p "$root/home" "$root/config" "$root/start"
+    mkdir -p -m 700 "$root/runtime" # the single-instance lock: other runs hold their own
     local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
+        XDG_RUNTIME_DIR="$root/runtime"
         QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
     local e
     for e in "${envs[@]}"; do

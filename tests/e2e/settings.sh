@@ -131,7 +131,9 @@ full_disk() {
         mounted+=("$root/config")
         mode=tmpfs
         eval "$setup"
-        dd if=/dev/zero of="$root/config/filler" bs=4k 2>/dev/null
+        yes >"$root/config/filler" 2>/dev/null # until the disk is full
+        (($(df --output=avail "$root/config" | tail -n1) == 0)) ||
+            fail "$name: the disk is not full"
     else
         mode=limit
         eval "$setup"
