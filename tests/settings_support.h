@@ -7,8 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -77,6 +81,50 @@ private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved_[2] = {};
     bool changed_ = false;
+};
+
+// A FIFO in the file's place, holding `bytes` from a writer this keeps open: a reader that
+// opens it gets them at once instead of waiting for ever, so reading it shows in the result.
+class Fifo {
+public:
+    Fifo(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(path.section('/', 0, -2));
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
+            fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK);
+        made = fd_ >= 0 && ::write(fd_, bytes.constData(), bytes.size()) == bytes.size();
+    }
+    ~Fifo() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fifo(const Fifo&) = delete;
+    Fifo& operator=(const Fifo&) = delete;
+    bool made = false;
+
+private:
+    int fd_ = -1;
+};
+
+// A disk that takes no more bytes, while this lives: every write that would put a byte into a
+// file fails (RLIMIT_FSIZE 0, its signal ignored).
+class DiskFull {
+public:
+    DiskFull() {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~DiskFull() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*signal_)(int) = nullptr;
 };
 
 } // namespace settingstest

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -113,23 +114,25 @@ private slots:
         s.read(place.windowsFile());
         QCOMPARE(s.image, twoHundred.left(115));
         s.setUserName("Ikani");
-        s.write(place.windowsFile());
+        QVERIFY(s.write(place.windowsFile()));
         const QByteArray after = place.bytes();
         QCOMPARE(after, s.image + twoHundred.mid(115));
         for (int offset : unownedOffsets())
             QCOMPARE(after.at(offset), twoHundred.at(offset));
-        QVERIFY(os.ui.boxes.empty());
     }
 
     void missingFoldersAndFile() {
         fakes::FakePlatform os;
         const settingstest::Place place(os);
+        // As on a first start without ~/.config: not even the application-data folder is there.
+        const QString users = os.prefix.driveC() + "/users";
+        QVERIFY(QDir(users).removeRecursively());
         LaunchSettings s;
         s.setUserName("Dakini");
-        s.write(place.windowsFile()); // creates the folders and tries once more
+        QVERIFY(s.write(place.windowsFile())); // creates the folders and tries once more
         QCOMPARE(place.bytes(), s.image);
 
-        QVERIFY(QDir(place.appData + "/Populous").removeRecursively());
+        QVERIFY(QDir(users).removeRecursively());
         s.read(place.windowsFile()); // first start: the folders but no file
         QCOMPARE(s.image, QByteArray(115, '\0'));
         QVERIFY(QFileInfo(place.folder).isDir() && !QFileInfo::exists(place.file));
@@ -138,32 +141,61 @@ private slots:
         s.read(place.windowsFile()); // the folder without the file: an empty file
         QCOMPARE(s.image, QByteArray(115, '\0'));
         QVERIFY(QFileInfo::exists(place.file) && QFileInfo(place.file).size() == 0);
-        QVERIFY(os.ui.boxes.empty());
     }
 
-    void readOnlyFileLoadsButEverySaveIsRefusedOnce() {
+    // Loading never waits and reads only a regular file; a save that does not write the whole
+    // image says so and leaves what is there.
+    void failedSaveChangesNothing_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QByteArray>("stored"); // the file before; null: none
+        QTest::newRow("read-only file") << "read-only" << Image().at(1, 1).bytes;
+        QTest::newRow("disk full, empty file") << "disk full" << QByteArray("");
+        QTest::newRow("disk full, longer file") << "disk full" << patterned(200);
+        QTest::newRow("folder blocked by a file") << "blocked" << QByteArray();
+        QTest::newRow("path too long") << "long" << QByteArray();
+        QTest::newRow("FIFO as the file") << "fifo" << QByteArray();
+    }
+    void failedSaveChangesNothing() {
+        QFETCH(QString, obstacle);
+        QFETCH(QByteArray, stored);
         fakes::FakePlatform os;
         const settingstest::Place place(os);
-        const QByteArray stored = Image().at(1, 1).text(4, 16, 2, "Tiyao").bytes;
-        place.write(stored);
-        const settingstest::ReadOnly readOnly(place.file);
-        if (!readOnly.refused)
-            QSKIP("this process cannot give up its right to write read-only files");
-        LaunchSettings s;
-        s.read(place.windowsFile());
-        QVERIFY(s.UserName() == "Tiyao" && s.DefaultWay());
-        s.setUserName("Other");
-        for (int save = 1; save <= 2; ++save) {
-            s.write(place.windowsFile());
-            QCOMPARE(int(os.ui.boxes.size()), save);
-            QCOMPARE(os.ui.boxes.back().text,
-                     QStringLiteral("Could not update \"Velkor.cfg\" either because it is set to "
-                                    "Read-Only or because you do not have the required "
-                                    "permissions to edit this file."));
-            QCOMPARE(os.ui.boxes.back().title, QStringLiteral("Velkor"));
-            QCOMPARE(os.ui.boxes.back().style, 48);
-            QCOMPARE(place.bytes(), stored);
+        QString file = place.windowsFile();
+        if (!stored.isNull())
+            place.write(stored);
+        std::optional<settingstest::ReadOnly> readOnly;
+        std::optional<settingstest::Fifo> fifo;
+        const QString blocker = place.appData + "/Populous";
+        if (obstacle == "read-only") {
+            readOnly.emplace(place.file);
+            if (!readOnly->refused)
+                QSKIP("this process cannot give up its right to write read-only files");
+        } else if (obstacle == "blocked") {
+            QFile f(blocker);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("kept") == 4);
+        } else if (obstacle == "long") {
+            file = place.settingsdir + "\\" + QString(300, 'x') + "\\Velkor.cfg";
+        } else if (obstacle == "fifo") {
+            fifo.emplace(place.file, QByteArray(115, 'X'));
+            QVERIFY(fifo->made);
         }
+        LaunchSettings s;
+        s.read(file);
+        QCOMPARE(s.image, (stored + QByteArray(115, '\0')).left(115));
+        s.setUserName("Other");
+        const bool saved = [&] {
+            std::optional<settingstest::DiskFull> full;
+            if (obstacle == "disk full")
+                full.emplace();
+            return s.write(file);
+        }();
+        QVERIFY(!saved);
+        if (fifo)
+            QVERIFY(!QFileInfo(place.file).isFile());
+        else
+            QCOMPARE(place.bytes(), stored.isNull() ? QByteArray() : stored);
+        if (obstacle == "blocked")
+            QCOMPARE(QFileInfo(blocker).size(), 4);
     }
 };
 

@@ -32,13 +32,22 @@ private slots:
         LaunchSettings expected;
         expected.setLocalAddress("192.168.1.10");
         QCOMPARE(place->bytes(), expected.image);
-
-        // An index beyond the list keeps the earlier selection.
-        expected.setLocalAddressIndex(9);
-        place->write(expected.image);
-        window->LoadSettings();
-        QCOMPARE(window->txtLocalIP->text(), QStringLiteral("192.168.1.10"));
         QVERIFY(os->ui.boxes.empty());
+    }
+
+    void fifoInPlaceOfTheFile() {
+        const settingstest::Fifo fifo(place->file, QByteArray(115, '\1'));
+        QVERIFY(fifo.made);
+        load(); // nothing is read from it: the defaults
+        QVERIFY(window->selpoptb->isChecked() && window->selhost->isChecked());
+        window->close(); // nor written to it, and the player is told
+        QCOMPARE(int(os->ui.boxes.size()), 1);
+        QCOMPARE(os->ui.boxes[0].text,
+                 QStringLiteral("Could not update \"Velkor.cfg\" either because it is set to "
+                                "Read-Only or because you do not have the required "
+                                "permissions to edit this file."));
+        QCOMPARE(os->ui.boxes[0].title, QStringLiteral("Velkor"));
+        QCOMPARE(os->ui.boxes[0].style, 48);
     }
 
     void savedChoicesAreSelectedInOrder() {
@@ -69,18 +78,43 @@ private slots:
         QVERIFY(window->selwithoutrouter->isChecked() && !window->joinIP->isEnabled());
     }
 
+    // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
+    void localAddressShown_data() {
+        QTest::addColumn<bool>("overrideOn");
+        QTest::addColumn<QString>("overrideAddress");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("detected"); // false: the machine has no address
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("override") << true << "10.9.8.7" << 1 << "" << true << "10.9.8.7";
+        QTest::newRow("empty override") << true << "" << 1 << "" << true << "10.0.0.7";
+        QTest::newRow("index") << false << "10.9.8.7" << 1 << "" << true << "10.0.0.7";
+        QTest::newRow("index gone, address detected")
+            << false << "" << 3 << "10.0.0.7" << true << "10.0.0.7";
+        QTest::newRow("index gone, address gone")
+            << false << "" << 3 << "172.16.0.9" << true << "192.168.1.10";
+        QTest::newRow("nothing detected")
+            << false << "" << 0 << "172.16.0.9" << false << "172.16.0.9";
+    }
     void localAddressShown() {
-        const std::tuple<bool, int, QString> cases[] = {
-            {true, 1, "10.9.8.7"}, {false, 1, "10.0.0.7"}, {false, 3, ""}};
-        for (const auto& [overrideOn, index, shown] : cases) {
-            LaunchSettings s;
-            s.setOverrideEnabled(overrideOn);
-            s.setOverrideAddress("10.9.8.7");
-            s.setLocalAddressIndex(static_cast<std::uint8_t>(index));
-            place->write(s.image);
-            load();
-            QCOMPARE(window->txtLocalIP->text(), shown);
-        }
+        QFETCH(bool, overrideOn);
+        QFETCH(QString, overrideAddress);
+        QFETCH(int, index);
+        QFETCH(QString, stored);
+        QFETCH(bool, detected);
+        QFETCH(QString, shown);
+        LaunchSettings s;
+        s.setOverrideEnabled(overrideOn);
+        s.setOverrideAddress(overrideAddress);
+        s.setLocalAddressIndex(static_cast<std::uint8_t>(index));
+        s.setLocalAddress(stored);
+        place->write(s.image);
+        if (!detected)
+            os->sockets.host = platform::HostEntry{4, {}};
+        load();
+        QCOMPARE(window->txtLocalIP->text(), shown);
+        window->close();
+        QCOMPARE(place->saved().LocalAddress(), shown);
     }
 
     void routerAddress_data() {
@@ -116,6 +150,11 @@ private slots:
         window->close();
         s.setLocalAddress("10.0.0.7");
         s.setRouterAddress(shown);
+        QCOMPARE(place->bytes(), s.image);
+        // Empty boxes never wipe stored addresses.
+        window->txtLocalIP->clear();
+        window->txtRouterIP->clear();
+        window->SaveSettings();
         QCOMPARE(place->bytes(), s.image);
     }
 

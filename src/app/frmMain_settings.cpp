@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include "net/AddressEcho.h"
+#include "platform/platform.h"
 #include "settings/frmoptions.h"
 
 #include <QLineEdit>
@@ -23,15 +24,19 @@ void frmMain::LoadSettings() {
 
     username->setText(settingsfile::trimBlanks(settings.UserName()));
 
-    if (settings.OverrideEnabled()) {
+    // An override left empty would hand the game no address: the detected one stands in.
+    if (settings.OverrideEnabled() &&
+        !settingsfile::trimBlanks(settings.OverrideAddress()).isEmpty()) {
         txtLocalIP->setText(settings.OverrideAddress());
     } else {
-        // An index the list does not have leaves its selection as it was.
-        const int index = settings.LocalAddressIndex();
-        if (index < lboxIPAddr->count())
-            lboxIPAddr->setCurrentRow(index);
-        const QList<QListWidgetItem*> selected = lboxIPAddr->selectedItems();
-        txtLocalIP->setText(selected.isEmpty() ? QString() : selected.first()->text());
+        QStringList detected;
+        for (int row = 0; row < lboxIPAddr->count(); ++row)
+            detected << lboxIPAddr->item(row)->text();
+        const int row = settingsfile::localAddressRow(settings, detected);
+        if (row >= 0)
+            lboxIPAddr->setCurrentRow(row);
+        txtLocalIP->setText(row >= 0 ? detected.at(row)
+                                     : settingsfile::trimBlanks(settings.LocalAddress()));
     }
 
     if (settings.AutoDetectRouter())
@@ -41,10 +46,15 @@ void frmMain::LoadSettings() {
 }
 
 void frmMain::SaveSettings() {
-    settings.setLocalAddress(txtLocalIP->text());
-    if (settings.AutoDetectRouter())
+    // An empty box never wipes a stored address.
+    if (!settingsfile::trimBlanks(txtLocalIP->text()).isEmpty())
+        settings.setLocalAddress(txtLocalIP->text());
+    if (settings.AutoDetectRouter() && !settingsfile::trimBlanks(txtRouterIP->text()).isEmpty())
         settings.setRouterAddress(txtRouterIP->text());
-    settings.write(settingsdir + QStringLiteral("\\Velkor.cfg"));
+    if (!settings.write(settingsdir + QStringLiteral("\\Velkor.cfg")))
+        platform::current().ui->messageBox(settingsfile::notWritableMessage(),
+                                           QStringLiteral("Velkor"),
+                                           platform::mbstyle::Exclamation);
 }
 
 void frmMain::GetExternalIP() {

@@ -1,9 +1,13 @@
 #pragma once
 // Drives, folders and the current directory, all in Windows form ("C:\Games\Populous").
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+
+class QFile;
 
 namespace platform {
 
@@ -36,6 +40,13 @@ public:
     // The names of a folder's subfolders, sorted without regard to case; nullopt when the
     // folder cannot be read.
     virtual std::optional<QStringList> subfolders(const QString& windowsPath) = 0;
+
+    // Opens a regular file, unbuffered, for reading (ReadOnly) or for reading and writing
+    // (ReadWrite, which creates a missing file and never truncates). The open never waits: a
+    // FIFO, device or folder in the file's place is refused. Writes reach the disk before they
+    // return, so a failed one is seen by the writer. nullptr when refused or not opened.
+    virtual std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
+                                                   QIODevice::OpenMode mode) = 0;
 };
 
 } // namespace platform

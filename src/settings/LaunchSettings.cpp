@@ -1,11 +1,13 @@
 #include "settings/LaunchSettings.h"
 
+#include "platform/filesystem.h"
 #include "platform/platform.h"
 #include "settings/mShellFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <memory>
 
 QString LaunchSettings::text(int offset, int length, int step) const {
     QString value;
@@ -36,22 +38,19 @@ void LaunchSettings::read(const QString& windowsFile) {
     }
 }
 
-void LaunchSettings::write(const QString& windowsFile) const {
+bool LaunchSettings::write(const QString& windowsFile) const {
     using settingsfile::Outcome;
     switch (settingsfile::writeImage(windowsFile, image)) {
-    case Outcome::NotWritable:
-        platform::current().ui->messageBox(settingsfile::notWritableMessage(),
-                                           QStringLiteral("Velkor"),
-                                           platform::mbstyle::Exclamation);
-        break;
+    case Outcome::Ok:
+        return true;
     case Outcome::FolderMissing:
         settingsfile::CreateSettingsFolders();
-        settingsfile::writeImage(windowsFile, image); // a second failure is not reported
-        break;
-    case Outcome::Ok:
+        return settingsfile::writeImage(windowsFile, image) == Outcome::Ok;
+    case Outcome::NotWritable:
     case Outcome::Failed:
         break;
     }
+    return false;
 }
 
 namespace settingsfile {
@@ -62,47 +61,58 @@ QString nativePath(const QString& windowsPath) {
     return platform::current().files->toNative(windowsPath);
 }
 
-bool folderExists(const QString& nativeFile) {
-    return QFileInfo(nativeFile).absoluteDir().exists();
+bool folderExists(const QString& windowsFile) {
+    const QString native = nativePath(windowsFile);
+    return !native.isEmpty() && QFileInfo(native).absoluteDir().exists();
+}
+
+std::unique_ptr<QFile> openRegular(const QString& windowsFile, QIODevice::OpenMode mode) {
+    return platform::current().files->openRegularFile(windowsFile, mode);
 }
 
 } // namespace
 
 Outcome readImage(const QString& windowsFile, QByteArray& image) {
     image = QByteArray(LaunchSettings::Size, '\0');
-    const QString native = nativePath(windowsFile);
-    if (native.isEmpty())
-        return Outcome::FolderMissing;
-    QFile file(native);
     // Read and write, so that a missing file is created; a read-only one is still read.
-    if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
-        return folderExists(native) ? Outcome::Failed : Outcome::FolderMissing;
-    const QByteArray bytes = file.read(LaunchSettings::Size);
+    std::unique_ptr<QFile> file = openRegular(windowsFile, QIODevice::ReadWrite);
+    if (!file)
+        file = openRegular(windowsFile, QIODevice::ReadOnly);
+    if (!file)
+        return folderExists(windowsFile) ? Outcome::Failed : Outcome::FolderMissing;
+    const QByteArray bytes = file->read(LaunchSettings::Size);
     image.replace(0, bytes.size(), bytes);
     return Outcome::Ok;
 }
 
 Outcome writeImage(const QString& windowsFile, const QByteArray& image) {
-    const QString native = nativePath(windowsFile);
-    if (native.isEmpty())
-        return Outcome::FolderMissing;
-    QFile file(native);
-    if (!file.open(QIODevice::ReadWrite))
-        return folderExists(native) ? Outcome::NotWritable : Outcome::FolderMissing;
-    if (file.write(image.left(LaunchSettings::Size)) != LaunchSettings::Size)
+    const std::unique_ptr<QFile> file = openRegular(windowsFile, QIODevice::ReadWrite);
+    if (!file)
+        return folderExists(windowsFile) ? Outcome::NotWritable : Outcome::FolderMissing;
+    // One write over the start of the file, in place: the file never passes through an empty
+    // or shortened state, and the bytes after the image stay.
+    const QByteArray record = image.left(LaunchSettings::Size);
+    if (file->write(record) != record.size())
         return Outcome::Failed;
-    return file.flush() ? Outcome::Ok : Outcome::Failed;
+    file->close();
+    return file->error() == QFileDevice::NoError ? Outcome::Ok : Outcome::Failed;
 }
 
 void CreateSettingsFolders() {
     // Looked up again and used as it comes, without the clean-up the settings folder text gets.
     const QString appData = GetSpecialFolderPath(nullptr, 26, 0);
-    for (const QString& folder :
-         {appData + QStringLiteral("\\Populous"), appData + QStringLiteral("\\Populous\\Velkor")}) {
-        const QString native = nativePath(folder);
-        if (!native.isEmpty())
-            QDir().mkdir(native);
-    }
+    const QString native = nativePath(appData + QStringLiteral("\\Populous\\Velkor"));
+    if (!native.isEmpty())
+        QDir().mkpath(native);
+}
+
+int localAddressRow(const LaunchSettings& settings, const QStringList& detected) {
+    if (settings.LocalAddressIndex() < detected.size())
+        return settings.LocalAddressIndex();
+    if (detected.isEmpty())
+        return -1;
+    const qsizetype saved = detected.indexOf(trimBlanks(settings.LocalAddress()));
+    return saved >= 0 ? static_cast<int>(saved) : 0;
 }
 
 QString notWritableMessage() {

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct LaunchSettings {
@@ -61,12 +62,13 @@ struct LaunchSettings {
 
     // Reads the file into the image: a missing file in an existing folder is created empty, a
     // short file reads as padded with NUL bytes, a longer one gives its first 115 bytes. When the
-    // file cannot be opened at all the settings folders are created and the image is all NUL.
+    // file cannot be opened, or something other than a regular file (a FIFO, say) stands in its
+    // place, the settings folders are created and the image is all NUL.
     void read(const QString& windowsFile);
     // Writes the image over the first 115 bytes of the file, creating it when missing and never
-    // truncating it. A file that cannot be written shows the "Could not update" message once; a
-    // missing folder is created and the write tried once more.
-    void write(const QString& windowsFile) const;
+    // truncating it; a missing folder is created and the write tried once more. false when the
+    // whole image did not reach the file: the caller tells the player.
+    [[nodiscard]] bool write(const QString& windowsFile) const;
 
 private:
     // Set only when the byte is exactly 1.
@@ -89,15 +91,22 @@ enum class Outcome {
 };
 
 // One open, read and close: `image` becomes 115 NUL bytes overlaid with what the file holds.
+// Only a regular file is read; anything else is Failed.
 Outcome readImage(const QString& windowsFile, QByteArray& image);
-// One open, write at offset 0 and close, without truncating.
+// One open, write at offset 0 and close, without truncating. Anything but a regular file is
+// NotWritable; a write that stops short is Failed.
 Outcome writeImage(const QString& windowsFile, const QByteArray& image);
 
-// Creates "<appdata>\Populous" and then "<appdata>\Populous\Velkor"; failures (the folder
-// exists, no application-data folder) are ignored.
+// Creates every missing level of "<appdata>\Populous\Velkor", the application-data folder
+// included (on Linux it may not exist yet); failures are ignored.
 void CreateSettingsFolders();
 
-// The message shown when a save cannot write the file.
+// The row of the detected-address list whose address the main window shows when the override
+// is off: the saved index; when the list has no such row, the saved address's row, else the
+// first. -1 for an empty list: then the saved address itself is shown.
+int localAddressRow(const LaunchSettings& settings, const QStringList& detected);
+
+// The message the windows show when a save cannot write the file.
 QString notWritableMessage();
 
 // The text without its leading and trailing blanks (other white space stays).

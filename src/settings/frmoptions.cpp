@@ -248,7 +248,10 @@ void frmoptions::cmdOK_Click() {
             settings.setLocalAddressIndex(static_cast<std::uint8_t>(index));
     }
     settings.setAutoDetectRouter(chkAutoRouter->isChecked());
-    settings.write(settingsFile());
+    if (!settings.write(settingsFile()))
+        platform::current().ui->messageBox(settingsfile::notWritableMessage(),
+                                           QStringLiteral("Velkor"),
+                                           platform::mbstyle::Exclamation);
     accept();
 }
 

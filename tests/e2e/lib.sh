@@ -10,7 +10,9 @@ if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
+    # A random first display number: -a alone races with runs started at the same moment.
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
+        bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
 velkor=$2
 shift 2
@@ -93,7 +95,8 @@ start_velkor() {
     (cd "$root/start" && exec env "${unset_args[@]}" "${set_args[@]}" "$velkor") \
         >"$root/velkor.log" 2>&1 &
     velkor_pid=$!
-    wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Velkor$' | head -n1)
+    wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$velkor_pid" --name '^Velkor$' |
+        head -n1)
     if [[ -z "$wid" ]]; then
         cat "$root/velkor.log"
         return 1
@@ -105,37 +108,48 @@ start_velkor() {
     return 0
 }
 
-# Closes the main window as a window manager would (WM_DELETE_WINDOW; the virtual screen has
-# none, and this xdotool has no windowclose), so that the program saves its settings, and waits
-# for its end. A program still running after 10 s fails the check and is killed.
-close_velkor() {
-    [[ -n "$velkor_pid" ]] || return 0
-    python3 - "$wid" <<'PY'
+# close_window WID: asks a window to close as a window manager's close button does (the
+# WM_DELETE_WINDOW message); xdotool's windowclose destroys it instead, so nothing would be saved.
+close_window() {
+    python3 - "$1" <<'PY'
 import ctypes, sys
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x = ctypes.CDLL("libX11.so.6")
 x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
 x.XInternAtom.restype = ctypes.c_ulong
 x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-class ClientMessage(ctypes.Structure):
+x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class Message(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
                 ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
                 ("data", ctypes.c_long * 5)]
 class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+    _fields_ = [("xclient", Message), ("pad", ctypes.c_long * 24)]
 x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                          ctypes.POINTER(Event)]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
 display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
 event = Event()
 event.xclient.type = 33  # ClientMessage
 event.xclient.window = int(sys.argv[1])
 event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
 event.xclient.format = 32
 event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
+sent = x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
+x.XFlush(display)
 x.XCloseDisplay(display)
+sys.exit(0 if sent else 1)
 PY
+}
+
+# Closes the main window the way a player does (the window manager's close), so that the
+# program saves its settings, and waits for it to end; a program still running after 10 s
+# fails the check and is killed.
+close_velkor() {
+    [[ -n "$velkor_pid" ]] || return 0
+    close_window "$wid"
     wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
     stop_velkor
 }

@@ -29,6 +29,8 @@ public:
     QString toNative(const QString& windowsPath) override;
     QString toWindows(const QString& nativePath) override;
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
+    std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
+                                           QIODevice::OpenMode mode) override;
 
     // The drives as the prefix has them now, in letter order; always one for "/".
     std::vector<Drive> driveTable() const;
