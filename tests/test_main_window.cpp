@@ -184,6 +184,9 @@ void MainWindowTest::dividerAndEnter() {
     window.launch->setFocus();
     QTest::keyClick(window.launch, Qt::Key_Return);
     QCOMPARE(pressed.count(), 1);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(window.launch, &held); // a held key does not press again
+    QCOMPARE(pressed.count(), 1);
 }
 
 void MainWindowTest::joinThenHostResetsTheHostingMethod() {
