@@ -36,9 +36,9 @@ inline QSize twipsSize(int width, int height) {
 }
 
 // A command button: Enter presses it while it has the focus, as Space does. Enter elsewhere
-// reaches the window, which presses its default button if it has one.
-// It never becomes the default button by taking the focus: Qt's dialogs would keep it as their
-// default afterwards, and Enter in a text box would then press it.
+// reaches the window, which presses its default button if it has one. It is never an
+// auto-default button: a Qt dialog shown without a default makes the first of those its
+// default, and Enter in a text box would then press it.
 class CommandButton : public QPushButton {
 public:
     explicit CommandButton(QWidget* container = nullptr);
@@ -58,7 +58,8 @@ protected:
     bool hitButton(const QPoint& pos) const override;
 };
 
-// The kind a form's control of kind `Control` is made as.
+// What a form's control of kind `Control` is made as: buttons and check boxes that behave as the
+// forms' own did.
 template <typename Control> struct FormKind { using type = Control; };
 template <> struct FormKind<QPushButton> { using type = CommandButton; };
 template <> struct FormKind<QCheckBox> { using type = CheckBox; };
