@@ -94,6 +94,9 @@ private slots:
         QTest::keyClick(dialog.popdir, Qt::Key_Escape);
         QTest::keyClick(dialog.popdir, Qt::Key_Return);
         QVERIFY(dialog.isVisible() && fake->processes.starts.empty());
+        dialog.CancelButton->setFocus(); // Enter presses the focused button
+        QTest::keyClick(dialog.CancelButton, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible() && fake->processes.starts.empty());
     }
 
     void openingEntersTheDefaultFolder() {

@@ -161,6 +161,19 @@ private slots:
         QCOMPARE(owner->popdir->text(), QString(R"(C:\Games)"));
     }
 
+    void openingOnAFolderItCannotList() {
+        // The folder the owner entered has gone since; the list still opens at it.
+        QVERIFY(fake->files->changeDirectory(R"(C:\Games\Populous\Levels)"));
+        QVERIFY(QDir(fake->prefix.driveC() + "/Games/Populous/Levels").removeRecursively());
+        frmfindpop picker(owner.get());
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        QCOMPARE(rows(picker.Dir), "0:C:\\ 1:Games 2:Populous 3:Levels");
+        QTest::keyClick(picker.OKButton, Qt::Key_Return); // Enter on the focused OK
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(owner->popdir->text(), QString(R"(C:\Games\Populous\Levels)"));
+    }
+
 private:
     std::unique_ptr<fakes::FakePlatform> fake;
     std::unique_ptr<frmaltload> owner;

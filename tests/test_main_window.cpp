@@ -43,6 +43,7 @@ private slots:
     void controlsAreWhereTheFormPutsThem_data();
     void controlsAreWhereTheFormPutsThem();
     void windowAndInitialState();
+    void dividerAndEnter();
     void joinThenHostResetsTheHostingMethod();
     void secondInstanceShowsMessageAndEnds();
     void settingsFolderIsNormalised();
@@ -162,6 +163,30 @@ void MainWindowTest::windowAndInitialState() {
     QCOMPARE(window.mnusettings->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(window.mnutroubleshoot->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
     QCOMPARE(window.mnuhelp->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+void MainWindowTest::dividerAndEnter() {
+    fakes::FakePlatform os;
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // The etched divider: a shadow row with a white row right below it.
+    const QImage client = window.centralWidget()->grab().toImage();
+    QCOMPARE(client.pixel(200, 384), forms::systemColor(forms::ButtonShadow).rgb());
+    QCOMPARE(client.pixel(200, 385), forms::systemColor(forms::WindowBackground).rgb());
+
+    // Enter presses the button that has the focus, and only that.
+    QSignalSpy pressed(window.launch, &QAbstractButton::clicked);
+    window.launch->setFocus();
+    window.username->setFocus();
+    QTest::keyClick(window.username, Qt::Key_Return);
+    QCOMPARE(pressed.count(), 0);
+    window.launch->setFocus();
+    QTest::keyClick(window.launch, Qt::Key_Return);
+    QCOMPARE(pressed.count(), 1);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(window.launch, &held); // a held key does not press again
+    QCOMPARE(pressed.count(), 1);
 }
 
 void MainWindowTest::joinThenHostResetsTheHostingMethod() {

@@ -3,6 +3,7 @@
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
+#include "platform/forms.h"
 #include "settings/frmoptions.h"
 #include "settings_support.h"
 
@@ -99,15 +100,50 @@ private slots:
         QCOMPARE(place->bytes(), LaunchSettings().image);
     }
 
-    void escapeDoesNotClose() {
+    void keys() {
         open();
         dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        QVERIFY(dialog->isVisible());
+        // Enter in a text box presses no button, not even one that had the focus.
+        dialog->cmdOK->setFocus();
+        dialog->txtUserName->setFocus();
+        QTest::keyClick(dialog->txtUserName, Qt::Key_Return);
+        QVERIFY(dialog->isVisible() && os->downloads.requests.isEmpty());
         QCOMPARE(os->sockets.cleanups, 0);
         dialog->close(); // the title bar's close: unloads without saving
         QCOMPARE(os->sockets.cleanups, 1);
         QVERIFY(place->bytes().isEmpty());
+
+        open();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        dialog->cmdOK->setFocus();
+        QTest::keyClick(dialog->cmdOK, Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(place->bytes().size(), 115);
+    }
+
+    void autoDetectCaptionWrapsInItsBox() {
+        open();
+        QCheckBox* box = dialog->chkAutoRouter;
+        QCOMPARE(box->geometry(), forms::twips(0, 2880, 2775, 375));
+        // The caption's dark rows, right of the indicator, span two lines.
+        const QImage shown = box->grab().toImage();
+        int top = shown.height(), bottom = -1;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = shown.width() / 4; x < shown.width(); ++x) {
+                if (qGray(shown.pixel(x, y)) < 128) {
+                    top = std::min(top, y);
+                    bottom = y;
+                }
+            }
+        }
+        QVERIFY2(bottom - top + 1 > box->fontMetrics().height(),
+                 qPrintable(QStringLiteral("rows %1 to %2").arg(top).arg(bottom)));
+        // The second line is part of the box as well.
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() - 3));
+        QVERIFY(box->isChecked());
     }
 
     void detect() {

@@ -87,8 +87,14 @@ void frmfindpop::Form_Load() {
         if (drive.compare(currentDrive, Qt::CaseInsensitive) == 0)
             Drive->setCurrentIndex(Drive->count() - 1);
     }
-    if (Drive->currentIndex() >= 0)
-        setDirPath(files.currentDirectoryOf(Drive->currentData(DriveRole).toString()));
+    if (Drive->currentIndex() < 0)
+        return;
+    // A folder that cannot be listed (removed since it became current, or not readable) is
+    // still where the list opens: shown without subfolders, and OK hands it over as it is,
+    // which is normally the folder the owner already names.
+    const QString folder = files.currentDirectoryOf(Drive->currentData(DriveRole).toString());
+    if (!setDirPath(folder) && folder.size() >= 3)
+        showFolder(folder, {});
 }
 
 bool frmfindpop::setDirPath(const QString& path) {
@@ -97,7 +103,11 @@ bool frmfindpop::setDirPath(const QString& path) {
     const auto subfolders = platform::current().files->subfolders(path);
     if (!subfolders)
         return false;
+    showFolder(path, *subfolders);
+    return true;
+}
 
+void frmfindpop::showFolder(const QString& path, const QStringList& subfolders) {
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     Dir->clear();
@@ -113,7 +123,7 @@ bool frmfindpop::setDirPath(const QString& path) {
         item->setIcon(0, open);
     }
     QTreeWidgetItem* opened = item;
-    for (const QString& name : *subfolders) {
+    for (const QString& name : subfolders) {
         auto* child = new QTreeWidgetItem(opened, {name});
         child->setData(0, PathRole, joinPath(path, name));
         child->setIcon(0, closed);
@@ -122,7 +132,6 @@ bool frmfindpop::setDirPath(const QString& path) {
     Dir->setCurrentItem(opened);
     Dir->scrollToItem(opened);
     path_ = path;
-    return true;
 }
 
 void frmfindpop::openItem(QTreeWidgetItem* item) {
@@ -142,7 +151,8 @@ void frmfindpop::Drive_Change() {
 }
 
 void frmfindpop::OKButton_Click() {
-    if (owner_)
+    // Open at no folder (no drive to start on), the owner's folder stays as it is.
+    if (owner_ && !path_.isEmpty())
         owner_->popdir->setText(path_);
     accept();
 }

@@ -18,7 +18,8 @@ public:
     explicit frmfindpop(frmaltload* owner);
     ~frmfindpop() override;
 
-    // The folder list's current folder: the folder it is open at, not merely highlighted.
+    // The folder list's current folder: the folder it is open at, not merely highlighted;
+    // empty when it is open at none.
     QString dirPath() const { return path_; }
     // Opens the folder list at `path` (Windows form); false, and the list unchanged, when the
     // folder cannot be read.
@@ -48,6 +49,8 @@ protected:
 private:
     void createControls();
     void openItem(QTreeWidgetItem* item);
+    // Shows `path` as the open folder, with these subfolders below it.
+    void showFolder(const QString& path, const QStringList& subfolders);
 
     frmaltload* owner_;
     QString path_;

@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <png.h>
 
 namespace forms {
@@ -47,7 +49,7 @@ LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1
     setObjectName(name);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
-    const QPoint a(px(x1), px(y1)), b(px(x2), px(y2));
+    const QPoint a(nearestPx(x1), nearestPx(y1)), b(nearestPx(x2), nearestPx(y2));
     const QRect box = QRect(a, b).normalized().adjusted(0, 0, width_, width_);
     setGeometry(box);
     from_ = a - box.topLeft();
@@ -58,6 +60,53 @@ void LineControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(QPen(systemColor(color_), width_));
     painter.drawLine(from_, to_);
+}
+
+CommandButton::CommandButton(QWidget* container) : QPushButton(container) {
+    setAutoDefault(false);
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (!enter || modifiers != Qt::NoModifier) {
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // One press, one click: a held key must not start the game over and over.
+    if (!event->isAutoRepeat())
+        click();
+}
+
+void CheckBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    const bool focused = option.state & QStyle::State_HasFocus;
+
+    // The box alone, then the caption wrapped in the room beside it.
+    option.text.clear();
+    option.state &= ~QStyle::State_HasFocus;
+    painter.drawControl(QStyle::CE_CheckBox, option);
+    option.text = caption;
+    const QRect room = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+    int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this) ? Qt::TextShowMnemonic
+                                                                             : Qt::TextHideMnemonic;
+    painter.drawItemText(room, flags, option.palette, isEnabled(), caption, QPalette::WindowText);
+    if (focused) {
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect =
+            fontMetrics().boundingRect(room, flags, caption).adjusted(-1, 0, 1, 0) & rect();
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    }
+}
+
+bool CheckBox::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
 }
 
 Qt::WindowFlags fixedWindowFlags(bool minimizeButton) {

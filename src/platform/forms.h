@@ -3,6 +3,7 @@
 // colour references, line controls and the window icon.
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QColor>
 #include <QDialog>
 #include <QGroupBox>
@@ -22,6 +23,11 @@ constexpr int TwipsPerPixel = 15;
 constexpr int px(int twips) {
     return twips / TwipsPerPixel;
 }
+// To the nearest pixel: for lines, so that two lines drawn a few twips apart (an etched
+// divider) land on neighbouring rows instead of on one.
+constexpr int nearestPx(int twips) {
+    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
+}
 inline QRect twips(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
 }
@@ -29,16 +35,44 @@ inline QSize twipsSize(int width, int height) {
     return QSize(px(width), px(height));
 }
 
+// A command button: Enter presses it while it has the focus, as Space does. Enter elsewhere
+// reaches the window, which presses its default button if it has one. It is never an
+// auto-default button: a Qt dialog shown without a default makes the first of those its
+// default, and Enter in a text box would then press it.
+class CommandButton : public QPushButton {
+public:
+    explicit CommandButton(QWidget* container = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A check box whose caption wraps within its box when the box is taller than one line; a click
+// anywhere on it toggles it.
+class CheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// What a form's control of kind `Control` is made as: buttons and check boxes that behave as the
+// forms' own did.
+template <typename Control> struct FormKind { using type = Control; };
+template <> struct FormKind<QPushButton> { using type = CommandButton; };
+template <> struct FormKind<QCheckBox> { using type = CheckBox; };
+
 // A control of a form: its name (also its Qt object name) and its place in its container.
 template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
-    auto* control = new Control(container);
+    Control* control = new typename FormKind<Control>::type(container);
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
     return control;
 }
 
-// The same with a caption: a frame's title, or a button's or label's text. Buttons never answer
-// Enter by themselves; a form that has a default button says so.
+// The same with a caption: a frame's title, or a button's or label's text.
 template <typename Control>
 Control* captioned(QWidget* container, const char* name, const QString& caption, QRect geometry) {
     auto* control = place<Control>(container, name, geometry);
@@ -48,8 +82,6 @@ Control* captioned(QWidget* container, const char* name, const QString& caption,
     } else {
         control->setText(caption);
     }
-    if constexpr (std::is_base_of_v<QPushButton, Control>)
-        control->setAutoDefault(false);
     return control;
 }
 
