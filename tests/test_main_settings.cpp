@@ -121,15 +121,21 @@ private slots:
         QTest::addColumn<bool>("detect");
         QTest::addColumn<QByteArray>("body"); // null: the download fails
         QTest::addColumn<QString>("shown");
-        QTest::newRow("off") << false << QByteArray("203.0.113.7") << "198.51.100.1";
-        QTest::newRow("trimmed") << true << QByteArray("203.0.113.7\n") << "203.0.113.7";
-        QTest::newRow("no address") << true << QByteArray("1.2.3.4 /j 6.6.6.6") << "198.51.100.1";
-        QTest::newRow("server down") << true << QByteArray() << "198.51.100.1";
+        QTest::addColumn<QString>("stored");
+        const QString old = "198.51.100.1", v6 = "2001:db8:85a3:1234:5678:8a2e:370:7334";
+        QTest::newRow("off") << false << QByteArray("203.0.113.7") << old << old;
+        QTest::newRow("trimmed") << true << QByteArray("203.0.113.7\n") << "203.0.113.7"
+                                 << "203.0.113.7";
+        QTest::newRow("no address") << true << QByteArray("1.2.3.4 /j 6.6.6.6") << old << old;
+        QTest::newRow("server down") << true << QByteArray() << old << old;
+        // Cut to its field it would be another address: the stored one stays.
+        QTest::newRow("longer than the field") << true << v6.toLatin1() << v6 << old;
     }
     void routerAddress() {
         QFETCH(bool, detect);
         QFETCH(QByteArray, body);
         QFETCH(QString, shown);
+        QFETCH(QString, stored);
         LaunchSettings s;
         s.setAutoDetectRouter(detect);
         s.setRouterAddress("198.51.100.1");
@@ -149,7 +155,7 @@ private slots:
             window->txtRouterIP->setText("1.1.1.1");
         window->close();
         s.setLocalAddress("10.0.0.7");
-        s.setRouterAddress(shown);
+        s.setRouterAddress(stored);
         QCOMPARE(place->bytes(), s.image);
         // Empty boxes never wipe stored addresses.
         window->txtLocalIP->clear();

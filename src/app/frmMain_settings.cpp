@@ -46,10 +46,15 @@ void frmMain::LoadSettings() {
 }
 
 void frmMain::SaveSettings() {
-    // An empty box never wipes a stored address.
-    if (!settingsfile::trimBlanks(txtLocalIP->text()).isEmpty())
+    // An empty box never wipes a stored address, and one that its field would cut (a long
+    // IPv6 address) never replaces it with another.
+    const auto storable = [](const QString& text) {
+        return !settingsfile::trimBlanks(text).isEmpty() &&
+               text.size() <= LaunchSettings::AddressLength;
+    };
+    if (storable(txtLocalIP->text()))
         settings.setLocalAddress(txtLocalIP->text());
-    if (settings.AutoDetectRouter() && !settingsfile::trimBlanks(txtRouterIP->text()).isEmpty())
+    if (settings.AutoDetectRouter() && storable(txtRouterIP->text()))
         settings.setRouterAddress(txtRouterIP->text());
     if (!settings.write(settingsdir + QStringLiteral("\\Velkor.cfg")))
         platform::current().ui->messageBox(settingsfile::notWritableMessage(),
