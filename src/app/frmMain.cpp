@@ -159,11 +159,8 @@ void frmMain::createControls() {
     selhost->setChecked(true);
     selwithoutrouter->setChecked(true);
 
-    QWidget* order[] = {selpoptb,         selUW,         selhost,    seljoin,
-                        selwithoutrouter, selwithrouter, txtLocalIP, txtRouterIP,
-                        username,         joinIP,        launch};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    forms::setTabOrder({selpoptb, selUW, selhost, seljoin, selwithoutrouter, selwithrouter,
+                        txtLocalIP, txtRouterIP, username, joinIP, launch});
 
     // An option's click handler runs whenever it becomes selected, by the user or the program.
     connect(selhost, &QRadioButton::toggled, this, [this](bool on) {

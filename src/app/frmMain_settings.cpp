@@ -3,6 +3,7 @@
 
 #include "net/AddressEcho.h"
 #include "platform/platform.h"
+#include "settings/OptionPairs.h"
 #include "settings/frmoptions.h"
 
 #include <QLineEdit>
@@ -18,9 +19,12 @@ void frmMain::LoadSettings() {
 
     // Selecting an option that was not selected runs its click handler, so the order matters:
     // selecting "Host Game" last resets the hosting method chosen just before it.
-    (settings.DefaultGame() ? selUW : selpoptb)->setChecked(true);
-    (settings.DefaultHosting() ? selwithrouter : selwithoutrouter)->setChecked(true);
-    (settings.DefaultWay() ? seljoin : selhost)->setChecked(true);
+    const OptionPair choices[] = {
+        {&LaunchSettings::DefaultGame, &LaunchSettings::setDefaultGame, selUW, selpoptb},
+        {&LaunchSettings::DefaultHosting, &LaunchSettings::setDefaultHosting, selwithrouter,
+         selwithoutrouter},
+        {&LaunchSettings::DefaultWay, &LaunchSettings::setDefaultWay, seljoin, selhost}};
+    showOptions(settings, choices);
 
     username->setText(settingsfile::trimBlanks(settings.UserName()));
 

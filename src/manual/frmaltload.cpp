@@ -89,10 +89,8 @@ void frmaltload::createControls() {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    QWidget* order[] = {popdir,   browse,       reset,   selsoftware, selD3D,
-                        OKButton, CancelButton, gameexe, cmdline,     quote};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    forms::setTabOrder({popdir, browse, reset, selsoftware, selD3D, OKButton, CancelButton, gameexe,
+                        cmdline, quote});
     popdir->setFocus();
 
     connect(selD3D, &QRadioButton::toggled, this, [this](bool on) {

@@ -66,9 +66,7 @@ void frmfindpop::createControls() {
     Label1 = captioned<QLabel>(this, "Label1", QStringLiteral("Select a Drive:"),
                                twips(120, 120, 1215, 255));
 
-    QWidget* order[] = {OKButton, CancelButton, Drive, Dir};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    forms::setTabOrder({OKButton, CancelButton, Drive, Dir});
     OKButton->setFocus();
 
     connect(Dir, &QTreeWidget::itemDoubleClicked, this,

@@ -206,4 +206,9 @@ void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner) {
     window->setWindowIcon(icon);
 }
 
+void setTabOrder(std::initializer_list<QWidget*> order) {
+    for (auto it = order.begin(); it != order.end() && it + 1 != order.end(); ++it)
+        QWidget::setTabOrder(*it, *(it + 1));
+}
+
 } // namespace forms

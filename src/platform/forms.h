@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <initializer_list>
 #include <type_traits>
 
 class QLineEdit;
@@ -118,6 +119,8 @@ Qt::WindowFlags fixedWindowFlags(bool minimizeButton);
 void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton);
 // Moves a window to the centre of its owner, or of the screen when it has none.
 void centre(QWidget* window, const QWidget* owner = nullptr);
+// Tab goes from each control to the next in the list.
+void setTabOrder(std::initializer_list<QWidget*> order);
 
 // A fixed dialog: centred when it first shows, on its owner or on the screen. Without a cancel
 // button Escape does nothing, as the forms were designed.

@@ -118,12 +118,9 @@ void frmoptions::createControls() {
     rDefHost->setChecked(true);
     rDefWoRouter->setChecked(true);
 
-    QWidget* order[] = {lboxIPAddr,     ip,          custumip,      custumipbox,
-                        cmdGetRouterIP, txtRouterIP, chkAutoRouter, rDefPopTB,
-                        rDefUW,         rDefHost,    rDefJoin,      rDefWoRouter,
-                        rDefWRouter,    txtUserName, cmdOK,         cmdCancel};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    forms::setTabOrder({lboxIPAddr, ip, custumip, custumipbox, cmdGetRouterIP, txtRouterIP,
+                        chkAutoRouter, rDefPopTB, rDefUW, rDefHost, rDefJoin, rDefWoRouter,
+                        rDefWRouter, txtUserName, cmdOK, cmdCancel});
 
     connect(custumip, &QCheckBox::toggled, this, &frmoptions::custumip_Click);
     connect(custumipbox, &QLineEdit::textChanged, this, &frmoptions::custumipbox_Change);
@@ -137,6 +134,13 @@ QString frmoptions::settingsFile() const {
     return settingsdir + QStringLiteral("\\Velkor.cfg");
 }
 
+std::array<OptionPair, 3> frmoptions::choices() const {
+    return {{{&LaunchSettings::DefaultGame, &LaunchSettings::setDefaultGame, rDefUW, rDefPopTB},
+             {&LaunchSettings::DefaultWay, &LaunchSettings::setDefaultWay, rDefJoin, rDefHost},
+             {&LaunchSettings::DefaultHosting, &LaunchSettings::setDefaultHosting, rDefWRouter,
+              rDefWoRouter}}};
+}
+
 bool frmoptions::Form_Load() {
     if (!goOnAfter(SocketsInitialize())) {
         ending = true;
@@ -147,9 +151,7 @@ bool frmoptions::Form_Load() {
     lboxIPAddr->addItems(local.addresses);
 
     settings.read(settingsFile());
-    (settings.DefaultGame() ? rDefUW : rDefPopTB)->setChecked(true);
-    (settings.DefaultWay() ? rDefJoin : rDefHost)->setChecked(true);
-    (settings.DefaultHosting() ? rDefWRouter : rDefWoRouter)->setChecked(true);
+    showOptions(settings, choices());
     txtUserName->setText(settingsfile::trimBlanks(settings.UserName()));
     custumipbox->setText(settingsfile::trimBlanks(settings.OverrideAddress()));
     // Checking runs custumip_Click, which enables the box; left unchecked, the box stays
@@ -233,9 +235,7 @@ void frmoptions::cmdGetRouterIP_Click() {
 }
 
 void frmoptions::cmdOK_Click() {
-    settings.setDefaultGame(rDefUW->isChecked());
-    settings.setDefaultWay(rDefJoin->isChecked());
-    settings.setDefaultHosting(rDefWRouter->isChecked());
+    storeOptions(settings, choices());
     settings.setUserName(txtUserName->text());
     settings.setOverrideEnabled(custumip->isChecked());
     settings.setOverrideAddress(custumipbox->text());

@@ -2,9 +2,11 @@
 // The options dialog: the stored defaults, the player name, the local-address override, the
 // chosen local address and the router address.
 
-#include "settings/LaunchSettings.h"
-
 #include "platform/forms.h"
+#include "settings/LaunchSettings.h"
+#include "settings/OptionPairs.h"
+
+#include <array>
 
 class QCheckBox;
 class QGroupBox;
@@ -74,6 +76,8 @@ public:
     void done(int result) override;
 
 private:
+    // The three default choices as option pairs of this dialog.
+    std::array<OptionPair, 3> choices() const;
     void createControls();
     // Downloads the address-echo page into "ip.tmp" of the settings folder and shows its
     // content; stops at the first failure.
