@@ -79,8 +79,12 @@ start_velkor() {
     mkdir -p "$root/home" "$root/config" "$root/start"
     local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
         QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
-    local e
+    local e i
     for e in "${envs[@]}"; do
+        # A later assignment of a name replaces the earlier ones (the defaults above).
+        for i in "${!set_args[@]}"; do
+            [[ "${set_args[i]%%=*}" == "${e%%=*}" ]] && unset 'set_args[i]'
+        done
         if [[ "$e" == *= ]]; then unset_args+=(-u "${e%=}"); else set_args+=("$e"); fi
     done
     (cd "$root/start" && exec env "${unset_args[@]}" "${set_args[@]}" "$velkor") \
