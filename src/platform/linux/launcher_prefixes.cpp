@@ -10,6 +10,10 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,6 +129,24 @@ QString yamlValue(const QByteArray& text, const QString& section, const QString&
             return yamlScalar(content.mid(colon + 2));
     }
     return {};
+}
+
+char foldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// Whether the text holds the lower-case ASCII needle in any case; skips ahead as far as the
+// needle is long, where lowering the whole text first would touch every byte twice.
+bool containsFolded(const QByteArray& text, std::string_view needle) {
+    struct Hash {
+        std::size_t operator()(char c) const { return std::hash<char>()(foldAscii(c)); }
+    };
+    struct Equal {
+        bool operator()(char a, char b) const { return foldAscii(a) == foldAscii(b); }
+    };
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end(), Hash(),
+                                                      Equal());
+    return std::search(text.begin(), text.end(), searcher) != text.end();
 }
 
 class Collector {
@@ -377,11 +399,11 @@ std::vector<PrefixCandidate> prefixCandidates(const QString& home,
 }
 
 bool holdsGame(const QString& root) {
-    // Checked first: the registry reads the file whole, and a FIFO would block it.
-    struct stat st;
-    const QByteArray hive = QFile::encodeName(root + QStringLiteral("/system.reg"));
-    if (::stat(hive.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > HiveLimit ||
-        ::access(hive.constData(), R_OK) != 0)
+    // Read here first: the registry would block on a FIFO. A hive holding the key names it on a
+    // section line (a link keeps its own name too), so a file without the name needs no parse,
+    // which takes most of the time with a few large hives.
+    const auto text = readSmallFile(root + QStringLiteral("/system.reg"), HiveLimit);
+    if (!text || !containsFolded(*text, "populous: the beginning"))
         return false;
     LinuxRegistry registry(WinePrefix{root});
     return registry.values(RootKey::LocalMachine, GameKey).has_value();
