@@ -69,8 +69,10 @@ void LauncherPrefixesTest::findsTheGamesPrefix_data() {
     QTest::addColumn<QString>("compatData");
     QTest::addColumn<QString>("steam");
     const QString wine = ".wine", heroicDefault = "Games/Heroic/Prefixes/default/Populous";
-    const QByteArray lutris = "game:\n  exe: x.exe\n  prefix: '$HOME/Games/pop'  # its own\n"
-                              "wine:\n  version: lutris-7.2 # chosen\nsystem: {}\n";
+    const QByteArray lutris =
+        "game:\n  exe: x.exe\n  launch_configs:\n  - name: b\n    prefix: /no\n"
+        "  prefix: '$HOME/Games/pop'  # its own\n"
+        "wine:\n  version: lutris-7.2 # chosen\nsystem: {}\n";
 
     QTest::newRow("nothing found: ~/.wine")
         << Files{{"Games/x/system.reg", Other}} << QStringList() << wine << int(Kind::Wine) << ""
@@ -131,6 +133,12 @@ void LauncherPrefixesTest::findsTheGamesPrefix_data() {
         << QStringList() << ".var/app/com.usebottles.bottles/data/bottles/bottles/Pop"
         << int(Kind::Wine)
         << "$HOME/.var/app/com.usebottles.bottles/data/bottles/runners/caffe-7.20/bin/wine"
+        << ""
+        << "";
+    QTest::newRow("Bottles, the system's Wine")
+        << Files{{".local/share/bottles/bottles/P/bottle.yml", "Runner: sys-wine-9.0\n"},
+                 {".local/share/bottles/bottles/P/system.reg", Game}}
+        << QStringList() << ".local/share/bottles/bottles/P" << int(Kind::Wine) << ""
         << ""
         << "";
     QTest::newRow("damaged and missing skipped")

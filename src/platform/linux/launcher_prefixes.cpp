@@ -11,6 +11,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <string_view>
 
