@@ -10,7 +10,9 @@ if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
+    # A random first display number: -a alone races with runs started at the same moment.
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
+        bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
 velkor=$2
 shift 2
@@ -70,27 +72,31 @@ make_prefix() {
 }
 
 # start_velkor ROOT [ENV=VALUE...]: starts the program in ROOT/start with HOME=ROOT/home,
-# XDG_CONFIG_HOME=ROOT/config and WINEPREFIX=ROOT/prefix (each overridable by the extra
+# XDG_CONFIG_HOME=ROOT/config, WINEPREFIX=ROOT/prefix and its own runtime folder ROOT/run, so
+# that no other run's single-instance lock is in the way (each overridable by the extra
 # assignments; an assignment "NAME=" with nothing after it removes NAME), waits for the main
 # window and sets $wid, $client_x and $client_y. Returns 1 when no window appears.
 start_velkor() {
     local root=$1
     shift
     mkdir -p "$root/home" "$root/config" "$root/start"
+    mkdir -p -m 700 "$root/run"
     local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
-        QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
+        XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
+    local -A last=()
     local e i
-    for e in "${envs[@]}"; do
-        # A later assignment of a name replaces the earlier ones (the defaults above).
-        for i in "${!set_args[@]}"; do
-            [[ "${set_args[i]%%=*}" == "${e%%=*}" ]] && unset 'set_args[i]'
-        done
+    # A later assignment of a name replaces an earlier one.
+    for i in "${!envs[@]}"; do last[${envs[i]%%=*}]=$i; done
+    for i in "${!envs[@]}"; do
+        e=${envs[i]}
+        ((last[${e%%=*}] == i)) || continue
         if [[ "$e" == *= ]]; then unset_args+=(-u "${e%=}"); else set_args+=("$e"); fi
     done
     (cd "$root/start" && exec env "${unset_args[@]}" "${set_args[@]}" "$velkor") \
         >"$root/velkor.log" 2>&1 &
     velkor_pid=$!
-    wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Velkor$' | head -n1)
+    wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$velkor_pid" --name '^Velkor$' |
+        head -n1)
     if [[ -z "$wid" ]]; then
         cat "$root/velkor.log"
         return 1
@@ -102,14 +108,50 @@ start_velkor() {
     return 0
 }
 
+# close_window WID: asks a window to close as a window manager's close button does (the
+# WM_DELETE_WINDOW message); xdotool's windowclose destroys it instead, so nothing would be saved.
+close_window() {
+    python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class Message(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", Message), ("pad", ctypes.c_long * 24)]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                         ctypes.POINTER(Event)]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = int(sys.argv[1])
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+sent = x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
+x.XFlush(display)
+x.XCloseDisplay(display)
+sys.exit(0 if sent else 1)
+PY
+}
+
 # Closes the main window the way a player does (the window manager's close), so that the
-# program saves its settings, and waits for it to end; kills it after 10 s.
+# program saves its settings, and waits for it to end; a program still running after 10 s
+# fails the check and is killed.
 close_velkor() {
     [[ -n "$velkor_pid" ]] || return 0
-    xdotool windowclose "$wid" 2>/dev/null || xdotool key --window "$wid" alt+F4
-    wait_for "! kill -0 $velkor_pid 2>/dev/null" 100 || kill "$velkor_pid" 2>/dev/null
-    wait "$velkor_pid" 2>/dev/null
-    velkor_pid=
+    close_window "$wid"
+    wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
+    stop_velkor
 }
 
 stop_velkor() {
