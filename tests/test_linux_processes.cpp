@@ -24,6 +24,7 @@ private slots:
     void startsTheExactFile();
     void failedStarts();
     void windowsProgramsStartThroughWine();
+    void launchersRunners();
 
 private:
     std::unique_ptr<fakes::TempPrefix> prefix;
@@ -157,6 +158,43 @@ void LinuxProcessesTest::windowsProgramsStartThroughWine() {
     QVERIFY(processes->start(Pe, Pe, QString()));
     QCOMPARE(fakes::recordedArguments(chosen).size(), 1);
     QVERIFY(!QFile::exists(wine + ".args"));
+}
+
+void LinuxProcessesTest::launchersRunners() {
+    using platform::linuxbackend::WineRunner;
+    // Records its arguments after the prefix and Steam variables it was given.
+    const QByteArray recorder =
+        "#!/bin/sh\n{ printf '%s|%s|%s\\n' \"$WINEPREFIX\" "
+        "\"$STEAM_COMPAT_DATA_PATH\" \"$STEAM_COMPAT_CLIENT_INSTALL_PATH\"; "
+        "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; } > "
+        "\"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
+    const QString wine = executable(prefix->writeFile("runners/wine", recorder));
+    const QString proton = executable(prefix->writeFile("proton/proton", recorder));
+    const QString fallback = executable(prefix->writeFile("bin/wine", recorder));
+    const QString exe =
+        prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ\x90");
+    qputenv("WINE", QFile::encodeName(fallback));
+    qputenv("WINEPREFIX", "/elsewhere");
+
+    LinuxProcesses recorded(*files, prefix->prefix(), {WineRunner::Kind::Wine, wine, {}, {}});
+    QVERIFY(recorded.start(Pe, Pe + " /h", QString()));
+    QCOMPARE(fakes::recordedFolder(wine), prefix->root() + "||");
+    QCOMPARE(canonical(fakes::recordedArguments(wine).value(0)), canonical(exe));
+
+    LinuxProcesses viaProton(*files, prefix->prefix(),
+                             {WineRunner::Kind::Proton, proton, "/compat", "/steam"});
+    QVERIFY(viaProton.start(Pe, Pe + " /h", QString()));
+    QCOMPARE(fakes::recordedFolder(proton), "|/compat|/steam");
+    const QStringList arguments = fakes::recordedArguments(proton);
+    QCOMPARE(arguments.size(), 3);
+    QCOMPARE(arguments[0], "run");
+    QCOMPARE(canonical(arguments[1]), canonical(exe));
+    QCOMPARE(arguments[2], "/h");
+
+    // A prefix nobody knows how to start: no Wine at all, not even $WINE.
+    LinuxProcesses none(*files, prefix->prefix(), {WineRunner::Kind::None, wine, {}, {}});
+    QVERIFY(!none.start(Pe, Pe, QString()));
+    QVERIFY(!QFile::exists(fallback + ".args"));
 }
 
 QTEST_GUILESS_MAIN(LinuxProcessesTest)

@@ -1,12 +1,15 @@
 // Start-up cost of the registry: the game key read from a prefix with the real 1.7 MB system.reg
 // of a fresh Wine 8.0 prefix, against a prefix whose system.reg holds only that key; then what
-// later reads, a changed file and a write cost. Prints its figures; run by hand:
+// later reads, a changed file and a write cost; and finding the game's prefix among ten that
+// launchers made, each with the real system.reg. Prints its figures; run by hand:
 //   bench_registry [rounds]
 
+#include "platform/linux/launcher_prefixes.h"
 #include "platform/linux/linux_registry.h"
 #include "platform/wine/registry_hive.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -49,6 +52,36 @@ double median(int rounds, const std::function<void()>& body) {
 bool startupRead(LinuxRegistry& registry) {
     const auto values = registry.values(RootKey::LocalMachine, gameKey);
     return values && values->size() == 2;
+}
+
+// A home with ten prefixes that launchers made (a hand-made one, three each of Heroic, Lutris and
+// Bottles), all with the real system.reg; only the last one tried, a bottle, keeps the game's key.
+void makeLauncherHome(const QString& home, const QByteArray& real) {
+    const qsizetype key = real.indexOf("[Software\\\\Wow6432Node\\\\Bullfrog");
+    const QByteArray without = real.left(key) + real.mid(real.indexOf("\n\n", key) + 2);
+    QStringList prefixes{home + "/.local/share/wineprefixes/tricks"};
+    for (int i = 0; i < 3; ++i) {
+        const QString prefix =
+            home + QStringLiteral("/Games/Heroic/Prefixes/default/Game %1").arg(i);
+        QDir().mkpath(home + "/.config/heroic/GamesConfig");
+        write(home + QStringLiteral("/.config/heroic/GamesConfig/game%1.json").arg(i),
+              R"({"game": {"winePrefix": ")" + prefix.toUtf8() +
+                  R"(", "wineVersion": {"bin": "/usr/bin/wine", "type": "wine"}}})");
+        prefixes << prefix;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const QString prefix = home + QStringLiteral("/Games/lutris-game-%1").arg(i);
+        QDir().mkpath(home + "/.config/lutris/games");
+        write(home + QStringLiteral("/.config/lutris/games/game-%1.yml").arg(i),
+              "game:\n  prefix: " + prefix.toUtf8() + "\nwine:\n  version: lutris-7.2\n");
+        prefixes << prefix;
+    }
+    for (int i = 0; i < 3; ++i)
+        prefixes << home + QStringLiteral("/.local/share/bottles/bottles/bottle%1").arg(i);
+    for (const QString& prefix : prefixes) {
+        QDir().mkpath(prefix);
+        write(prefix + "/system.reg", prefix == prefixes.last() ? real : without);
+    }
 }
 
 long heapKiB() {
@@ -120,6 +153,15 @@ int main(int argc, char** argv) {
     std::sort(rereads.begin(), rereads.end());
     const double reread = rereads[rereads.size() / 2];
 
+    QTemporaryDir home;
+    makeLauncherHome(home.path(), real);
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("WINEPREFIX");
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+    const double discovery = median(
+        rounds, [&] { ok = findGamePrefix().root.endsWith(QLatin1String("bottle2")) && ok; });
+
     std::printf("registry start-up read (game key: InstallDrive, InstallPath), median of %d runs\n",
                 rounds);
     std::printf("  real Wine 8.0 system.reg (%.2f MB, %d keys): %8.2f ms\n", real.size() / 1e6,
@@ -133,6 +175,9 @@ int main(int argc, char** argv) {
     std::printf("  one write (rewrite of the real hive):       %8.2f ms\n", write);
     std::printf("  first read after a write changed the file:  %8.2f ms\n", reread);
     std::printf("  files parsed in all: %d\n", registry.parseCount());
+    std::printf("finding the game among ten launchers' prefixes (real system.reg each, the game\n"
+                "  in the last one tried):                     %8.2f ms\n",
+                discovery);
     if (!ok) {
         std::fprintf(stderr, "a read or write failed\n");
         return 1;

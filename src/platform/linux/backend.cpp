@@ -1,5 +1,6 @@
 #include "platform/linux/backend.h"
 
+#include "platform/linux/launcher_prefixes.h"
 #include "platform/linux/linux_downloads.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
@@ -13,15 +14,17 @@
 
 namespace platform::linuxbackend {
 
-Backend::Backend() : Backend(WinePrefix::fromEnvironment()) {}
+Backend::Backend() : Backend(findGamePrefix()) {}
 
-Backend::Backend(const WinePrefix& prefix)
-    : prefix_(std::make_unique<WinePrefix>(prefix)),
+Backend::Backend(const WinePrefix& prefix) : Backend(PrefixCandidate{prefix.root, {}}) {}
+
+Backend::Backend(const PrefixCandidate& prefix)
+    : prefix_(std::make_unique<WinePrefix>(WinePrefix{prefix.root})),
       registry_(std::make_unique<LinuxRegistry>(*prefix_)),
       files_(std::make_unique<LinuxFiles>(*prefix_)),
       system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_)),
-      processes_(std::make_unique<LinuxProcesses>(*files_)), ui_(std::make_unique<LinuxUi>()),
-      sockets_(std::make_unique<LinuxSockets>()),
+      processes_(std::make_unique<LinuxProcesses>(*files_, *prefix_, prefix.runner)),
+      ui_(std::make_unique<LinuxUi>()), sockets_(std::make_unique<LinuxSockets>()),
       downloads_(std::make_unique<LinuxDownloads>(*files_)),
       help_(std::make_unique<LinuxHelpRuntime>(*files_)),
       versions_(std::make_unique<LinuxVersionInfo>(*files_)) {}

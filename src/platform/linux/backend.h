@@ -8,6 +8,7 @@
 namespace platform::linuxbackend {
 
 struct WinePrefix;
+struct PrefixCandidate;
 class LinuxRegistry;
 class LinuxFiles;
 class LinuxSystem;
@@ -20,9 +21,12 @@ class LinuxVersionInfo;
 
 class Backend : public platform::Backend {
 public:
-    // The prefix from $WINEPREFIX, else ~/.wine.
+    // The game's prefix: $WINEPREFIX, else the first launcher's prefix holding the game (~/.wine
+    // first), else ~/.wine; its programs started with the Wine its launcher records.
     Backend();
+    // That prefix, its programs started with $WINE or wine.
     explicit Backend(const WinePrefix& prefix);
+    explicit Backend(const PrefixCandidate& prefix);
     ~Backend();
 
     Services services() override;

@@ -1,6 +1,7 @@
 #include "platform/linux/linux_processes.h"
 
 #include "platform/linux/linux_files.h"
+#include "platform/linux/wine_prefix.h"
 #include "platform/wine/windows_cmdline.h"
 
 #include <QFile>
@@ -45,6 +46,9 @@ QString wineLauncher() {
 
 LinuxProcesses::LinuxProcesses(LinuxFiles& files) : files_(files) {}
 
+LinuxProcesses::LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix, WineRunner runner)
+    : files_(files), prefix_(prefix.root), runner_(std::move(runner)) {}
+
 bool LinuxProcesses::start(const QString& application, const QString& commandLine,
                            const QString& workingDirectory) {
     if (application.isEmpty())
@@ -64,13 +68,30 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
     // The application is the exact file named; the command line only supplies the arguments.
     QStringList arguments = wincmd::argumentsFor(commandLine, application);
     QString program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (isPortableExecutable(native)) {
-        program = wineLauncher();
+        // Wine joins these back into a Windows command line.
+        arguments.prepend(file.absoluteFilePath());
+        switch (runner_.kind) {
+        case WineRunner::Kind::Wine:
+            program = runner_.program.isEmpty() ? wineLauncher() : runner_.program;
+            if (!prefix_.isEmpty())
+                environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
+            break;
+        case WineRunner::Kind::Proton:
+            // As Proton is started outside Steam; it sets the prefix itself.
+            program = runner_.program;
+            arguments.prepend(QStringLiteral("run"));
+            environment.remove(QStringLiteral("WINEPREFIX"));
+            environment.insert(QStringLiteral("STEAM_COMPAT_DATA_PATH"), runner_.compatData);
+            environment.insert(QStringLiteral("STEAM_COMPAT_CLIENT_INSTALL_PATH"),
+                               runner_.steamFolder);
+            break;
+        case WineRunner::Kind::None:
+            return false;
+        }
         if (program.isEmpty())
             return false;
-        // Wine joins these back into a Windows command line; the prefix comes from the
-        // environment, which the new process inherits.
-        arguments.prepend(file.absoluteFilePath());
     } else {
         if (!file.isExecutable())
             return false;
@@ -80,6 +101,7 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
+    process.setProcessEnvironment(environment);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());

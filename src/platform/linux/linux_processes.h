@@ -2,6 +2,7 @@
 // Starting programs the way CreateProcess does with both the application and the command
 // line given: a Windows program through Wine, anything else directly.
 
+#include "platform/linux/launcher_prefixes.h"
 #include "platform/processes.h"
 
 #include <QStringList>
@@ -14,12 +15,17 @@ class LinuxRegistry;
 
 class LinuxProcesses : public Processes {
 public:
+    // Windows programs run with $WINE or wine, in the prefix the environment names.
     explicit LinuxProcesses(LinuxFiles& files);
+    // Windows programs run in the prefix, started as the runner says.
+    LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix, WineRunner runner = {});
     bool start(const QString& application, const QString& commandLine,
                const QString& workingDirectory) override;
 
 private:
     LinuxFiles& files_;
+    QString prefix_; // empty: inherited
+    WineRunner runner_;
 };
 
 } // namespace platform::linuxbackend

@@ -1,0 +1,56 @@
+#pragma once
+// Which Wine prefix holds the game: players install it with a launcher (Heroic, Lutris, Bottles,
+// ...) that makes a prefix of its own and records which Wine runs it. Candidates are read from
+// the launchers' files in a home folder; the game's prefix is the first whose registry holds
+// the game's key.
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace platform::linuxbackend {
+
+// How Windows programs are started in a prefix.
+struct WineRunner {
+    enum class Kind {
+        Wine,   // `program` (empty: $WINE, else wine from PATH) with WINEPREFIX set
+        Proton, // `program run <exe> <args>`, the prefix's Steam variables set
+        None,   // no way known to start one without harming the prefix: starts fail
+    };
+    Kind kind = Kind::Wine;
+    QString program;     // Wine's binary or Proton's script
+    QString compatData;  // Proton: the folder holding pfx/ (STEAM_COMPAT_DATA_PATH)
+    QString steamFolder; // Proton: STEAM_COMPAT_CLIENT_INSTALL_PATH
+
+    bool operator==(const WineRunner&) const = default;
+};
+
+struct PrefixCandidate {
+    QString root; // the Wine prefix: the folder of system.reg, absolute and cleaned
+    WineRunner runner;
+
+    bool operator==(const PrefixCandidate&) const = default;
+};
+
+// The prefixes to try, in order: ~/.wine, hand-made ones in ~/.local/share/wineprefixes, then
+// Heroic's, Lutris's, Bottles', PlayOnLinux's and Steam's, each launcher's native files before
+// its Flatpak ones. The same folder appears once, with the first runner found for it. Folders
+// are not checked for a registry here; files that cannot be read or understood are skipped.
+std::vector<PrefixCandidate> prefixCandidates(const QString& home,
+                                              const QProcessEnvironment& environment);
+
+// True when the prefix's system.reg is a readable hive holding the game's key (either view).
+// Reads only that key's path.
+bool holdsGame(const QString& root);
+
+// The prefix to run: $WINEPREFIX alone when set; else the first candidate that exists and holds
+// the game; else ~/.wine with the default Wine. From the process's environment.
+PrefixCandidate findGamePrefix();
+
+// A regular file of at most `limit` bytes, read without blocking on a FIFO or device; nullopt
+// for anything else.
+std::optional<QByteArray> readSmallFile(const QString& path, qint64 limit);
+
+} // namespace platform::linuxbackend
