@@ -95,8 +95,8 @@ private slots:
         for (int offset : unownedOffsets())
             QCOMPARE(s.image.at(offset), before.at(offset));
 
-        QCOMPARE(settingsfile::trimBlanks("  a b  "), QStringLiteral("a b"));
-        QCOMPARE(settingsfile::trimBlanks(" 1.2\r\n"), QStringLiteral("1.2\r\n"));
+        QCOMPARE(trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+        QCOMPARE(trimBlanks(QStringLiteral(" 1.2\r\n")), QStringLiteral("1.2\r\n"));
     }
 
     void shortAndLongFiles() {

@@ -26,11 +26,10 @@ void frmMain::LoadSettings() {
         {&LaunchSettings::DefaultWay, &LaunchSettings::setDefaultWay, seljoin, selhost}};
     showOptions(settings, choices);
 
-    username->setText(settingsfile::trimBlanks(settings.UserName()));
+    username->setText(trimBlanks(settings.UserName()));
 
     // An override left empty would hand the game no address: the detected one stands in.
-    if (settings.OverrideEnabled() &&
-        !settingsfile::trimBlanks(settings.OverrideAddress()).isEmpty()) {
+    if (settings.OverrideEnabled() && !trimBlanks(settings.OverrideAddress()).isEmpty()) {
         txtLocalIP->setText(settings.OverrideAddress());
     } else {
         QStringList detected;
@@ -39,8 +38,7 @@ void frmMain::LoadSettings() {
         const int row = settingsfile::localAddressRow(settings, detected);
         if (row >= 0)
             lboxIPAddr->setCurrentRow(row);
-        txtLocalIP->setText(row >= 0 ? detected.at(row)
-                                     : settingsfile::trimBlanks(settings.LocalAddress()));
+        txtLocalIP->setText(row >= 0 ? detected.at(row) : trimBlanks(settings.LocalAddress()));
     }
 
     if (settings.AutoDetectRouter())
@@ -53,8 +51,7 @@ void frmMain::SaveSettings() {
     // An empty box never wipes a stored address, and one that its field would cut (a long
     // IPv6 address) never replaces it with another.
     const auto storable = [](const QString& text) {
-        return !settingsfile::trimBlanks(text).isEmpty() &&
-               text.size() <= LaunchSettings::AddressLength;
+        return !trimBlanks(text).isEmpty() && text.size() <= LaunchSettings::AddressLength;
     };
     if (storable(txtLocalIP->text()))
         settings.setLocalAddress(txtLocalIP->text());

@@ -1,4 +1,5 @@
 #include "help/helpregistry.h"
+#include "platform/text.h"
 
 #include <array>
 #include <utility>
@@ -57,13 +58,6 @@ RegistryValue QueryRegistryValue(platform::Registry& registry, const QString& ro
 
 bool RegistryKeyExists(platform::Registry& registry, const QString& key) {
     return registry.subkeys(platform::RootKey::LocalMachine, key).has_value();
-}
-
-QString& TrimAtNull(QString& text) {
-    const qsizetype nul = text.indexOf(QChar(0));
-    if (nul >= 0)
-        text.truncate(nul);
-    return text;
 }
 
 QString ExpandEnvironmentStrings(const QString& text, const Environment& environment) {

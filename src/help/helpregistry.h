@@ -3,6 +3,7 @@
 // QueryRegistryValue builds, expandable strings, and file-name parts of Windows paths.
 
 #include "platform/registry.h"
+#include "platform/text.h"
 
 #include <QHash>
 #include <QString>
@@ -34,9 +35,6 @@ RegistryValue QueryRegistryValue(platform::Registry& registry, const QString& ro
 
 // Whether HKEY_LOCAL_MACHINE\key can be opened.
 bool RegistryKeyExists(platform::Registry& registry, const QString& key);
-
-// Cuts the text before its first NUL, if it has one; returns it.
-QString& TrimAtNull(QString& text);
 
 // Replaces each %NAME% whose name (case ignored) is in the environment by its value; unknown
 // names and a lone % stay as written, as ExpandEnvironmentStrings does.

@@ -1,6 +1,7 @@
 #include "net/mWinSock.h"
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -72,12 +73,7 @@ winsock::LocalAddresses GetLocalIPAddresses() {
         local.status.message = winsock::hostNameMessage(sockets.lastError());
         return local;
     }
-    const qsizetype nul = buffer.indexOf('\0');
-    QByteArray name = (nul < 0 ? buffer : buffer.left(nul)).left(256);
-    while (name.startsWith(' '))
-        name.remove(0, 1);
-    while (name.endsWith(' '))
-        name.chop(1);
+    const QByteArray name = trimBlanks(TrimAtNull(buffer).left(256));
     const std::optional<platform::HostEntry> host = sockets.hostByName(name);
     if (!host) {
         local.status.message = winsock::notRespondingMessage();

@@ -1,6 +1,7 @@
 #include "platform/basRegistry.h"
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 #include <QtEndian>
 
@@ -14,8 +15,7 @@ QVariant ReadRegistryValue(platform::RootKey root, const QString& keyPath,
         if (value.name.compare(valueName, Qt::CaseInsensitive) != 0)
             continue;
         if (value.type == platform::regtype::Sz) {
-            const qsizetype nul = value.data.indexOf('\0');
-            return QString::fromLocal8Bit(nul < 0 ? value.data : value.data.left(nul));
+            return QString::fromLocal8Bit(TrimAtNull(value.data));
         }
         if (value.type == platform::regtype::Dword) {
             if (value.data.size() < 4)

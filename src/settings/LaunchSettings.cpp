@@ -121,13 +121,4 @@ QString notWritableMessage() {
                           "file.");
 }
 
-QString trimBlanks(const QString& text) {
-    qsizetype from = 0, to = text.size();
-    while (from < to && text.at(from) == QLatin1Char(' '))
-        ++from;
-    while (to > from && text.at(to - 1) == QLatin1Char(' '))
-        --to;
-    return text.mid(from, to - from);
-}
-
 } // namespace settingsfile

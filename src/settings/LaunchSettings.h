@@ -4,6 +4,8 @@
 // Every reader and writer keeps the whole image: a writer changes only the fields it owns, so the
 // bytes no field covers (and the odd bytes inside UserName) survive a load and a save.
 
+#include "platform/text.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -108,8 +110,5 @@ int localAddressRow(const LaunchSettings& settings, const QStringList& detected)
 
 // The message the windows show when a save cannot write the file.
 QString notWritableMessage();
-
-// The text without its leading and trailing blanks (other white space stays).
-QString trimBlanks(const QString& text);
 
 } // namespace settingsfile

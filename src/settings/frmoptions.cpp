@@ -152,13 +152,13 @@ bool frmoptions::Form_Load() {
 
     settings.read(settingsFile());
     showOptions(settings, choices());
-    txtUserName->setText(settingsfile::trimBlanks(settings.UserName()));
-    custumipbox->setText(settingsfile::trimBlanks(settings.OverrideAddress()));
+    txtUserName->setText(trimBlanks(settings.UserName()));
+    custumipbox->setText(trimBlanks(settings.OverrideAddress()));
     // Checking runs custumip_Click, which enables the box; left unchecked, the box stays
     // disabled with the stored address greyed out in it.
     custumip->setChecked(settings.OverrideEnabled());
-    ip->setText(settingsfile::trimBlanks(settings.LocalAddress()));
-    txtRouterIP->setText(settingsfile::trimBlanks(settings.RouterAddress()));
+    ip->setText(trimBlanks(settings.LocalAddress()));
+    txtRouterIP->setText(trimBlanks(settings.RouterAddress()));
     if (settings.AutoDetectRouter())
         chkAutoRouter->setChecked(true);
     return true;

@@ -7,6 +7,3 @@ class QWidget;
 
 // The folder `folderId` (26: application data) in Windows form, or empty when the lookup fails.
 QString GetSpecialFolderPath(QWidget* owner, int folderId, int flags);
-
-// The text up to its first NUL character.
-QString TrimAtNull(const QString& text);

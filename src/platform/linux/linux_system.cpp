@@ -2,6 +2,7 @@
 
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
+#include "platform/text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,8 +28,7 @@ constexpr long fileNotFound = static_cast<long>(0x80070002);    // HRESULT of ER
 constexpr OsVersion windows10{2, 10, 0, 19045};
 
 QString text(const RegEntry& entry) {
-    const qsizetype nul = entry.data.indexOf('\0');
-    return QString::fromLocal8Bit(nul < 0 ? entry.data : entry.data.left(nul)).trimmed();
+    return QString::fromLocal8Bit(TrimAtNull(entry.data)).trimmed();
 }
 
 // The single-instance lock is a flock on this name, which the system lets go of when the holder
