@@ -1,5 +1,7 @@
 #include "platform/linux/chm_file.h"
 
+#include "platform/linux/regular_file.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <chm_lib.h>
@@ -80,18 +82,26 @@ std::optional<QString> stringAt(QByteArrayView strings, quint32 offset) {
 }
 
 std::unique_ptr<ChmFile> ChmFile::open(const QString& nativePath) {
-    const QByteArray encoded = QFile::encodeName(nativePath);
-    if (encoded.isEmpty())
+    // chmlib opens the file itself, and would wait for ever on a FIFO: it gets the file only
+    // once it is known to be a regular one, through a name that cannot lead anywhere else.
+    const RegularFile file(nativePath);
+    if (!file.isOpen())
         return nullptr;
-    chmFile* handle = chm_open(encoded.constData());
+    chmFile* handle = chm_open(QFile::encodeName(file.reopenPath()).constData());
     if (!handle)
         return nullptr;
-    return std::unique_ptr<ChmFile>(new ChmFile(handle, nativePath));
+    std::unique_ptr<ChmFile> opened(new ChmFile(handle, nativePath));
+    // Every compiled help file has its system table; a file without one is damaged.
+    if (!opened->hasSystem_)
+        return nullptr;
+    return opened;
 }
 
 ChmFile::ChmFile(chmFile* handle, const QString& path) : handle_(handle), path_(path) {
-    if (const auto data = object(QStringLiteral("/#SYSTEM")))
+    if (const auto data = object(QStringLiteral("/#SYSTEM"))) {
         system_ = parseChmSystem(*data);
+        hasSystem_ = true;
+    }
 }
 
 ChmFile::~ChmFile() {

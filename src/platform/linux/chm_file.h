@@ -37,7 +37,8 @@ public:
     // Objects larger than this are not read.
     static constexpr qint64 MaxObjectSize = qint64(32) << 20;
 
-    // nullptr when the file cannot be opened as a compiled help file.
+    // nullptr when the file cannot be opened as a compiled help file: missing, no regular
+    // file, or too damaged to have its system table.
     static std::unique_ptr<ChmFile> open(const QString& nativePath);
     ~ChmFile();
     ChmFile(const ChmFile&) = delete;
@@ -64,6 +65,7 @@ private:
     chmFile* handle_;
     QString path_;
     ChmSystem system_;
+    bool hasSystem_ = false;
 };
 
 } // namespace platform::linuxbackend

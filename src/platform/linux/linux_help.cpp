@@ -83,7 +83,7 @@ std::shared_ptr<ChmFile> LinuxHelpRuntime::openFile(const QString& windowsPath) 
     if (windowsPath.isEmpty())
         return nullptr;
     const QString native = files_.toNative(windowsPath);
-    if (native.isEmpty() || !QFileInfo(native).isFile())
+    if (native.isEmpty())
         return nullptr;
     return std::shared_ptr<ChmFile>(ChmFile::open(native));
 }

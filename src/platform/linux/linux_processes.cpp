@@ -1,9 +1,9 @@
 #include "platform/linux/linux_processes.h"
 
 #include "platform/linux/linux_files.h"
+#include "platform/linux/regular_file.h"
 #include "platform/linux/windows_cmdline.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,8 +26,7 @@ QString foldSeparators(const QString& path) {
 }
 
 bool isPortableExecutable(const QString& nativePath) {
-    QFile file(nativePath);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+    return RegularFile(nativePath).read(2) == QByteArray("MZ");
 }
 
 // Wine: $WINE when set, else `wine` from PATH.

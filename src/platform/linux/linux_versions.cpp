@@ -2,6 +2,7 @@
 
 #include "platform/linux/linux_files.h"
 #include "platform/linux/pe_version.h"
+#include "platform/linux/regular_file.h"
 
 #include <QFile>
 
@@ -18,8 +19,10 @@ std::optional<QByteArray> LinuxVersionInfo::fixedFileInfo(const QString& windows
     const QString native = files_.toNative(windowsPath);
     if (native.isEmpty())
         return std::nullopt;
-    QFile file(native);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > MaxImageSize)
+    const RegularFile opened(native);
+    QFile file;
+    if (!opened.isOpen() || opened.size() <= 0 || opened.size() > MaxImageSize ||
+        !file.open(opened.handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return std::nullopt;
     // Mapped, so that only the pages the headers and the resource point at are read.
     const uchar* mapped = file.map(0, file.size());
