@@ -254,7 +254,7 @@ void TestLinuxRegistry::refusedHivesAreEmpty() {
     // FIFO would block for ever, a device or a huge file exhaust the memory.
     QFETCH(QString, kind);
     fakes::TempPrefix prefix;
-    const QByteArray game = "[Software\\Bullfrog Productions Ltd\\Populous: The Beginning] 1\n"
+    const QByteArray game = "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1\n"
                             "\"InstallPath\"=\"C:\\\\Games\"\n";
     for (const QString name : {"system.reg", "user.reg"}) {
         const QString file = prefix.root() + "/" + name;
