@@ -22,6 +22,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace platform::linuxbackend;
 using namespace platform::helpviewer;
 using platform::HH_AKLINK;
@@ -348,8 +350,16 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
     rt.prefix.writeFile(QStringLiteral("drive_c/notes.chm"), "not a chm");
     rt.prefix.writeFile(QStringLiteral("drive_c/half.chm"), whole.left(whole.size() / 2));
     rt.prefix.writeFile(QStringLiteral("drive_c/head.chm"), whole.left(0x200));
-    for (const char* name : {"C:\\notes.chm", "C:\\missing.chm", "C:\\"})
+    rt.prefix.writeFile(QStringLiteral("drive_c/empty.chm"), QByteArray());
+    // Neither a FIFO nor a device is opened: either would never end.
+    QCOMPARE(::mkfifo(QFile::encodeName(rt.prefix.driveC() + "/fifo.chm").constData(), 0600), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), rt.prefix.driveC() + "/zero.chm"));
+    QVERIFY(rt.help.canOpen(rt.chm));
+    for (const char* name : {"C:\\notes.chm", "C:\\missing.chm", "C:\\", "C:\\empty.chm",
+                             "C:\\fifo.chm", "C:\\zero.chm", "C:\\head.chm"}) {
+        QVERIFY2(!rt.help.canOpen(QLatin1String(name)), name);
         QCOMPARE(rt.help.htmlHelp(0, QLatin1String(name), hhcmd::DisplayToc, 0), std::intptr_t(0));
+    }
     // Damaged files open as far as they go; nothing is read past what is there.
     for (const char* name : {"C:\\half.chm", "C:\\head.chm"}) {
         if (HelpViewer* viewer =

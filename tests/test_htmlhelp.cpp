@@ -45,6 +45,8 @@ struct HelpFixture {
         os.prefix.writeFile(QStringLiteral("drive_c/Program Files/Velkor/velkorhelp.chm"), "x");
         os.prefix.writeFile(QStringLiteral("drive_c/Program Files/Velkor/HELP.CHM"), "x");
         os.prefix.writeFile(QStringLiteral("drive_c/Docs/guide.chm"), "x");
+        os.prefix.writeFile(QStringLiteral("drive_c/Docs/damaged.chm"), "x");
+        os.help.damaged << QStringLiteral("c:\\docs\\damaged.chm");
         os.registry.setString(platform::RootKey::LocalMachine,
                               QStringLiteral("Software\\Microsoft\\Windows\\HTML Help"),
                               QStringLiteral("GUIDE.CHM"), QStringLiteral("C:\\Docs\\"));
@@ -123,6 +125,9 @@ void HtmlHelpTest::displayOperations_data() {
         "The file C:\\Nowhere\\gone.chm" + Missing);
     row("missing bare name", &H::HHDisplayALink, {}, {}, "gone.chm",
         "The file " + Folder + "gone.chm" + Missing, Folder + "gone.chm");
+    // A file that cannot be opened would show nothing at all.
+    row("damaged file", &H::HHDisplayContents, {}, {}, "C:\\Docs\\damaged.chm",
+        "The file C:\\Docs\\damaged.chm" + Missing);
 }
 
 void HtmlHelpTest::displayOperations() {

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using platform::linuxbackend::LinuxFiles;
 using platform::linuxbackend::WinePrefix;
 
@@ -75,6 +77,13 @@ private slots:
         row("not yet there", "$C/not/yet/there", "C:\\not\\yet\\there");
         row("lowest letter", "$D/Maps", "D:\\Maps");
         row("outside the drives", "/usr/share", "Z:\\usr\\share");
+        row("through a file", "$C/Games/Populous/poptb.exe/x", "C:\\Games\\Populous\\poptb.exe\\x");
+        // Longer than any path the system takes whole.
+        const QString deep = QStringLiteral("/Map").repeated(3000);
+        QTest::newRow("long") << "C:\\games\\POPULOUS" + QString(deep).replace('/', '\\')
+                              << "$C/Games/Populous" + deep;
+        QTest::newRow("long back") << "$C/Games/Populous" + deep
+                                   << "C:\\Games\\Populous" + QString(deep).replace('/', '\\');
     }
     void mapsPaths() {
         QFETCH(QString, from);
@@ -164,6 +173,12 @@ private slots:
             QVERIFY2(!files.subfolders(path), path);
         QCOMPARE(files.driveLabel("c:"), QStringLiteral("Populous CD"));
         QCOMPARE(files.driveLabel("q:"), QString());
+        // A label that is no file to read is none.
+        QTemporaryDir other;
+        QCOMPARE(::mkfifo(QFile::encodeName(other.path() + "/.windows-label").constData(), 0600),
+                 0);
+        prefix.linkDrive("d:", other.path());
+        QCOMPARE(files.driveLabel("d:"), QString());
     }
 };
 

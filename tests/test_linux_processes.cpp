@@ -143,11 +143,18 @@ void LinuxProcessesTest::windowsProgramsStartThroughWine() {
     const QString chosen = executable(prefix->writeFile("other/mywine", FakeWine));
     const QString exe =
         prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ\x90");
-    qputenv("WINEPREFIX", QFile::encodeName(prefix->root()));
+    // A relative prefix holds for the start folder: the drives still resolve once the current
+    // folder has moved into the game's, and Wine (which refuses a relative one) gets it whole.
+    qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
+    const auto resolved = platform::linuxbackend::WinePrefix::fromEnvironment();
+    QVERIFY(files->changeDirectory(Folder));
+    QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)), canonical(files->toNative(Folder)));
     qunsetenv("WINE");
     qputenv("PATH", QFile::encodeName(prefix->root() + "/bin") + ":/usr/bin:/bin");
     QVERIFY(processes->start(Pe, '"' + Pe + R"(" /h tcp /n"A B")", Folder));
-    QCOMPARE(fakes::recordedFolder(wine), prefix->root()); // WINEPREFIX kept
+    const QString given = fakes::recordedFolder(wine); // $WINEPREFIX
+    QVERIFY2(QDir::isAbsolutePath(given), qPrintable(given));
+    QCOMPARE(canonical(given), canonical(prefix->root()));
     const QStringList arguments = fakes::recordedArguments(wine);
     QCOMPARE(canonical(arguments.first()), canonical(exe));
     QCOMPARE(arguments.mid(1), (QStringList{"/h", "tcp", "/nA B"}));

@@ -33,6 +33,8 @@ private slots:
     void readsAsA32BitProgram();
     void givesStringsAsTheAnsiCallsDo();
     void missingPrefixIsAnEmptyRegistry();
+    void refusedHivesAreEmpty_data();
+    void refusedHivesAreEmpty();
     void writesKeepTheRestOfTheHive();
     void refusesWhileAServerRuns();
 };
@@ -241,6 +243,44 @@ void TestLinuxRegistry::missingPrefixIsAnEmptyRegistry() {
     QVERIFY(!QFileInfo::exists(prefix.root() + "/system.reg"));
 }
 
+void TestLinuxRegistry::refusedHivesAreEmpty_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"fifo", "device", "too large"})
+        QTest::newRow(kind) << QString(kind);
+}
+
+void TestLinuxRegistry::refusedHivesAreEmpty() {
+    // What is read from the prefix is read only when it is a regular file of a hive's size: a
+    // FIFO would block for ever, a device or a huge file exhaust the memory.
+    QFETCH(QString, kind);
+    fakes::TempPrefix prefix;
+    const QByteArray game = "[Software\\\\Bullfrog Productions Ltd\\\\Populous: The Beginning] 1\n"
+                            "\"InstallPath\"=\"C:\\\\Games\"\n";
+    for (const QString name : {"system.reg", "user.reg"}) {
+        const QString file = prefix.root() + "/" + name;
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (kind == "device") {
+            QVERIFY(QFile::link("/dev/zero", file));
+        } else {
+            prefix.writeFile(name, hive("win32", game));
+            QVERIFY(QFile::resize(file, LinuxRegistry::MaxHiveSize + 1)); // a sparse tail
+        }
+    }
+    LinuxRegistry registry(prefix.prefix());
+    QVERIFY(!registry.values(RootKey::LocalMachine, gameKey));
+    QVERIFY(!registry.subkeys(RootKey::LocalMachine, "Software"));
+    QVERIFY(!registry.values(RootKey::CurrentUser, gameKey));
+    // Nor is a refused hive replaced by a write.
+    const QFileInfo before(prefix.root() + "/system.reg");
+    QCOMPARE(registry.setValue(RootKey::LocalMachine, helpKey, {"a.chm", regtype::Sz, "C:\\"}),
+             winerror::AccessDenied);
+    const QFileInfo after(prefix.root() + "/system.reg");
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(QDir(prefix.root()).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
 void TestLinuxRegistry::writesKeepTheRestOfTheHive() {
     fakes::TempPrefix prefix;
     installRealRegistry(prefix);
@@ -337,8 +377,12 @@ void TestLinuxRegistry::refusesWhileAServerRuns() {
         QCOMPARE(set(), winerror::Busy);
         QCOMPARE(readFile(file), original);
     }
-    // The server gone, its lock file left behind: writes go through.
+    // The server gone, its lock file left behind: writes go through; so they do when the
+    // record is no file to read.
     QVERIFY(QFileInfo::exists(debian.path() + "/" + serverFolderName(prefix.root()) + "/lock"));
+    QCOMPARE(set(), winerror::Success);
+    QFile::remove(prefix.root() + "/wineserver");
+    QCOMPARE(::mkfifo(QFile::encodeName(prefix.root() + "/wineserver").constData(), 0600), 0);
     QCOMPARE(set(), winerror::Success);
 }
 

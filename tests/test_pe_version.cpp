@@ -12,6 +12,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using platform::wine::fixedFileInfoFromPe;
 
 namespace {
@@ -96,11 +98,15 @@ void PeVersionTest::readsTheVersion() {
     fakes::TempPrefix prefix;
     prefix.writeFile(QStringLiteral("drive_c/windows/hhctrl.ocx"), buildPe(false, 4, 74, 8702, 0));
     prefix.writeFile(QStringLiteral("drive_c/windows/notes.txt"), "not a program");
+    // A FIFO would block the read for ever.
+    QCOMPARE(::mkfifo(QFile::encodeName(prefix.driveC() + "/windows/fifo.dll").constData(), 0600),
+             0);
     platform::linuxbackend::LinuxFiles files(prefix.prefix());
     platform::linuxbackend::LinuxVersionInfo versions(files);
     QCOMPARE(versionOf(versions.fixedFileInfo(QStringLiteral("C:\\WINDOWS\\HHCTRL.OCX"))),
              QStringLiteral("4.74.8702.00"));
-    for (const char* path : {"C:\\windows\\notes.txt", "C:\\windows\\missing.dll", "C:\\windows"})
+    for (const char* path : {"C:\\windows\\notes.txt", "C:\\windows\\missing.dll", "C:\\windows",
+                             "C:\\windows\\fifo.dll"})
         QVERIFY(!versions.fixedFileInfo(QLatin1String(path)));
 }
 

@@ -299,7 +299,9 @@ bool HTMLHelp::EnsureFileExists(QString& FileToFind) {
         else
             FileToFind = hhRegFilePath + hhRegFileName;
     }
-    if (findFile(FileToFind))
+    // A file the runtime cannot open (damaged, empty, unreadable, no regular file) would show
+    // nothing at all: it is reported as missing.
+    if (findFile(FileToFind) && platform::current().help->canOpen(FileToFind))
         return true;
     ReportWarning(QStringLiteral("The file ") + FileToFind + QStringLiteral(" does not exist.") +
                   QChar(10) +

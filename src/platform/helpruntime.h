@@ -17,6 +17,8 @@ public:
     // Returns the help window's handle, 0 on failure.
     virtual std::intptr_t htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
                                    const QVariant& data) = 0;
+    // Whether the file (a Windows path) can be opened as a compiled help file.
+    virtual bool canOpen(const QString& helpFile) = 0;
 };
 
 class VersionInfo {

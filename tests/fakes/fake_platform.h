@@ -130,8 +130,10 @@ class FakeHelpRuntime : public platform::HelpRuntime {
 public:
     std::vector<HelpCall> calls;
     std::intptr_t nextHandle = 0x1234;
+    QStringList damaged; // lower-case Windows paths of help files that cannot be opened
     std::intptr_t htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
                            const QVariant& data) override;
+    bool canOpen(const QString& helpFile) override { return !damaged.contains(helpFile.toLower()); }
 };
 
 class FakeVersionInfo : public platform::VersionInfo {

@@ -79,19 +79,23 @@ std::optional<QString> stringAt(QByteArrayView strings, quint32 offset) {
     return QString::fromUtf8(rest.first(nul));
 }
 
-std::unique_ptr<ChmFile> ChmFile::open(const QString& nativePath) {
-    const QByteArray encoded = QFile::encodeName(nativePath);
-    if (encoded.isEmpty())
-        return nullptr;
-    chmFile* handle = chm_open(encoded.constData());
+std::unique_ptr<ChmFile> ChmFile::open(const QString& nativePath, const QString& openAs) {
+    chmFile* handle =
+        chm_open(QFile::encodeName(openAs.isEmpty() ? nativePath : openAs).constData());
     if (!handle)
         return nullptr;
-    return std::unique_ptr<ChmFile>(new ChmFile(handle, nativePath));
+    std::unique_ptr<ChmFile> opened(new ChmFile(handle, nativePath));
+    // Every compiled help file has its system table; a file without one is damaged.
+    if (!opened->hasSystem_)
+        return nullptr;
+    return opened;
 }
 
 ChmFile::ChmFile(chmFile* handle, const QString& path) : handle_(handle), path_(path) {
-    if (const auto data = object(QStringLiteral("/#SYSTEM")))
+    if (const auto data = object(QStringLiteral("/#SYSTEM"))) {
         system_ = parseChmSystem(*data);
+        hasSystem_ = true;
+    }
 }
 
 ChmFile::~ChmFile() {

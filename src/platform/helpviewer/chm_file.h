@@ -37,8 +37,12 @@ public:
     // Objects larger than this are not read.
     static constexpr qint64 MaxObjectSize = qint64(32) << 20;
 
-    // nullptr when the file cannot be opened as a compiled help file.
-    static std::unique_ptr<ChmFile> open(const QString& nativePath);
+    // Opens the file chmlib finds under `openAs` (the path itself when empty), known by
+    // `nativePath`; nullptr when it is no compiled help file or lacks its system table.
+    // chmlib opens files by name and would wait for ever on a FIFO: callers reading files
+    // others put in place pass a name that can only lead to a regular file they checked.
+    static std::unique_ptr<ChmFile> open(const QString& nativePath,
+                                         const QString& openAs = QString());
     ~ChmFile();
     ChmFile(const ChmFile&) = delete;
     ChmFile& operator=(const ChmFile&) = delete;
@@ -64,6 +68,7 @@ private:
     chmFile* handle_;
     QString path_;
     ChmSystem system_;
+    bool hasSystem_ = false;
 };
 
 } // namespace platform::helpviewer

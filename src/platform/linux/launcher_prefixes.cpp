@@ -1,6 +1,7 @@
 #include "platform/linux/launcher_prefixes.h"
 
 #include "platform/linux/linux_registry.h"
+#include "platform/linux/regular_file.h"
 #include "platform/linux/wine_prefix.h"
 
 #include <QDir>
@@ -11,13 +12,8 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <string_view>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform::linuxbackend {
 
@@ -217,7 +213,7 @@ private:
     }
 
     void heroicGame(const QString& file) {
-        const auto bytes = readSmallFile(file, SettingsLimit);
+        const auto bytes = readRegularFile(file, SettingsLimit);
         if (!bytes)
             return;
         const QJsonObject games = QJsonDocument::fromJson(*bytes).object();
@@ -270,7 +266,7 @@ private:
     }
 
     void lutrisGame(const QString& file, const QStringList& data) {
-        const auto bytes = readSmallFile(file, SettingsLimit);
+        const auto bytes = readRegularFile(file, SettingsLimit);
         if (!bytes)
             return;
         const QString prefix = yamlValue(*bytes, QStringLiteral("game"), QStringLiteral("prefix"));
@@ -320,7 +316,7 @@ private:
         for (const QString& base : bases) {
             for (const QString& bottle : subfolders(below(base, QStringLiteral("bottles")))) {
                 const auto bytes =
-                    readSmallFile(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
+                    readRegularFile(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
                 const QString runner =
                     bytes ? yamlValue(*bytes, QString(), QStringLiteral("Runner")) : QString();
                 if (runner.isEmpty() || runner.startsWith(QLatin1String("sys-")))
@@ -336,8 +332,8 @@ private:
         const QString base = below(home_, QStringLiteral(".PlayOnLinux"));
         for (const QString& prefix : subfolders(below(base, QStringLiteral("wineprefix")))) {
             QString version, arch = QStringLiteral("x86");
-            if (const auto bytes =
-                    readSmallFile(below(prefix, QStringLiteral("playonlinux.cfg")), SettingsLimit))
+            if (const auto bytes = readRegularFile(below(prefix, QStringLiteral("playonlinux.cfg")),
+                                                   SettingsLimit))
                 for (const QByteArray& line : bytes->split('\n')) {
                     const QString text = QString::fromUtf8(line).trimmed();
                     if (text.startsWith(QLatin1String("VERSION=")))
@@ -369,31 +365,6 @@ private:
 
 } // namespace
 
-std::optional<QByteArray> readSmallFile(const QString& path, qint64 limit) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st;
-    std::optional<QByteArray> content;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= limit) {
-        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += got;
-        }
-        bytes.truncate(done); // a file that shrank meanwhile
-        content = std::move(bytes);
-    }
-    ::close(fd);
-    return content;
-}
-
 std::vector<PrefixCandidate> prefixCandidates(const QString& home,
                                               const QProcessEnvironment& environment) {
     return Collector(QDir::cleanPath(home), environment).collect();
@@ -403,7 +374,7 @@ bool holdsGame(const QString& root) {
     // Read here first: the registry would block on a FIFO. A hive holding the key names it on a
     // section line (a link keeps its own name too), so a file without the name needs no parse,
     // which takes most of the time with a few large hives.
-    const auto text = readSmallFile(root + QStringLiteral("/system.reg"), HiveLimit);
+    const auto text = readRegularFile(root + QStringLiteral("/system.reg"), HiveLimit);
     if (!text || !containsFolded(*text, "populous: the beginning"))
         return false;
     LinuxRegistry registry(WinePrefix{root});

@@ -49,8 +49,4 @@ bool holdsGame(const QString& root);
 // the game; else ~/.wine with the default Wine. From the process's environment.
 PrefixCandidate findGamePrefix();
 
-// A regular file of at most `limit` bytes, read without blocking on a FIFO or device; nullopt
-// for anything else.
-std::optional<QByteArray> readSmallFile(const QString& path, qint64 limit);
-
 } // namespace platform::linuxbackend

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_files.h"
 
+#include "platform/linux/regular_file.h"
 #include "platform/linux/wine_prefix.h"
 
 #include <QDir>
@@ -39,17 +40,41 @@ bool statPath(const QString& path, struct stat& out) {
     return ::stat(QFile::encodeName(path).constData(), &out) == 0;
 }
 
-bool lexists(const QString& path) {
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+// An open file descriptor, closed with the object.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+// A handle on a file or folder for lookups relative to it; it reads nothing, so any kind of
+// file may be named.
+int openPath(int folder, const QString& name, int flags = 0) {
+    return ::openat(folder, QFile::encodeName(name).constData(), O_PATH | O_CLOEXEC | flags);
 }
 
-// The entry of `folder` whose name matches `name` without regard to case; the first one the
-// folder lists wins, as with Wine.
-QString findWithoutCase(const QString& folder, const QString& name) {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
+// The entry of the open folder whose name matches `name` without regard to case; the first one
+// the folder lists wins, as with Wine.
+QString findWithoutCase(int folder, const QString& name) {
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
         return {};
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return {};
+    }
     QString found;
     while (const dirent* entry = ::readdir(dir)) {
         const QString candidate = QFile::decodeName(entry->d_name);
@@ -152,10 +177,9 @@ QString LinuxFiles::driveLabel(const QString& drive) {
     const auto found = findDrive(drive.at(0));
     if (!found)
         return {};
-    QFile file(joinNative(found->target, QStringLiteral(".windows-label")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.read(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
+    RegularFile file(joinNative(found->target, QStringLiteral(".windows-label")));
+    const auto text = file.read(256);
+    return text ? QString::fromUtf8(*text).section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
 }
 
 QString LinuxFiles::folderOf(QChar letter) const {
@@ -193,15 +217,26 @@ QString LinuxFiles::fullPath(const QString& windowsPath) const {
 }
 
 QString LinuxFiles::nativeOf(const Drive& drive, const QString& full) const {
+    // Each component is looked up in the folder reached so far, not through the whole path
+    // again, so that a long path costs in proportion to its length.
     QString native = drive.target;
+    Descriptor folder(openPath(AT_FDCWD, drive.target, O_DIRECTORY));
     for (const QString& part : full.mid(3).split(backslash, Qt::SkipEmptyParts)) {
-        const QString exact = joinNative(native, part);
-        if (lexists(exact)) {
-            native = exact;
-            continue;
+        QString name = part;
+        // Below a component that is not there nothing is, and the rest keeps its spelling.
+        if (folder.get() >= 0) {
+            struct stat st;
+            if (::fstatat(folder.get(), QFile::encodeName(part).constData(), &st,
+                          AT_SYMLINK_NOFOLLOW) != 0) {
+                const QString other = findWithoutCase(folder.get(), part);
+                if (!other.isEmpty())
+                    name = other;
+            }
+            folder.reset(openPath(folder.get(), name, O_DIRECTORY));
         }
-        const QString other = findWithoutCase(native, part);
-        native = joinNative(native, other.isEmpty() ? part : other);
+        if (!native.endsWith(QLatin1Char('/')))
+            native += QLatin1Char('/');
+        native += name;
     }
     return native;
 }
@@ -229,26 +264,41 @@ QString LinuxFiles::toWindows(const QString& nativePath) {
             roots.push_back(root);
     }
     // Going up from the full path, the first existing folder that is a drive's root wins; of
-    // drives sharing a root the lowest letter.
-    QString folder = path;
-    for (;;) {
+    // drives sharing a root the lowest letter. Found walking down, one component at a time
+    // relative to the last, so that a long path costs in proportion to its length.
+    std::optional<QChar> letter;
+    qsizetype covered = 0; // the length of the path that the drive's root stands for
+    const auto match = [&](int fd, qsizetype end) {
         struct stat st;
-        if (statPath(folder, st)) {
-            for (const Root& root : roots) {
-                if (!sameFile(st, root.st))
-                    continue;
-                QString rest = path.mid(folder == QLatin1String("/") ? 1 : folder.size());
-                if (rest.startsWith(QLatin1Char('/')))
-                    rest.remove(0, 1);
-                rest.replace(QLatin1Char('/'), backslash);
-                return rootOf(root.letter) + rest;
+        if (::fstat(fd, &st) != 0)
+            return;
+        for (const Root& root : roots) {
+            if (sameFile(st, root.st)) {
+                letter = root.letter;
+                covered = end;
+                return;
             }
         }
-        if (folder == QLatin1String("/") || folder.isEmpty())
-            return {};
-        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
-        folder = slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+    };
+    Descriptor folder(openPath(AT_FDCWD, QStringLiteral("/")));
+    if (folder.get() >= 0)
+        match(folder.get(), 0);
+    for (qsizetype start = 1; folder.get() >= 0 && start < path.size();) {
+        qsizetype end = path.indexOf(QLatin1Char('/'), start);
+        if (end < 0)
+            end = path.size();
+        folder.reset(openPath(folder.get(), path.sliced(start, end - start)));
+        if (folder.get() >= 0)
+            match(folder.get(), end);
+        start = end + 1;
     }
+    if (!letter)
+        return {};
+    QString rest = path.mid(covered);
+    if (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    rest.replace(QLatin1Char('/'), backslash);
+    return rootOf(*letter) + rest;
 }
 
 QString LinuxFiles::currentDirectory() {

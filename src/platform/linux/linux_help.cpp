@@ -4,6 +4,7 @@
 #include "platform/helpviewer/chm_file.h"
 #include "platform/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
+#include "platform/linux/regular_file.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -85,9 +86,14 @@ std::shared_ptr<ChmFile> LinuxHelpRuntime::openFile(const QString& windowsPath) 
     if (windowsPath.isEmpty())
         return nullptr;
     const QString native = files_.toNative(windowsPath);
-    if (native.isEmpty() || !QFileInfo(native).isFile())
+    if (native.isEmpty())
         return nullptr;
-    return std::shared_ptr<ChmFile>(ChmFile::open(native));
+    // chmlib would wait for ever on a FIFO: it gets the file only once it is known to be a
+    // regular one, through a name that cannot lead anywhere else.
+    const RegularFile file(native);
+    if (!file.isOpen())
+        return nullptr;
+    return std::shared_ptr<ChmFile>(ChmFile::open(native, file.reopenPath()));
 }
 
 std::pair<HelpViewer*, bool> LinuxHelpRuntime::viewerFor(const HelpPath& path,

@@ -40,6 +40,7 @@ public:
     // 0 when nothing is shown.
     std::intptr_t htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
                            const QVariant& data) override;
+    bool canOpen(const QString& helpFile) override { return openFile(helpFile) != nullptr; }
 
     // The open viewer or popup with that handle; nullptr once it is closed.
     HelpViewer* viewer(std::intptr_t handle) const;

@@ -1,10 +1,10 @@
 #include "platform/linux/linux_processes.h"
 
 #include "platform/linux/linux_files.h"
+#include "platform/linux/regular_file.h"
 #include "platform/linux/wine_prefix.h"
 #include "platform/wine/windows_cmdline.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,8 +29,7 @@ QString foldSeparators(const QString& path) {
 }
 
 bool isPortableExecutable(const QString& nativePath) {
-    QFile file(nativePath);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+    return RegularFile(nativePath).read(2) == QByteArray("MZ");
 }
 
 // Wine: $WINE when set, else `wine` from PATH.

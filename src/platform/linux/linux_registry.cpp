@@ -1,5 +1,6 @@
 #include "platform/linux/linux_registry.h"
 
+#include "platform/linux/regular_file.h"
 #include "platform/wine/registry_hive.h"
 
 #include <QFile>
@@ -55,10 +56,10 @@ LinuxRegistry::Cached& LinuxRegistry::cached(HiveFile file) {
 }
 
 QByteArray LinuxRegistry::text(const Cached& entry, HiveFile file) const {
-    QFile input(fileName(file));
-    if (!entry.stamp.exists || !input.open(QIODevice::ReadOnly))
+    // A file that is refused (no regular file, or larger than any hive) is an empty registry.
+    if (!entry.stamp.exists)
         return {};
-    return input.readAll();
+    return readRegularFile(fileName(file), MaxHiveSize).value_or(QByteArray());
 }
 
 std::shared_ptr<const Hive> LinuxRegistry::hive(HiveFile file) {
@@ -211,9 +212,11 @@ long LinuxRegistry::prepareWrite(RootKey root, const QString& path, PendingWrite
     if (prefix_.serverRunning())
         return winerror::Busy;
     const Stamp before = stampOf(input.fileName());
-    if (!input.open(QIODevice::ReadOnly))
+    // A hive that reads as empty because it was refused must not be replaced by a new one.
+    auto text = readRegularFile(input.fileName(), MaxHiveSize);
+    if (!text)
         return winerror::AccessDenied;
-    write.text = input.readAll();
+    write.text = std::move(*text);
     // The tree of what was read: the cached one when the file stayed as it was, else built from
     // the text in hand (and kept, if the file did not change meanwhile).
     Cached& entry = cached(write.location.file);

@@ -17,6 +17,10 @@ using wine::Hive;
 
 class LinuxRegistry : public Registry {
 public:
+    // A fresh prefix's system.reg is under 2 MiB and one with much software installed a few
+    // times that; anything larger is not read.
+    static constexpr qint64 MaxHiveSize = qint64(64) << 20;
+
     explicit LinuxRegistry(const WinePrefix& prefix);
     ~LinuxRegistry() override;
 

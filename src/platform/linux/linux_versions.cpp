@@ -1,6 +1,7 @@
 #include "platform/linux/linux_versions.h"
 
 #include "platform/linux/linux_files.h"
+#include "platform/linux/regular_file.h"
 #include "platform/wine/pe_version.h"
 
 #include <QFile>
@@ -20,8 +21,10 @@ std::optional<QByteArray> LinuxVersionInfo::fixedFileInfo(const QString& windows
     const QString native = files_.toNative(windowsPath);
     if (native.isEmpty())
         return std::nullopt;
-    QFile file(native);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > MaxImageSize)
+    const RegularFile opened(native);
+    QFile file;
+    if (!opened.isOpen() || opened.size() <= 0 || opened.size() > MaxImageSize ||
+        !file.open(opened.handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return std::nullopt;
     // Mapped, so that only the pages the headers and the resource point at are read.
     const uchar* mapped = file.map(0, file.size());

@@ -1,5 +1,7 @@
 #include "platform/linux/wine_prefix.h"
 
+#include "platform/linux/regular_file.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -13,27 +15,30 @@ namespace {
 
 // A running server keeps an fcntl write lock on the first byte of its lock file.
 bool locked(const QString& file) {
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const RegularFile opened(file);
+    if (!opened.isOpen())
         return false;
     struct flock lock = {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 1;
-    const bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-    ::close(fd);
-    return held;
+    return ::fcntl(opened.handle(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
 }
 
 } // namespace
 
 WinePrefix WinePrefix::fromEnvironment() {
-    QString root = qEnvironmentVariable("WINEPREFIX");
-    if (root.isEmpty())
-        root = QDir::homePath() + QStringLiteral("/.wine");
+    const QString given = qEnvironmentVariable("WINEPREFIX");
+    QString root = given.isEmpty() ? QDir::homePath() + QStringLiteral("/.wine") : given;
+    // Taken against the start folder, once: the current folder moves later.
+    if (QDir::isRelativePath(root))
+        root = QDir::current().absoluteFilePath(root);
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
         root.chop(1);
+    // Programs started later get the same prefix; Wine refuses a relative one.
+    if (!given.isEmpty() && QDir::isRelativePath(given))
+        qputenv("WINEPREFIX", QFile::encodeName(root));
     return WinePrefix{root};
 }
 
@@ -48,9 +53,8 @@ bool WinePrefix::serverRunning() const {
     QStringList candidates{QStringLiteral("/tmp/.wine-%1/").arg(::getuid()) + server +
                            QStringLiteral("/lock")};
     // Debian's build keeps it in a folder of its own whose name the prefix records.
-    QFile record(path(QStringLiteral("wineserver")));
-    if (record.open(QIODevice::ReadOnly)) {
-        const QString named = QFile::decodeName(record.read(4096)).section(QLatin1Char('\n'), 0, 0);
+    if (const auto record = readRegularFile(path(QStringLiteral("wineserver")), 4096)) {
+        const QString named = QFile::decodeName(*record).section(QLatin1Char('\n'), 0, 0);
         QStringList folders;
         if (QDir::isAbsolutePath(named)) {
             folders << named;
