@@ -120,7 +120,7 @@ std::intptr_t HTMLHelp::HHWndHandle() {
 bool HTMLHelp::prepareDisplay(QWidget* callingWindow, const char* method, std::intptr_t& owner) {
     if (!IsHelpFileName(chmFile))
         return false;
-    if (!EnsureFileExists(chmFile))
+    if (!EnsureFileExists(chmFile, true))
         return false;
     owner = 0;
     if (hhShowOnTop) {
@@ -214,7 +214,7 @@ void HTMLHelp::HHDisplayALink(QWidget* callingWindow) {
 void HTMLHelp::HHDisplayPopup(QWidget* callingForm) {
     if (hhPopupType == 0)
         return;
-    if (hhPopupType == 1 && (!IsHelpFileName(chmFile) || !EnsureFileExists(chmFile)))
+    if (hhPopupType == 1 && (!IsHelpFileName(chmFile) || !EnsureFileExists(chmFile, true)))
         return;
 
     platform::HH_POPUP popup;
@@ -289,7 +289,7 @@ QString HTMLHelp::HHSetHelpFile(std::int16_t selector) const {
     }
 }
 
-bool HTMLHelp::EnsureFileExists(QString& FileToFind) {
+bool HTMLHelp::EnsureFileExists(QString& FileToFind, bool toShow) {
     if (!FileToFind.contains(QLatin1Char('\\'))) {
         QString name = FileToFind;
         HHCheckRegistry(name);
@@ -299,9 +299,7 @@ bool HTMLHelp::EnsureFileExists(QString& FileToFind) {
         else
             FileToFind = hhRegFilePath + hhRegFileName;
     }
-    // A file the runtime cannot open (damaged, empty, unreadable, no regular file) would show
-    // nothing at all: it is reported as missing.
-    if (findFile(FileToFind) && platform::current().help->canOpen(FileToFind))
+    if (findFile(FileToFind) && (!toShow || platform::current().help->canOpen(FileToFind)))
         return true;
     ReportWarning(QStringLiteral("The file ") + FileToFind + QStringLiteral(" does not exist.") +
                   QChar(10) +

@@ -76,8 +76,10 @@ public:
     // 1: the program's folder + "\Library.chm"; 2: "Library.txt"; otherwise empty.
     QString HHSetHelpFile(std::int16_t selector) const;
     // Resolves a bare file name through the help-file registry or the program's folder, writing
-    // the result back, and tells whether the file is there (warning when it is not).
-    bool EnsureFileExists(QString& FileToFind);
+    // the result back, and tells whether the file is there (warning when it is not). To be
+    // shown, it must also be a file the runtime can open: a damaged, empty or unreadable one
+    // would show nothing at all, so it is reported as missing.
+    bool EnsureFileExists(QString& FileToFind, bool toShow = false);
 
     // --- Environment checks ---
 
