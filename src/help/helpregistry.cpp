@@ -1,4 +1,6 @@
 #include "help/helpregistry.h"
+
+#include "platform/platform.h"
 #include "platform/text.h"
 
 #include <array>
@@ -80,6 +82,22 @@ QString ExpandEnvironmentStrings(const QString& text, const Environment& environ
     }
     out += text.mid(i);
     return out;
+}
+
+std::optional<QFileInfo> FindFile(const QString& windowsPath) {
+    QString path = windowsPath;
+    const bool unc = path.startsWith(QLatin1String("\\\\"));
+    while (path.indexOf(QLatin1String("\\\\"), unc ? 2 : 0) >= 0)
+        path.replace(path.indexOf(QLatin1String("\\\\"), unc ? 2 : 0), 2, QLatin1String("\\"));
+    if (path.isEmpty())
+        return std::nullopt;
+    const QString native = platform::current().files->toNative(path);
+    if (native.isEmpty())
+        return std::nullopt;
+    QFileInfo info(native);
+    if (!info.exists())
+        return std::nullopt;
+    return info;
 }
 
 QString FileNamePart(const QString& path) {

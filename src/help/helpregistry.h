@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QString>
 #include <optional>
@@ -39,6 +40,10 @@ bool RegistryKeyExists(platform::Registry& registry, const QString& key);
 // Replaces each %NAME% whose name (case ignored) is in the environment by its value; unknown
 // names and a lone % stay as written, as ExpandEnvironmentStrings does.
 QString ExpandEnvironmentStrings(const QString& text, const Environment& environment);
+
+// What a file search (FindFirstFile) reports for a plain name: the native file, when there is
+// one. Doubled backslashes inside a path are accepted as Windows accepts them.
+std::optional<QFileInfo> FindFile(const QString& windowsPath);
 
 // What remains of a path after dropping everything up to each "\": "C:\Docs\guide.chm" gives
 // "guide.chm".
