@@ -3,6 +3,7 @@
 // Linear work shows as a steady time per component. Prints its figures; run by hand:
 //   bench_paths [rounds]
 
+#include "median.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
 #include "platform/linux/wine_prefix.h"
@@ -24,19 +25,6 @@ namespace {
 
 const QString gameKey =
     QStringLiteral("SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning");
-
-// The median of `rounds` runs of `body`, in milliseconds.
-double median(int rounds, const std::function<void()>& body) {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        body();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // launchers made, each with the real system.reg. Prints its figures; run by hand:
 //   bench_registry [rounds]
 
+#include "median.h"
 #include "platform/linux/launcher_prefixes.h"
 #include "platform/linux/linux_registry.h"
 #include "platform/wine/registry_hive.h"
@@ -33,19 +34,6 @@ void write(const QString& path, const QByteArray& data) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-}
-
-// The median of `rounds` runs of `body`, in milliseconds.
-double median(int rounds, const std::function<void()>& body) {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        body();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // What the start-up asks: the game's drive and folder.
