@@ -61,6 +61,7 @@ public:
     QString programFolder() override { return QStringLiteral("C:\\"); }
     long specialFolderPath(int, QString&) override { return 1; }
     platform::OsVersion osVersion() override { return {}; }
+    QHash<QString, QString> environment() override { return {}; }
 };
 
 struct Scratch {
