@@ -14,14 +14,6 @@ set(CMAKE_C_COMPILER ${_mingw}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${_mingw}-g++-posix)
 set(CMAKE_RC_COMPILER ${_mingw}-windres)
 
-# CMake derives the binutils prefix from the compiler name, but not from a
-# "-posix" suffix: without these it would fall back to the host's ar and strip.
-foreach(_tool ar ranlib nm objcopy objdump strip dlltool)
-  string(TOUPPER ${_tool} _var)
-  set(CMAKE_${_var} /usr/bin/${_mingw}-${_tool} CACHE FILEPATH "")
-endforeach()
-set(CMAKE_ADDR2LINE /usr/bin/${_mingw}-addr2line CACHE FILEPATH "")
-
 # Libraries and packages come only from the MinGW sysroot and from the Windows
 # Qt; programs (moc, windres, ...) only from the host.
 set(CMAKE_FIND_ROOT_PATH /usr/${_mingw} ${CMAKE_PREFIX_PATH})

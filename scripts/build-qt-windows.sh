@@ -72,12 +72,13 @@ configure_qt() { # <source dir> <build dir> <install dir>
     "${qt_options[@]}"
 }
 
-# A build made from the same inputs is the same build.
+# A build made from the same inputs is the same build. Comments do not count:
+# declare -f drops them, and the toolchain file is read without them.
 cache_key() {
   {
     printf '%s\n' "${qt_options[@]}"
     declare -f configure_qt
-    cat "$toolchain"
+    sed -e 's/^[[:space:]]*#.*//' -e '/^[[:space:]]*$/d' "$toolchain"
   } | sha256sum | cut -c1-12
 }
 
@@ -162,6 +163,7 @@ log="$cache_root/$name.log"
 : >"$log"
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-qt-windows.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM HUP
 start=$SECONDS
 say "building Qt $version for Windows into $dest (log: $log)"
 
