@@ -1,7 +1,8 @@
 #pragma once
-// Wine's registry files (system.reg, user.reg, userdef.reg): a parser into a key tree, and
-// edits that rewrite a file keeping every line they do not concern byte for byte. Plain logic
-// on bytes: no file access, safe on any input.
+// Wine's registry files (system.reg, user.reg, userdef.reg): a parser into a key tree
+// (hive_parser.cpp over the line scanner of hive_scan.cpp), the key tree itself
+// (registry_hive.cpp), and edits that rewrite a file keeping every line they do not concern
+// byte for byte (hive_editor.cpp). Plain logic on bytes: no file access, safe on any input.
 
 #include <QByteArray>
 #include <QByteArrayView>
