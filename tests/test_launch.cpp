@@ -1,18 +1,19 @@
-// "&Launch Game" and "&Troubleshoot...": the command they build, the checks, the start, and
-// the manual load dialog they fall back to.
+// "&Launch Game" and "&Troubleshoot...": the command they build, the checks and the start; the
+// alternative load dialog they fall back to, and its folder picker.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
 #include "fakes/recording_game.h"
 #include "manual/frmaltload.h"
+#include "manual/frmfindpop.h"
 #include "platform/linux/linux_processes.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -45,32 +46,23 @@ void clear(QRadioButton* a, QRadioButton* b) {
     }
 }
 
-// Notes the alternative load dialog once it is up, then cancels it.
-struct SeenDialog {
-    bool opened = false;
-    QWidget* owner = nullptr;
-    QString gameexe;
-};
-void expectAltLoad(SeenDialog& seen) {
-    QTimer::singleShot(0, [&seen] {
-        auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen = {true, dialog->parentWidget(), dialog->gameexe->text()};
-        dialog->CancelButton->click();
-    });
+// The picker's folder list as shown: one "depth:text" per row, top to bottom.
+QString rows(QTreeWidget* tree) {
+    QStringList shown;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        shown << QString::number(depth) + ':' + (*it)->text(0);
+    }
+    return shown.join(' ');
 }
 
-void expectBox(const fakes::FakePlatform& fake, const QString& text, const QString& title) {
-    QCOMPARE(fake.ui.boxes.size(), 1u);
-    QCOMPARE(fake.ui.boxes[0].text, text);
-    QCOMPARE(fake.ui.boxes[0].title, title);
-    QCOMPARE(fake.ui.boxes[0].style, 48);
+QTreeWidgetItem* rowNamed(QTreeWidget* tree, const QString& text) {
+    return tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Choices)
 
 class LaunchTest : public QObject {
     Q_OBJECT
@@ -78,116 +70,47 @@ private slots:
     void init() {
         fake = std::make_unique<fakes::FakePlatform>();
         gameNative = fake->prefix.makeFolder("Program Files/Bullfrog/Populous");
-        QVERIFY(fakes::writeRecordingGame(gameNative + "/HW_SW_Select.exe"));
-        QVERIFY(fakes::writeRecordingGame(fake->prefix.driveC() + "/Program.exe")); // a decoy
-        QVERIFY(fake->files->changeDirectory(GameFolder));
-        QVERIFY(fake->files->changeDrive("C"));
+        QVERIFY(fake->files->changeDirectory(GameFolder) && fake->files->changeDrive("C"));
     }
     void cleanup() {
         QDir::setCurrent(QDir::tempPath());
         fake.reset();
     }
 
-    void commandLinesReachTheGame_data() {
-        QTest::addColumn<Choices>("choices");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("arguments"); // as the game gets them, one per "<>"
-        const Choices all{false, 0, "192.168.0.2", "203.0.113.7", "198.51.100.4", "P1"};
-        auto row = [&](const char* tag, Choices c, const QString& line, const QString& args) {
-            QTest::newRow(tag) << c << line << args;
-        };
-        const QString host = "/h tcp /boundip 192.168.0.2 /nP1", join = "/j tcp 198.51.100.4 /nP1";
-        const QString router = "/h tcp /boundip 192.168.0.2 /externip 203.0.113.7 /nP1";
-        for (bool uw : {false, true}) {
-            const QString game = uw ? "/GAME=UW " : "";
-            const QString tag = uw ? "uw " : "tb ";
-            for (int way : {0, 1, 2}) {
-                Choices c = all;
-                c.expansion = uw;
-                c.way = way;
-                const QString args = game + (way == 0 ? host : way == 1 ? router : join);
-                row(qPrintable(tag + QString::number(way)), c, args,
-                    '<' + args.split(' ').join("><") + '>');
-            }
-        }
-        row("empty addresses", {false, 1, "", "", "", "Ann"}, "/h tcp /boundip  /externip  /nAnn",
-            "</h><tcp></boundip></externip></nAnn>");
-        row("name of blanks", {false, 0, "10.0.0.1", "", "", "   "},
-            "/h tcp /boundip 10.0.0.1 /n   ", "</h><tcp></boundip><10.0.0.1></n>");
-        row("shell characters", {false, 2, "", "", "1.2.3.4", "; rm -rf ~"},
-            "/j tcp 1.2.3.4 /n; rm -rf ~", "</j><tcp><1.2.3.4></n;><rm><-rf><~>");
-        row("quoted name", {false, 2, "", "", "1.2.3.4", "\"A B\" $HOME"},
-            "/j tcp 1.2.3.4 /n\"A B\" $HOME", "</j><tcp><1.2.3.4></nA B><$HOME>");
-        row("drive root", {false, 0, "1.2.3.4", "", "", "Root"}, "/h tcp /boundip 1.2.3.4 /nRoot",
-            "</h><tcp></boundip><1.2.3.4></nRoot>");
-    }
+    // Through the real process start: what the game gets word by word, and never a decoy
+    // C:\Program.exe that an unquoted "C:\Program Files\..." would run instead.
     void commandLinesReachTheGame() {
-        QFETCH(Choices, choices);
-        QFETCH(QString, line);
-        QFETCH(QString, arguments);
-        const bool root = QTest::currentDataTag() == QLatin1String("drive root");
-        const QString game = (root ? fake->prefix.driveC() : gameNative) + "/HW_SW_Select.exe";
-        QVERIFY(fakes::writeRecordingGame(game));
-        if (root)
-            QVERIFY(fake->files->changeDirectory(R"(C:\)"));
+        const struct {
+            Choices choices;
+            const char* arguments; // as the game gets them, one per "<>"
+        } rows[] = {
+            {{true, 2, "", "", "1.2.3.4", "\"A B\" $H; rm ~"},
+             "</GAME=UW></j><tcp><1.2.3.4></nA B><$H;><rm><~>"},
+            // At the drive's root; blanks alone and empty addresses give no arguments.
+            {{false, 1, "", "", "", "   "}, "</h><tcp></boundip></externip></n>"},
+        };
+        QVERIFY(fakes::writeRecordingGame(fake->prefix.driveC() + "/Program.exe"));
         platform::linuxbackend::LinuxProcesses real(*fake->files);
         platform::Services services = fake->services();
         services.processes = &real;
         platform::install(services);
-
-        frmMain window;
-        choose(window, choices);
-        window.launch_Click();
-        const QString selector =
-            root ? R"(C:\\HW_SW_Select.exe )" : GameFolder + R"(\HW_SW_Select.exe )";
-        QCOMPARE(window.launchexe, selector + (choices.expansion ? "/GAME=UW " : ""));
-        QCOMPARE(window.launchexe + window.launchargs, selector + line);
-        QCOMPARE('<' + fakes::recordedArguments(game).join("><") + '>', arguments);
-        QVERIFY(fake->ui.boxes.empty() && !QApplication::activeModalWidget());
+        for (const auto& row : rows) {
+            const bool root = &row == &rows[1];
+            const QString game = (root ? fake->prefix.driveC() : gameNative) + "/HW_SW_Select.exe";
+            QVERIFY(fakes::writeRecordingGame(game));
+            QVERIFY(!root || fake->files->changeDirectory(R"(C:\)"));
+            frmMain window;
+            choose(window, row.choices);
+            window.launch_Click();
+            QCOMPARE('<' + fakes::recordedArguments(game).join("><") + '>', row.arguments);
+        }
+        QVERIFY(fake->ui.boxes.empty());
         QVERIFY(!QFile::exists(fake->prefix.driveC() + "/Program.exe.args"));
     }
 
-    void startIsAskedForTheExactSelector() {
-        frmMain window;
-        choose(window, {true, 1, "L", "X", "", "U"});
-        window.launch_Click();
-        window.launch_Click(); // each click that passes the checks starts one more game
-        QCOMPARE(fake->processes.starts.size(), 2u);
-        const fakes::StartCall& call = fake->processes.starts.front();
-        QCOMPARE(call.application, GameFolder + R"(\HW_SW_Select.exe)");
-        QCOMPARE(call.commandLine,
-                 GameFolder + R"(\HW_SW_Select.exe /GAME=UW /h tcp /boundip L /externip X /nU)");
-        QCOMPARE(call.workingDirectory, QString()); // the current folder
-    }
-
-    void checksComeAfterTheCommandIsBuilt_data() {
-        QTest::addColumn<Choices>("choices");
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("name first") << Choices{false, 2, "", "", "", ""} << "/j tcp  /n"
-                                    << "Please specify a username so you can be identified in-game."
-                                    << "Username Required!";
-        QTest::newRow("join address")
-            << Choices{true, 2, "1.1.1.1", "", "", "Zed"} << "/j tcp  /nZed"
-            << "Please specify an IP address to connect to."
-            << "No IP Adress Specified";
-    }
-    void checksComeAfterTheCommandIsBuilt() {
-        QFETCH(Choices, choices);
-        QFETCH(QString, args);
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        frmMain window;
-        choose(window, choices);
-        window.launch_Click();
-        expectBox(*fake, text, title);
-        QVERIFY(fake->processes.starts.empty());
-        QVERIFY(window.launchexe.startsWith(GameFolder + R"(\HW_SW_Select.exe )"));
-        QCOMPARE(window.launchargs, args);
-    }
-
-    void noSelectionKeepsThePreviousParts() {
+    // Only a selection replaces its part of the command; each click that passes the checks
+    // starts one more game, and only those.
+    void commandPartsAndChecks() {
         frmMain window;
         window.launchexe = "OLD\\HW_SW_Select.exe ";
         window.launchargs = "previous";
@@ -195,75 +118,185 @@ private slots:
         clear(window.selpoptb, window.selUW);
         clear(window.selhost, window.seljoin);
         window.launch_Click();
-        QCOMPARE(window.launchexe, QString("OLD\\HW_SW_Select.exe "));
-        QCOMPARE(fake->processes.starts.size(), 1u);
-        QCOMPARE(fake->processes.starts[0].application, QString("OLD\\HW_SW_Select.exe"));
-        QCOMPARE(fake->processes.starts[0].commandLine, QString("OLD\\HW_SW_Select.exe previous"));
-        // Hosting with neither hosting option selected keeps the arguments too.
-        window.selhost->setChecked(true);
+        window.selhost->setChecked(true); // hosting, with neither hosting option selected
         clear(window.selwithoutrouter, window.selwithrouter);
         window.launch_Click();
-        QCOMPARE(window.launchargs, QString("previous"));
-    }
+        const fakes::StartCall& call = fake->processes.starts.at(1);
+        QCOMPARE(call.application + '|' + call.commandLine,
+                 "OLD\\HW_SW_Select.exe|OLD\\HW_SW_Select.exe previous");
+        QCOMPARE(call.workingDirectory, QString()); // the current folder
 
-    void failedStartOpensTheManualLoad() {
-        fake->processes.succeed = false;
-        for (bool uw : {false, true}) {
-            frmMain window;
-            choose(window, {uw, 2, "", "", "5.6.7.8", "Kim"});
-            SeenDialog seen;
-            expectAltLoad(seen);
-            window.launch_Click();
-            QVERIFY(seen.opened && seen.owner == &window);
-            QCOMPARE(seen.gameexe, uw ? QString("\\D3DpoptbUW.exe") : QString("\\D3Dpoptb.exe"));
-            QVERIFY(fake->ui.boxes.empty()); // no message of its own
-        }
-        // OK there starts the game with the prepared arguments.
-        frmMain window;
-        choose(window, {false, 0, "9.9.9.9", "", "", "Lee"});
-        QTimer::singleShot(0, [&] {
-            fake->processes.succeed = true;
-            if (auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget()))
-                dialog->OKButton->click();
-        });
+        // The checks come after the command is built: a refused launch still updates it.
+        choose(window, {false, 2, "", "", "", ""});
         window.launch_Click();
-        QVERIFY(fake->processes.succeed && !QApplication::activeModalWidget());
-        QCOMPARE(fake->processes.starts.back().commandLine,
-                 '"' + GameFolder + "\\D3Dpoptb.exe\" /h tcp /boundip 9.9.9.9 /nLee");
+        choose(window, {true, 2, "1.1.1.1", "", "", "Zed"});
+        window.launch_Click();
+        QCOMPARE(window.launchexe + window.launchargs,
+                 GameFolder + "\\HW_SW_Select.exe /GAME=UW /j tcp  /nZed");
+        QCOMPARE(fake->ui.boxes.size(), 2u);
+        QCOMPARE(fake->ui.boxes[0].title + '|' + fake->ui.boxes[1].title,
+                 "Username Required!|No IP Adress Specified");
+        QCOMPARE(fake->processes.starts.size(), 2u);
     }
 
-    void troubleshooter() {
+    // The troubleshooter opens the alternative load dialog with the arguments built afresh.
+    void troubleshooterAndFailedStart() {
         frmMain window;
-        QCOMPARE(window.mnutroubleshoot->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
-        QCOMPARE(window.mnutroubleshoot->text(), QString("&Troubleshoot..."));
         window.launchexe = "kept";
         window.launchargs = "previous";
         choose(window, {false, 0, "1.2.3.4", "", "", ""});
-        SeenDialog seen;
-        expectAltLoad(seen);
         window.mnutroubleshoot->trigger();
-        QCoreApplication::processEvents();
-        QVERIFY(!seen.opened);
-        expectBox(*fake,
-                  "Please input your username and other settings before running the "
-                  "troubleshooter.",
-                  "No Username");
-        QCOMPARE(window.launchargs, QString("previous"));
+        QCOMPARE(fake->ui.boxes.size(), 1u);
+        QCOMPARE(fake->ui.boxes[0].title, "No Username");
+        QCOMPARE(window.launchargs, "previous");
 
         choose(window, {true, 2, "", "", "", "Uma"}); // no join-address check here
-        expectAltLoad(seen);
+        onAltLoad(&window);
         window.mnutroubleshoot->trigger();
-        QVERIFY(seen.opened && seen.owner == &window);
-        QCOMPARE(seen.gameexe, QString("\\D3DpoptbUW.exe"));
+        QCOMPARE(seen, "\\D3DpoptbUW.exe");
+        QCOMPARE(window.launchexe + '|' + window.launchargs, "kept|/j tcp  /nUma");
+        QVERIFY(fake->ui.boxes.size() == 1 && fake->processes.starts.empty());
+
+        // A launch whose start fails opens it too, without a message; OK there starts the game.
+        fake->processes.succeed = false;
+        choose(window, {false, 0, "9.9.9.9", "", "", "Lee"});
+        onAltLoad(&window, true);
+        window.launch_Click();
+        QVERIFY(seen == "\\D3Dpoptb.exe" && fake->ui.boxes.size() == 1);
+        const fakes::StartCall& call = fake->processes.starts.back();
+        QCOMPARE(call.application, GameFolder + "\\D3Dpoptb.exe");
+        QCOMPARE(call.commandLine, '"' + call.application + "\" /h tcp /boundip 9.9.9.9 /nLee");
+        QCOMPARE(call.workingDirectory, GameFolder);
+    }
+
+    // Opening enters the default folder, drive and all; without it nothing changes.
+    void altLoadEntersItsFolder() {
+        QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
+        frmaltload dialog(false, "");
+        QCOMPARE(fake->files->currentDirectory(), GameFolder);
+        QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(gameNative).canonicalPath());
+        QVERIFY(QDir(gameNative).removeRecursively());
+        QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
+        frmaltload missing(true, "");
+        QCOMPARE(fake->files->currentDirectoryOf("c") + fake->files->currentDirectory().left(2),
+                 R"(C:\Z:)");
+    }
+
+    // Its tab order and keys; a missing folder, a missing file or a refused start gives one
+    // message, and the dialog stays.
+    void altLoadKeysAndFailures() {
+        frmaltload dialog(true, "");
+        QWidget* order[] = {dialog.popdir, dialog.browse,   dialog.reset,        dialog.selsoftware,
+                            dialog.selD3D, dialog.OKButton, dialog.CancelButton, dialog.gameexe};
+        for (std::size_t i = 1; i < std::size(order); ++i) {
+            QWidget* next = order[i - 1]->nextInFocusChain();
+            while (next->focusPolicy() == Qt::NoFocus)
+                next = next->nextInFocusChain();
+            QCOMPARE(next, order[i]);
+        }
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog) && dialog.popdir->hasFocus());
+        QTest::keyClick(dialog.popdir, Qt::Key_Escape); // closes nothing, nor Enter in a box
+        QTest::keyClick(dialog.popdir, Qt::Key_Return);
+
+        fake->processes.succeed = false;
+        dialog.popdir->setText(R"(C:\Nowhere)");
+        dialog.OKButton->click();
+        dialog.reset->click();
+        QTest::mouseClick(dialog.selsoftware, Qt::LeftButton, {}, QPoint(5, 5));
+        dialog.OKButton->click();
+        QCOMPARE(fake->ui.boxes.size(), 2u);
+        QCOMPARE(fake->ui.boxes[0].text, "Velkor was unable to start Populous because the "
+                                         "specified file, C:\\Nowhere\\D3Dpoptb.exe.  Please make "
+                                         "sure the right file is being loaded.");
+        QVERIFY(dialog.isVisible() && fake->processes.starts.size() == 1);
+        dialog.CancelButton->setFocus(); // Enter presses the focused button
+        QTest::keyClick(dialog.CancelButton, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
+    }
+
+    // The picker opens at the current folder with its subfolders. A double click or Enter
+    // opens a folder, other keys only move; OK hands over the open folder, not the highlighted.
+    void pickerOpensFoldersAndHandsOverTheOpenOne() {
+        fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Levels");
+        fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Sounds");
+        frmaltload owner(true, "");
+        frmfindpop picker(&owner);
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowActive(&picker) && picker.OKButton->hasFocus());
+        QTreeWidget* dir = picker.Dir;
+        QCOMPARE(rows(dir), "0:C:\\ 1:Program Files 2:Bullfrog 3:Populous 4:Levels 4:Sounds");
+        dir->setCurrentItem(rowNamed(dir, "Levels"));
+        QTest::keyClick(dir, Qt::Key_Down);
+        QCOMPARE(dir->currentItem(), rowNamed(dir, "Sounds"));
+        QCOMPARE(picker.dirPath(), GameFolder);
+        emit dir->itemDoubleClicked(rowNamed(dir, "Levels"), 0);
+        QCOMPARE(rows(dir), "0:C:\\ 1:Program Files 2:Bullfrog 3:Populous 4:Levels");
+        dir->setCurrentItem(rowNamed(dir, "Populous"));
+        QTest::keyClick(dir, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(picker.dirPath(), GameFolder);
+        dir->setCurrentItem(rowNamed(dir, "C:\\"));
+        QTest::keyClick(dir, Qt::Key_Return);
+        QCOMPARE(rows(dir), "0:C:\\ 1:Program Files");
+        dir->setCurrentItem(rowNamed(dir, "Program Files"));
+        picker.OKButton->click();
+        QCOMPARE(owner.popdir->text(), R"(C:\)"); // the root keeps its backslash
+    }
+
+    // Each drive opens at its own current folder; a drive that cannot be read is reported and
+    // changes nothing. Only the picker moves, not the drives' folders nor the process's.
+    void pickerDrives() {
+        fake->prefix.writeFile("drive_c/.windows-label", "System\n");
+        fake->prefix.makeFolder("D/Music");
+        fake->prefix.linkDrive("d:", fake->prefix.driveC() + "/D");
+        fake->prefix.linkDrive("e:", fake->prefix.root() + "/no-such-medium");
+        QVERIFY(fake->files->changeDirectory(R"(D:\Music)"));
+        frmaltload owner(true, "");
+        frmfindpop picker(&owner);
+        QCOMPARE(picker.Drive->itemText(0) + '|' + picker.Drive->itemText(3), "c: [System]|z:");
+        QCOMPARE(picker.Drive->currentIndex(), 0);
+        picker.Drive->setCurrentIndex(1);
+        QCOMPARE(picker.dirPath(), R"(D:\Music)");
+        picker.Drive->setCurrentIndex(2);
         QCOMPARE(fake->ui.boxes.size(), 1u);
-        QCOMPARE(window.launchargs, QString("/j tcp  /nUma"));
-        QCOMPARE(window.launchexe, QString("kept"));
-        QVERIFY(fake->processes.starts.empty());
+        QVERIFY(fake->ui.boxes[0].text.startsWith("An error occured while trying to read from "
+                                                  "drive e:.  Please make sure"));
+        QCOMPARE(rows(picker.Dir), "0:D:\\ 1:Music");
+        picker.Drive->setCurrentIndex(0);
+        QCOMPARE(picker.dirPath(), GameFolder);
+        QCOMPARE(fake->files->currentDirectoryOf("d") + fake->files->currentDirectory(),
+                 R"(D:\Music)" + GameFolder);
+    }
+
+    // The folder the dialog entered has gone since; the picker still opens at it, and OK hands
+    // it over rather than nothing.
+    void pickerOnAFolderItCannotList() {
+        frmaltload owner(true, "");
+        QVERIFY(QDir(gameNative).removeRecursively());
+        frmfindpop picker(&owner);
+        QCOMPARE(rows(picker.Dir), "0:C:\\ 1:Program Files 2:Bullfrog 3:Populous");
+        owner.popdir->clear();
+        picker.OKButton->click();
+        QCOMPARE(owner.popdir->text(), GameFolder);
     }
 
 private:
+    // Once the alternative load dialog is up, notes its game file if `owner` owns it, then
+    // presses Cancel, or OK with the start now succeeding.
+    void onAltLoad(QWidget* owner, bool ok = false) {
+        seen.clear();
+        QTimer::singleShot(0, this, [=, this] {
+            auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            seen = dialog->parentWidget() == owner ? dialog->gameexe->text() : "another owner";
+            fake->processes.succeed = fake->processes.succeed || ok;
+            (ok ? dialog->OKButton : dialog->CancelButton)->click();
+        });
+    }
+
     std::unique_ptr<fakes::FakePlatform> fake;
-    QString gameNative;
+    QString gameNative, seen;
 };
 
 QTEST_MAIN(LaunchTest)
