@@ -63,6 +63,7 @@ private slots:
         QCOMPARE(window.joinIP->text(), "203.0.113.7");
         window.selwithrouter->click(); // still one group after being cleared
         QVERIFY(!window.selwithoutrouter->isChecked());
+        window.settingsdir = "C:\\"; // saved on close: into the prefix, not the drive Z: root
         QSignalSpy unloaded(&window, &frmMain::unloaded);
         QVERIFY(window.close() && unloaded.count() == 1);
     }
@@ -146,7 +147,6 @@ private slots:
         window.mnuvisitdrovane->trigger();
         window.mnuvisittollmere->trigger();
         QCOMPARE(os.ui.openedUrls, QStringList({VELKOR_DROVANE_URL, VELKOR_TOLLMERE_URL}));
-        QCOMPARE(os.ui.boxes.size(), 1u);
     }
 };
 
