@@ -1,179 +1,170 @@
-// The main window's settings: what the load selects and shows, what the save writes, and the
-// external address fetched at load.
+// The settings: the record and its file, what the main window's load selects and shows and its
+// save writes, the external address fetched at load, and what the socket module reports.
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
 #include "settings_support.h"
 
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QtTest>
+#include <QtWidgets>
+
+// Bytes that no shift or field boundary leaves unchanged, none of them 1 or blank.
+static QByteArray patterned(int size) {
+    return QByteArray("\xA1\xB2\xC3\xD4\xE5\xF6\x97", 7).repeated(30).left(size);
+}
 
 class MainSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { settingstest::setUp(os, place); }
-    void cleanup() {
-        window.reset();
-        place.reset();
-        os.reset();
+    void textFieldsAtTheirOffsets() {
+        LaunchSettings s{patterned(115)};
+        QByteArray expected = s.image;                           // the bytes no field owns stay
+        s.setUserName(QString::fromUtf8("ABCDEFGHIJKLMNÿ€xyz")); // 16 kept, € not Latin-1
+        s.setLocalAddress("1.2");
+        s.setRouterAddress("1234567890123456789012345678");
+        s.setLocalAddressIndex(200);
+        for (int k = 0; k < 16; ++k)
+            expected[4 + 2 * k] = QByteArray("ABCDEFGHIJKLMN\xFF?").at(k);
+        expected.replace(63, 24, QByteArray("1.2").leftJustified(24, '\0'));
+        expected.replace(88, 24, "123456789012345678901234");
+        expected[113] = char(200);
+        QCOMPARE(s.image.toHex(' '), expected.toHex(' '));
+        s.image.replace(38, 24, QByteArray("12\0007", 4).leftJustified(24, '\0'));
+        QCOMPARE(s.OverrideAddress(), QStringLiteral("127")); // NULs inside are skipped
     }
 
-    void firstStartShowsDefaultsAndTheFirstAddress() {
-        load();
-        QVERIFY(QFileInfo(place->folder).isDir() && !QFileInfo::exists(place->file));
-        QVERIFY(window->selpoptb->isChecked() && window->selhost->isChecked() &&
-                window->selwithoutrouter->isChecked());
-        QCOMPARE(window->username->text(), QString());
-        QCOMPARE(window->txtLocalIP->text(), QStringLiteral("192.168.1.10"));
-        QVERIFY(os->downloads.requests.isEmpty());
-        window->close();
-        LaunchSettings expected;
-        expected.setLocalAddress("192.168.1.10");
-        QCOMPARE(place->bytes(), expected.image);
-        QVERIFY(os->ui.boxes.empty());
+    void missingFoldersShortAndLongFiles() {
+        const Place os;
+        const QString users = os.prefix.driveC() + "/users", file = os.settingsdir + "\\Velkor.cfg";
+        QVERIFY(QDir(users).removeRecursively()); // as on a first start without ~/.config
+        LaunchSettings s{patterned(115)};
+        s.read(file); // makes every folder level, but no file
+        QVERIFY(s.image == QByteArray(115, '\0') && !QFileInfo::exists(os.file));
+        QVERIFY(QDir(users).removeRecursively());
+        QVERIFY(s.write(file)); // makes every folder level and tries once more
+        QCOMPARE(os.bytes(), QByteArray(115, '\0'));
+        os.write(patterned(50));
+        s.read(file); // reading writes nothing
+        QVERIFY(s.image == patterned(50) + QByteArray(65, '\0') && os.bytes().size() == 50);
+        os.write(patterned(200));
+        QVERIFY(s.write(file)); // in place: the bytes after it stay
+        QCOMPARE(os.bytes(), s.image + patterned(200).mid(115));
     }
 
-    void fifoInPlaceOfTheFile() {
-        const settingstest::Fifo fifo(place->file, QByteArray(115, '\1'));
-        QVERIFY(fifo.made);
-        load(); // nothing is read from it: the defaults
-        QVERIFY(window->selpoptb->isChecked() && window->selhost->isChecked());
-        window->close(); // nor written to it, and the player is told
-        QCOMPARE(int(os->ui.boxes.size()), 1);
-        QCOMPARE(os->ui.boxes[0].text,
-                 QStringLiteral("Could not update \"Velkor.cfg\" either because it is set to "
-                                "Read-Only or because you do not have the required "
-                                "permissions to edit this file."));
-        QCOMPARE(os->ui.boxes[0].title, QStringLiteral("Velkor"));
-        QCOMPARE(os->ui.boxes[0].style, 48);
-    }
-
-    void savedChoicesAreSelectedInOrder() {
-        LaunchSettings s;
-        s.setDefaultHosting(true);
-        place->write(s.image);
-        load(); // "Host Game" is already selected, so its handler does not run
-        QVERIFY(window->selhost->isChecked() && window->selwithrouter->isChecked());
-
-        s.setDefaultGame(true);
-        s.setDefaultWay(true);
-        s.setUserName("  Matak  ");
-        place->write(s.image);
-        window->LoadSettings();
-        QVERIFY(window->selUW->isChecked() && window->seljoin->isChecked());
-        // The join handler ran: it cleared and disabled both hosting options.
-        QVERIFY(!window->selwithrouter->isChecked() && !window->selwithoutrouter->isChecked());
-        QVERIFY(!window->selwithrouter->isEnabled() && window->joinIP->isEnabled());
-        QCOMPARE(window->username->text(), QStringLiteral("Matak"));
-
-        // Back to host: step 4 selects "With Router", then selecting "Host Game" runs its
-        // handler, which resets the method to "Without Router".
-        s.setDefaultGame(false);
-        s.setDefaultWay(false);
-        place->write(s.image);
-        window->LoadSettings();
-        QVERIFY(window->selpoptb->isChecked() && window->selhost->isChecked());
-        QVERIFY(window->selwithoutrouter->isChecked() && !window->joinIP->isEnabled());
+    // Loading never waits and reads only a regular file; a save that does not write the whole
+    // record says so and leaves what is there. Read-only comes last: it gives up a right for good.
+    void failedSaveChangesNothing() {
+        for (const QByteArray obstacle : {"disk full", "fifo", "read-only"}) {
+            Place os;
+            if (obstacle == "fifo")
+                QVERIFY(makeFifo(os.file, QByteArray(115, 'X')));
+            else
+                os.write(patterned(200));
+            if (obstacle == "read-only" && !makeReadOnly(os.file))
+                QSKIP("this process cannot give up its right to write read-only files");
+            frmMain window;
+            window.Form_Load();
+            QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
+            const DiskFull full(obstacle == "disk full");
+            window.close();
+            QCOMPARE(os.ui.boxes.at(0).text, settingsfile::notWritableMessage());
+            QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
+                     obstacle == "fifo" ? "FIFO" : patterned(200));
+        }
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
-    void localAddressShown_data() {
-        QTest::addColumn<bool>("overrideOn");
-        QTest::addColumn<QString>("overrideAddress");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("detected"); // false: the machine has no address
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("override") << true << "10.9.8.7" << 1 << "" << true << "10.9.8.7";
-        QTest::newRow("empty override") << true << "" << 1 << "" << true << "10.0.0.7";
-        QTest::newRow("index") << false << "10.9.8.7" << 1 << "" << true << "10.0.0.7";
-        QTest::newRow("index gone, address detected")
-            << false << "" << 3 << "10.0.0.7" << true << "10.0.0.7";
-        QTest::newRow("index gone, address gone")
-            << false << "" << 3 << "172.16.0.9" << true << "192.168.1.10";
-        QTest::newRow("nothing detected")
-            << false << "" << 0 << "172.16.0.9" << false << "172.16.0.9";
-    }
     void localAddressShown() {
-        QFETCH(bool, overrideOn);
-        QFETCH(QString, overrideAddress);
-        QFETCH(int, index);
-        QFETCH(QString, stored);
-        QFETCH(bool, detected);
-        QFETCH(QString, shown);
-        LaunchSettings s;
-        s.setOverrideEnabled(overrideOn);
-        s.setOverrideAddress(overrideAddress);
-        s.setLocalAddressIndex(static_cast<std::uint8_t>(index));
-        s.setLocalAddress(stored);
-        place->write(s.image);
-        if (!detected)
-            os->sockets.host = platform::HostEntry{4, {}};
-        load();
-        QCOMPARE(window->txtLocalIP->text(), shown);
-        window->close();
-        QCOMPARE(place->saved().LocalAddress(), shown);
+        using Case = std::tuple<bool, QString, QString, int, bool, QString>;
+        for (const auto& [overrideOn, overrideAddress, stored, index, detected, shown] :
+             std::initializer_list<Case>{{true, "10.9.8.7", "", 1, true, "10.9.8.7"},
+                                         {true, " ", "", 1, true, "10.0.0.7"},
+                                         {false, "10.9.8.7", "", 1, true, "10.0.0.7"},
+                                         {false, "", "10.0.0.7", 2, true, "10.0.0.7"},
+                                         {false, "", "172.16.0.9", 2, true, "192.168.1.10"},
+                                         {false, "", "172.16.0.9", 0, false, "172.16.0.9"}}) {
+            Place os;
+            LaunchSettings s;
+            s.setOverrideEnabled(overrideOn);
+            s.setOverrideAddress(overrideAddress);
+            s.setLocalAddress(stored);
+            s.setLocalAddressIndex(index);
+            os.write(s.image);
+            if (!detected)
+                os.sockets.host = platform::HostEntry{4, {}};
+            frmMain window;
+            window.Form_Load();
+            QCOMPARE(window.txtLocalIP->text(), shown);
+            window.close();
+            QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
+        }
     }
 
-    void routerAddress_data() {
-        QTest::addColumn<bool>("detect");
-        QTest::addColumn<QByteArray>("body"); // null: the download fails
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("stored");
-        const QString old = "198.51.100.1", v6 = "2001:db8:85a3:1234:5678:8a2e:370:7334";
-        QTest::newRow("off") << false << QByteArray("203.0.113.7") << old << old;
-        QTest::newRow("trimmed") << true << QByteArray("203.0.113.7\n") << "203.0.113.7"
-                                 << "203.0.113.7";
-        QTest::newRow("no address") << true << QByteArray("1.2.3.4 /j 6.6.6.6") << old << old;
-        QTest::newRow("server down") << true << QByteArray() << old << old;
-        // Cut to its field it would be another address: the stored one stays.
-        QTest::newRow("longer than the field") << true << v6.toLatin1() << v6 << old;
-    }
+    // The echo page's answer is used only when it is one whole address that the field holds.
     void routerAddress() {
-        QFETCH(bool, detect);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, shown);
-        QFETCH(QString, stored);
+        Place os;
+        const QString url = VELKOR_ADDRESS_ECHO_URL, old = "198.51.100.1",
+                      v6 = "2001:db8:85a3:1234:5678:8a2e:370:7334";
         LaunchSettings s;
-        s.setAutoDetectRouter(detect);
-        s.setRouterAddress("198.51.100.1");
-        s.setLocalAddressIndex(1);
-        s.image[3] = 'R'; // carried through
-        place->write(s.image);
-        const QString url = VELKOR_ADDRESS_ECHO_URL;
-        if (!body.isNull())
-            os->downloads.bodies[url] = body;
-        load();
-        QCOMPARE(os->downloads.requests, detect ? QStringList{url} : QStringList());
-        QCOMPARE(window->txtRouterIP->text(), shown);
-        QVERIFY(!QFileInfo::exists(place->folder + "/ip.tmp"));
-        QVERIFY(os->ui.boxes.empty());
-        // Detection off: the router address stays as read, whatever the box shows.
-        if (!detect)
-            window->txtRouterIP->setText("1.1.1.1");
-        window->close();
-        s.setLocalAddress("10.0.0.7");
-        s.setRouterAddress(stored);
-        QCOMPARE(place->bytes(), s.image);
-        // Empty boxes never wipe stored addresses.
-        window->txtLocalIP->clear();
-        window->txtRouterIP->clear();
-        window->SaveSettings();
-        QCOMPARE(place->bytes(), s.image);
+        s.setRouterAddress(old);
+        os.write(s.image);
+        os.downloads.bodies[url] = "203.0.113.7";
+        frmMain window;
+        window.Form_Load(); // detection off: the stored address, whatever the box shows
+        QVERIFY(window.txtRouterIP->text() == old && os.downloads.requests.isEmpty());
+        window.txtRouterIP->setText("1.1.1.1");
+        window.SaveSettings();
+        QCOMPARE(LaunchSettings{os.bytes()}.RouterAddress(), old);
+        s.setAutoDetectRouter(true);
+        os.write(s.image);
+        using Case = std::tuple<QByteArray, QString, QString>; // the answer, shown, then stored
+        for (const auto& [body, shown, stored] :
+             std::initializer_list<Case>{{"1.2.3.4 /j 6.6.6.6", old, old},
+                                         {v6.toLatin1(), v6, old},
+                                         {"203.0.113.7\n", "203.0.113.7", "203.0.113.7"}}) {
+            os.downloads.bodies[url] = body;
+            window.LoadSettings();
+            QVERIFY(window.txtRouterIP->text() == shown &&
+                    !QFileInfo::exists(os.folder + "/ip.tmp"));
+            window.SaveSettings();
+            QCOMPARE(LaunchSettings{os.bytes()}.RouterAddress(), stored);
+        }
+        window.txtLocalIP->clear(); // empty boxes never wipe stored addresses
+        window.txtRouterIP->clear();
+        window.SaveSettings();
+        const LaunchSettings saved{os.bytes()};
+        QVERIFY(saved.RouterAddress() == "203.0.113.7" && saved.LocalAddress() == "192.168.1.10");
     }
 
-private:
-    void load() {
-        window = std::make_unique<frmMain>();
-        window->Form_Load();
-        QCOMPARE(window->settingsdir, place->settingsdir);
+    // The window shows what the socket module reports, then ends the program or loads on.
+    void socketMessages() {
+        using Case = std::tuple<int, std::uint16_t, std::int16_t, int, int, bool, QString>;
+        for (const auto& [startup, version, sockets, cleanup, hostName, resolves, message] :
+             std::initializer_list<Case>{
+                 {0, 0x0101, 1, 0, 0, true, ""},
+                 {10091, 0x0101, 9, 0, 0, true, "Winsock.dll is not responding."},
+                 {0, 0x0001, 9, 0, 0, true,
+                  "Windows Sockets version 1.0 is not supported by winsock.dll "},
+                 {0, 0x0101, 0, 0, 0, true,
+                  "This application requires a minimum of 1 supported sockets."},
+                 {0, 0x0101, 9, -1, 0, true, "Socket error -1 occurred in Cleanup "},
+                 {0, 0x0101, 9, 0, -1, true, "Windows Sockets error  0"}, // a blank for +
+                 {0, 0x0101, 9, 0, 0, false, "Winsock.dll is not responding."}}) {
+            Place os;
+            os.write(QByteArray("\0\0\0\0B", 5)); // the name "B"
+            os.sockets.startupResult = startup;
+            os.sockets.data = {version, sockets};
+            os.sockets.cleanupResult = cleanup;
+            os.sockets.hostNameResult = hostName;
+            if (!resolves)
+                os.sockets.host.reset();
+            frmMain window;
+            window.Form_Load();
+            const bool ends = !message.isEmpty() && hostName == 0 && resolves;
+            QCOMPARE(os.ui.boxes.empty() ? QString() : os.ui.boxes.back().text, message);
+            QVERIFY(os.system.endProgramCalls == ends && window.username->text().isEmpty() == ends);
+        }
     }
-
-    std::unique_ptr<fakes::FakePlatform> os;
-    std::unique_ptr<settingstest::Place> place;
-    std::unique_ptr<frmMain> window;
 };
 
 QTEST_MAIN(MainSettingsTest)
