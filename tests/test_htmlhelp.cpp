@@ -1,69 +1,73 @@
-// The help class's display operations: what reaches the HTML Help runtime (command numbers,
-// paths, owners, record fields) and the warnings it shows instead.
+// The help class: what its display operations hand the HTML Help runtime, or the warning
+// shown instead, and its checks of the help environment (versions, the help-file registry).
 
 #include "fakes/fake_platform.h"
 #include "help/HTMLHelp.h"
+#include "help/helpregistry.h"
+#include "help/helpversions.h"
 #include "platform/helprecords.h"
 
+#include <QRegularExpression>
 #include <QWidget>
+#include <QtEndian>
 #include <QtTest>
 
-using platform::HH_AKLINK;
-using platform::HH_POPUP;
-
-using Operation = void (HTMLHelp::*)(QWidget*);
-using Calls = std::vector<fakes::HelpCall>;
-Q_DECLARE_METATYPE(Operation)
-Q_DECLARE_METATYPE(Calls)
+using namespace Qt::StringLiterals;
+using platform::RootKey;
 
 namespace {
 
-const QString Folder = QStringLiteral("C:\\Program Files\\Velkor\\");
-const QString Help = Folder + QStringLiteral("velkorhelp.chm");
-const QString Missing = QStringLiteral(
-    " does not exist.\nPlease make sure the correct path and file name have been specified.");
-const QVariant Zero = QVariant::fromValue<std::int32_t>(0);
+const QString Help = u"C:\\Program Files\\Velkor\\velkorhelp.chm"_s;
+const QString FileKey = u"Software\\Microsoft\\Windows\\HTML Help"_s;
+const char* const HHControl = "{4662DAB0-D393-11D0-9A56-00C04FB68B66}";
 
-QVariant link(std::optional<QString> keywords, std::optional<QString> url = {},
-              std::optional<QString> text = {}, std::optional<QString> title = {},
-              std::optional<QString> window = {}) {
-    HH_AKLINK record;
-    record.pszKeywords = keywords;
-    record.pszUrl = url;
-    record.pszMsgText = text;
-    record.pszMsgTitle = title;
-    record.pszWindow = window;
-    return QVariant::fromValue(record);
+QByteArray fixedInfo(quint16 a, quint16 b, quint16 c, quint16 d) {
+    const quint32 fields[] = {0xFEEF04BDu, 0, quint32(a) << 16 | b, quint32(c) << 16 | d};
+    QByteArray record(52, '\0');
+    qToLittleEndian<quint32>(fields, 4, record.data());
+    return record;
 }
 
-struct HelpFixture {
+// The program's help file, guide.chm registered, a damaged help file, and HTML Help 1.3 with
+// Internet Explorer 5.01 installed.
+struct Fixture {
     fakes::FakePlatform os;
     HTMLHelp help;
     QWidget form;
 
-    HelpFixture() {
-        os.prefix.writeFile(QStringLiteral("drive_c/Program Files/Velkor/velkorhelp.chm"), "x");
-        os.prefix.writeFile(QStringLiteral("drive_c/Program Files/Velkor/HELP.CHM"), "x");
-        os.prefix.writeFile(QStringLiteral("drive_c/Docs/guide.chm"), "x");
-        os.prefix.writeFile(QStringLiteral("drive_c/Docs/damaged.chm"), "x");
-        os.help.damaged << QStringLiteral("c:\\docs\\damaged.chm");
-        os.registry.setString(platform::RootKey::LocalMachine,
-                              QStringLiteral("Software\\Microsoft\\Windows\\HTML Help"),
-                              QStringLiteral("GUIDE.CHM"), QStringLiteral("C:\\Docs\\"));
-        os.ui.cursor = QPoint(310, 420);
+    Fixture() {
+        for (const char* file : {"Program Files/Velkor/velkorhelp.chm", "Docs/guide.chm",
+                                 "Program Files/Velkor/bare.chm", "Docs/damaged.chm",
+                                 "windows/system32/hhctrl.ocx", "windows/system32/shdocvw.dll"})
+            os.prefix.writeFile(u"drive_c/"_s + QLatin1String(file), "x");
+        os.help.damaged << u"c:\\docs\\damaged.chm"_s;
+        os.registry.setString(RootKey::LocalMachine, FileKey, u"GUIDE.CHM"_s, u"C:\\Docs\\"_s);
+        control(HHControl, "%SystemRoot%\\system32\\hhctrl.ocx");
+        control("{0A89A860-D7B1-11CE-8350-444553540000}", "c:\\windows\\system32\\shdocvw.dll");
+        os.versions.records[u"c:\\windows\\system32\\hhctrl.ocx"_s] = fixedInfo(4, 74, 8702, 0);
+        os.versions.records[u"c:\\windows\\system32\\shdocvw.dll"_s] = fixedInfo(5, 0, 2919, 6307);
         help.setCHMFile(Help);
     }
-    QStringList boxTexts() const {
+    void control(const char* clsid, const char* file) {
+        os.registry.set(RootKey::ClassesRoot,
+                        u"CLSID\\%1\\InprocServer32"_s.arg(QLatin1String(clsid)), QString(),
+                        platform::regtype::ExpandSz, QByteArray(file) + '\0');
+    }
+    // The first sentences of the message boxes shown since the last call.
+    QStringList boxes() {
         QStringList texts;
         for (const auto& box : os.ui.boxes)
-            texts << box.text;
+            texts << box.text.section(QRegularExpression(u"  |\n"_s), 0, 0);
+        os.ui.boxes.clear();
         return texts;
     }
-    HH_POPUP popup(std::size_t i) const { return os.help.calls.at(i).data.value<HH_POPUP>(); }
-    void showPopup(int type, const QString& text = QString()) {
-        help.setHHPopupType(type);
-        help.setHHPopupText(text);
-        help.HHDisplayPopup(&form);
+    // The runtime calls as "command path data", the help file's path written "@".
+    QString calls() const {
+        QStringList out;
+        for (const auto& call : os.help.calls)
+            out << QString::number(call.command) + ' ' + QString(call.path).replace(Help, u"@"_s) +
+                       ' ' + call.data.toString();
+        return out.join(';');
     }
 };
 
@@ -72,226 +76,154 @@ struct HelpFixture {
 class HtmlHelpTest : public QObject {
     Q_OBJECT
 private slots:
-    void displayOperations_data();
     void displayOperations();
-    void emptyLookupStringsAreAbsent();
-    void ownersHandlesAndClose();
-    void popupRecord();
-    void popupSources();
+    void versionsAndRegistry();
 };
 
-void HtmlHelpTest::displayOperations_data() {
-    QTest::addColumn<Operation>("operation");
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<Calls>("calls");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<QString>("resolved");
-    auto row = [](const char* name, Operation operation, Calls calls, QString window = {},
-                  QString file = Help, QString warning = {}, QString resolved = {}) {
-        QTest::newRow(name) << operation << window << file << calls << warning
-                            << (resolved.isNull() ? file : resolved);
-    };
-    using H = HTMLHelp;
-    platform::HH_FTS_QUERY query; // the window travels in the path only
-    query.pszSearchQuery = query.pszWindow = QString(QLatin1String(""));
-    query.fExecute = true;
-
-    row("contents", &H::HHDisplayContents, {{0, Help, 1, Zero}});
-    row("index in a window", &H::HHDisplayIndex, {{0, Help + ">main", 2, Zero}}, "main");
-    row("blank window is none", &H::HHDisplayContents, {{0, Help, 1, Zero}}, "   ");
-    row("topic url", &H::HHDisplayTopicURL, {{0, Help, 0, QStringLiteral("joining.htm")}});
-    row("topic id", &H::HHDisplayTopicID, {{0, Help, 15, QVariant::fromValue<std::int32_t>(1030)}});
-    row("search", &H::HHDisplaySearch, {{0, Help + "> main", 3, QVariant::fromValue(query)}},
-        " main");
-    // A keyword look-up shows the file first; the window travels in the record.
-    row("keyword", &H::HHDisplayKeyword,
-        {{0, Help, 0, Zero},
-         {0, Help, 13, link("router;hosting", "welcome.htm", "Nothing found.", "Help", "main")}},
-        "main");
-    row("associative link", &H::HHDisplayALink,
-        {{0, Help, 19, link("joining", "welcome.htm", "Nothing found.", "Help")}});
-
-    // The help file is rewritten to the resolved path before it is looked for.
-    row("bare name", &H::HHDisplayContents, {{0, Help, 1, Zero}}, {}, "velkorhelp.chm", {}, Help);
-    // A registered name: its registered folder followed by the name as asked for.
-    row("registered name", &H::HHDisplayIndex, {{0, "C:\\Docs\\guide.chm", 2, Zero}}, {},
-        "guide.chm", {}, "C:\\Docs\\guide.chm");
-    row("extension without case", &H::HHDisplayIndex, {{0, Folder + "HELP.CHM", 2, Zero}}, {},
-        Folder + "HELP.CHM");
-    row("wrong extension", &H::HHDisplayKeyword, {}, {}, "help.htm",
-        "help.htm is not a valid HTML Help file.");
-    row("missing file", &H::HHDisplayTopicID, {}, {}, "C:\\Nowhere\\gone.chm",
-        "The file C:\\Nowhere\\gone.chm" + Missing);
-    row("missing bare name", &H::HHDisplayALink, {}, {}, "gone.chm",
-        "The file " + Folder + "gone.chm" + Missing, Folder + "gone.chm");
-    // A file that cannot be opened would show nothing at all.
-    row("damaged file", &H::HHDisplayContents, {}, {}, "C:\\Docs\\damaged.chm",
-        "The file C:\\Docs\\damaged.chm" + Missing);
-}
-
 void HtmlHelpTest::displayOperations() {
-    QFETCH(Operation, operation);
-    QFETCH(QString, window);
-    QFETCH(QString, file);
-    QFETCH(Calls, calls);
-    QFETCH(QString, warning);
-    QFETCH(QString, resolved);
-    HelpFixture f;
-    f.help.setCHMFile(file);
-    f.help.setHHWindow(window);
-    f.help.setHHTopicURL(QStringLiteral("joining.htm"));
-    f.help.setHHTopicID(1030);
-    f.help.setHHKeyword(QStringLiteral("router;hosting"));
-    f.help.setHHALink(QStringLiteral("joining"));
-    f.help.setHHDefaultURL(QStringLiteral("welcome.htm"));
-    f.help.setHHMsgText(QStringLiteral("Nothing found."));
-    f.help.setHHMsgTitle(QStringLiteral("Help"));
-    (f.help.*operation)(nullptr);
-
-    QCOMPARE(f.os.help.calls.size(), calls.size());
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        QCOMPARE(f.os.help.calls[i].owner, std::intptr_t(0));
-        QCOMPARE(f.os.help.calls[i].path, calls[i].path);
-        QCOMPARE(f.os.help.calls[i].command, calls[i].command);
-        QCOMPARE(f.os.help.calls[i].data, calls[i].data);
+    using H = HTMLHelp;
+    // {operation, help file, window, the calls made, the warning}
+    const std::tuple<void (H::*)(QWidget*), QString, QString, QString, QString> rows[] = {
+        {&H::HHDisplayContents, "velkorhelp.chm", " ", "1 @ 0", ""},
+        {&H::HHDisplayIndex, "guide.chm", "main", "2 C:\\Docs\\guide.chm>main 0", ""},
+        {&H::HHDisplayTopicURL, Help, "", "0 @ joining.htm", ""},
+        {&H::HHDisplayTopicID, Help, "", "15 @ 1030", ""},
+        {&H::HHDisplaySearch, Help, " main", "3 @> main ", ""},
+        // A keyword look-up shows the file first; the window travels in the record.
+        {&H::HHDisplayKeyword, Help, "main", "0 @ 0;13 @ ", ""},
+        {&H::HHDisplayALink, Help, "", "19 @ ", ""},
+        {&H::HHDisplayKeyword, "help.htm", "", "", "help.htm is not a valid HTML Help file."},
+        {&H::HHDisplayALink, "gone.chm", "", "",
+         "The file C:\\Program Files\\Velkor\\gone.chm does not exist."},
+        // A file that cannot be opened would show nothing at all.
+        {&H::HHDisplayContents, "C:\\Docs\\damaged.chm", "", "",
+         "The file C:\\Docs\\damaged.chm does not exist."}};
+    for (const auto& [operation, file, window, calls, warning] : rows) {
+        Fixture f;
+        f.help.setCHMFile(file);
+        f.help.setHHWindow(window);
+        f.help.setHHTopicURL(u"joining.htm"_s);
+        f.help.setHHTopicID(1030);
+        f.help.setHHKeyword(u"router;hosting"_s);
+        f.help.setHHALink(u"joining"_s);
+        f.help.setHHMsgText(u"Nothing found."_s);
+        (f.help.*operation)(nullptr);
+        QCOMPARE(f.calls(), calls);
+        QCOMPARE(f.boxes(), warning.isEmpty() ? QStringList() : QStringList{warning});
+        if (calls.startsWith(QLatin1String("0 @ 0;"))) {
+            const auto link = f.os.help.calls.back().data.value<platform::HH_AKLINK>();
+            QVERIFY(link.pszKeywords == u"router;hosting"_s && !link.pszUrl &&
+                    link.pszMsgText == u"Nothing found."_s && link.pszWindow == window);
+        }
     }
-    QCOMPARE(f.help.CHMFile(), resolved);
-    QCOMPARE(f.boxTexts(), warning.isEmpty() ? QStringList() : QStringList{warning});
-    if (!warning.isEmpty()) {
-        QCOMPARE(f.os.ui.boxes[0].title, QStringLiteral("HTML Help Class"));
-        QCOMPARE(f.os.ui.boxes[0].style, 48);
-    }
-}
 
-void HtmlHelpTest::emptyLookupStringsAreAbsent() {
-    HelpFixture f;
-    f.help.setHHWindow(QStringLiteral("  "));
-    f.help.HHDisplayKeyword();
-    // An empty keyword is still a string; the other four are none at all.
-    QCOMPARE(f.os.help.calls.at(1).data, link(QString(QLatin1String(""))));
-}
-
-void HtmlHelpTest::ownersHandlesAndClose() {
-    HelpFixture f;
-    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0));
-    QCOMPARE(f.boxTexts(), QStringList{QStringLiteral("No HTML Help window handle to retrieve.")});
-    // The form owns the help window only when it is shown on top.
+    Fixture f;
+    // The form owns the help window only when it is shown on top; a popup always, and its
+    // handle is not kept.
     f.help.HHDisplayContents(&f.form);
-    QCOMPARE(f.os.help.calls.at(0).owner, std::intptr_t(0));
-    QCOMPARE(f.help.HHWndHandle(), f.os.help.nextHandle);
     f.help.setHHShowOnTop(true);
     f.os.help.nextHandle = 0x77;
-    f.help.HHDisplayKeyword(&f.form);
-    const auto form = static_cast<std::intptr_t>(f.form.winId());
-    QVERIFY(f.os.help.calls.at(1).owner == form && f.os.help.calls.at(2).owner == form);
-    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0x77));
-    // A popup's handle is not kept; a failed call stores its 0.
+    f.help.HHDisplayTopicURL(&f.form);
     f.os.help.nextHandle = 0x99;
-    f.showPopup(4, QStringLiteral("x"));
-    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0x77));
-    f.os.help.nextHandle = 0;
-    f.help.HHDisplayContents(&f.form);
-    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0));
-    QCOMPARE(f.os.ui.boxes.size(), std::size_t(2));
-
-    // On top without a form: a warning naming the operation (as the original names it).
-    f.os.help.calls.clear();
-    f.os.ui.boxes.clear();
-    f.help.HHDisplayIndex();
-    f.help.HHDisplayKeyword();
-    f.help.HHDisplayALink();
-    QVERIFY(f.os.help.calls.empty());
-    const QString tail = QStringLiteral(" method was called without a form being specified, "
-                                        "while HHShowOnTop was set to True.");
-    QCOMPARE(f.boxTexts(),
-             QStringList({"The HHDisplayContents" + tail, "The HHDisplayKeyword" + tail,
-                          "The HHDisplayContents" + tail}));
-
-    f.help.HHClose();
-    QCOMPARE(f.os.help.calls.at(0).command, 18u);
-    QVERIFY(f.os.help.calls.at(0).path.isEmpty() && !f.os.help.calls.at(0).path.isNull());
-    QCOMPARE(f.help.HHSetHelpFile(1), Folder + QStringLiteral("Library.chm"));
-    QCOMPARE(f.help.HHSetHelpFile(3), QString());
-}
-
-void HtmlHelpTest::popupRecord() {
-    HelpFixture f;
-    f.help.setHHPopupID(9);
+    f.help.setHHPopupType(4);
+    f.help.setHHPopupText(u"Your name."_s);
     f.help.setHHPopupTextBold(true);
-    f.help.setHHPopupTextUnderline(true);
     f.help.setHHPopupTextColor(0x112233);
-    f.help.setHHPopupBackColor(0x445566);
-    f.help.setHHPopupCustomTextColor(0x778899);
-    f.showPopup(4, QStringLiteral("Your name in the game."));
-    const auto& call = f.os.help.calls.at(0);
-    QCOMPARE(call.owner, static_cast<std::intptr_t>(f.form.winId())); // even when not on top
-    QVERIFY(call.path.isNull());
-    QCOMPARE(call.command, 14u);
-    HH_POPUP expected;
-    expected.pszText = QStringLiteral("Your name in the game.");
-    expected.pt = QPoint(310, 420);
-    expected.clrForeground = 0x112233;
-    expected.clrBackground = 0x445566;
-    expected.pszFont = QStringLiteral("Arial, 10, ascii, Bold Underline");
-    QVERIFY(f.popup(0) == expected);
-
-    // Font, size, styles and colours go back to their defaults; the choice of the custom pair
-    // stays.
-    f.help.setHHPopupTextFont(QStringLiteral("Courier New"));
-    f.help.setHHPopupTextSize(QStringLiteral("12"));
-    f.help.setHHPopupTextItalic(true);
-    f.help.setHHPopupCustomColors(true);
-    f.help.setHHPopupCustomTextColor(0x0000FF);
-    f.help.setHHPopupCustomBackColor(0x00FFFF);
-    f.showPopup(4, QStringLiteral("First"));
-    f.showPopup(4, QStringLiteral("Second"));
-    QCOMPARE(f.popup(1).pszFont.value(), QStringLiteral("Courier New, 12, ascii, Italic "));
-    QCOMPARE(QPair(f.popup(1).clrForeground, f.popup(1).clrBackground), QPair(0x0000FF, 0x00FFFF));
-    QCOMPARE(f.popup(2).pszFont.value(), QStringLiteral("Arial, 10, ascii, "));
-    QCOMPARE(QPair(f.popup(2).clrForeground, f.popup(2).clrBackground), QPair(0, 0));
-    QVERIFY(f.help.HHPopupCustomColors());
+    f.help.HHDisplayPopup(&f.form);
+    const auto form = static_cast<std::intptr_t>(f.form.winId());
+    QVERIFY(f.os.help.calls.at(0).owner == 0 && f.os.help.calls.at(1).owner == form &&
+            f.os.help.calls.at(2).owner == form);
+    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0x77));
+    const auto popup = f.os.help.calls.at(2).data.value<platform::HH_POPUP>();
+    QVERIFY(popup.pszText == u"Your name."_s && popup.clrForeground == 0x112233 &&
+            popup.pszFont == u"Arial, 10, ascii, Bold "_s);
+    // Its styles and colours go back to their defaults; its text may come from a .txt file in
+    // the help file, and no other file.
+    f.help.setHHPopupType(1);
+    f.help.setHHPopupFile(u"popups.txt"_s);
+    f.help.HHDisplayPopup(&f.form);
+    f.help.setHHPopupFile(u"popups.htm"_s);
+    f.help.HHDisplayPopup(&f.form);
+    QVERIFY(f.os.help.calls[3].data.value<platform::HH_POPUP>().pszFont == u"Arial, 10, ascii, "_s);
+    // A failed call stores its 0; on top without a form a warning names the operation (as the
+    // original names it).
+    f.os.help.nextHandle = 0;
+    f.help.HHDisplayIndex(&f.form);
+    f.help.HHDisplayALink();
+    f.help.HHClose();
+    QCOMPARE(f.calls().split(';').mid(3), QStringList({"14 @::/popups.txt ", "2 @ 0", "18  0"}));
+    QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0));
+    QCOMPARE(f.boxes(), QStringList({"The file specified as the text popup source, 'popups.htm', "
+                                     "is not a valid popup file.",
+                                     "The HHDisplayContents method was called without a form "
+                                     "being specified, while HHShowOnTop was set to True.",
+                                     "No HTML Help window handle to retrieve."}));
 }
 
-void HtmlHelpTest::popupSources() {
-    HelpFixture f;
-    f.help.setCHMFile(QStringLiteral("velkorhelp.chm"));
-    f.help.setHHPopupFile(QStringLiteral("popups.txt"));
-    f.help.setHHPopupID(2);
-    f.showPopup(1);
-    QCOMPARE(f.os.help.calls.at(0).path, Help + QStringLiteral("::/popups.txt"));
-    QCOMPARE(f.popup(0).idString, 2u);
-    QVERIFY(!f.popup(0).pszText);
-    // The program's own strings; an unknown number gives an empty text.
-    f.help.setHHPopupID(1);
-    f.showPopup(2);
-    f.help.setHHPopupID(999);
-    f.showPopup(2);
-    QVERIFY(f.os.help.calls.at(1).path.isNull());
-    QCOMPARE(f.popup(1).pszText.value(),
-             QStringLiteral("The name the other players see in the game, up to 16 characters."));
-    QCOMPARE(f.popup(2).pszText.value(), QString());
+void HtmlHelpTest::versionsAndRegistry() {
+    using namespace helpversions;
+    QCOMPARE(versionText(*fromFixedFileInfo(fixedInfo(4, 70, 0, 1155))), u"4.70.1155"_s);
+    QVERIFY(!fromFixedFileInfo(fixedInfo(1, 2, 3, 4).left(51)) &&
+            !fromFixedFileInfo(QByteArray(52, 1)));
+    QVERIFY(hhMinimum(16) && hhMinimum(26) && ieMinimum(256) && ieMinimum(273));
+    QVERIFY(!hhMinimum(15) && !hhMinimum(27) && !ieMinimum(255) && !ieMinimum(274));
+    // Compared part by part as numbers: {installed, minimum, reached}.
+    // clang-format off
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"4.74.8702.00", "4.74.8702", true}, {"10.0.0.0", "4.72.7290", true},
+        {"4.72.7289.00", "4.72.7290", false}, {"5.00.2919.6307", "5.00.2919.800", true},
+        {"5.00.2919.800", "5.00.2919.3800", false}, {"", "4.72.7290", false},
+        {"unknown", "4.72.7290", false}, {"4.7x.8702", "4.72.7290", false}};
+    // clang-format on
+    for (const auto& [installed, minimum, reached] : rows)
+        QVERIFY2(versionReaches(QLatin1String(installed), QLatin1String(minimum)) == reached,
+                 installed);
+    // Unknown names and a lone % stay as written.
+    const helpregistry::Environment vars{{u"A"_s, u"1"_s}};
+    QCOMPARE(helpregistry::ExpandEnvironmentStrings(u"%NO%x%a%%A% 5% %a"_s, vars),
+             u"%NO%x11 5% %a"_s);
 
-    // Refused popups make no call and keep the settings for the next one.
-    f.os.help.calls.clear();
-    f.help.setHHPopupTextBold(true);
-    f.help.setHHPopupFile(QStringLiteral("popups.htm"));
-    f.showPopup(1);
-    f.help.setHHPopupFile(QStringLiteral("popups.txt"));
-    f.help.setCHMFile(QStringLiteral("popups.hlp"));
-    f.showPopup(1);
-    f.help.setCHMFile(Help);
-    f.showPopup(0, QStringLiteral("none"));
-    f.showPopup(3, QStringLiteral("none"));
-    f.showPopup(4);
-    QVERIFY(f.os.help.calls.empty());
-    QCOMPARE(f.boxTexts(), QStringList({QStringLiteral("The file specified as the text popup "
-                                                       "source, 'popups.htm', is not a valid "
-                                                       "popup file."),
-                                        QStringLiteral("popups.hlp is not a valid HTML Help "
-                                                       "file.")}));
-    f.showPopup(4, QStringLiteral("Now"));
-    QCOMPARE(f.popup(0).pszFont.value(), QStringLiteral("Arial, 10, ascii, Bold "));
+    Fixture f;
+    QString file = u"C:\\Docs\\guide.chm"_s;
+    f.help.HHRegister(file);
+    f.help.HHUnRegister(file);
+    f.help.HHUnRegister(file); // the name alone is left in the variable
+    // Refused: not a help file, not there, and a bare name found in the program's folder, which
+    // would be registered without its folder.
+    for (const char* name : {"C:\\Docs\\guide.hlp", "C:\\Docs\\missing.chm", "bare.chm", ""}) {
+        QString refused = QString::fromLatin1(name);
+        f.help.HHRegister(refused);
+    }
+    QVERIFY(f.os.registry.values(RootKey::LocalMachine, FileKey)->empty());
+    QCOMPARE(f.boxes(),
+             QStringList({"The file C:\\Docs\\guide.chm is already registered.",
+                          "The file guide.chm is not registered.",
+                          "C:\\Docs\\guide.hlp is not a valid HTML Help file.",
+                          "The file C:\\Docs\\missing.chm does not exist.",
+                          "Cannot register bare.chm without having a supplied path.\""}));
+    file = u"C:\\Docs\\guide.chm"_s;
+    f.help.HHRegister(file);
+    QCOMPARE(f.os.registry.values(RootKey::LocalMachine, FileKey)->at(0).data,
+             QByteArray("C:\\Docs\\\0", 9));
+
+    QVERIFY(f.help.HHVerifyMinConfig(26, 256));
+    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.35.01"_s);
+    // An unknown code fails its part and stores "unknown" until the next detection.
+    QVERIFY(!f.help.HHVerifyMinConfig(26, 274));
+    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.3unknown"_s);
+    // A short name from the registry, quoted, is made long part by part.
+    f.os.prefix.writeFile(u"drive_c/Help~Files/HHCtrl.ocx"_s, "x");
+    f.control(HHControl, "\"c:\\help~files\\hhctrl.ocx\"");
+    f.os.versions.records[u"c:\\help~files\\hhctrl.ocx"_s] = fixedInfo(4, 72, 7290, 0);
+    QCOMPARE(f.help.HHVersion(), u"4.72.7290.00"_s);
+    // Where the file is gone, or the control not registered, the detection says so.
+    f.control(HHControl, "C:\\gone.ocx");
+    f.help.HHVersion();
+    f.os.registry.keys.clear();
+    f.help.IEVersion();
+    QCOMPARE(f.os.ui.boxes.at(0).style, 16);
+    QCOMPARE(f.boxes(), QStringList({"Hhctrl.ocx is not in its registered location.",
+                                     "Shdocvw.dll is not registered."}));
 }
 
 QTEST_MAIN(HtmlHelpTest)
