@@ -2,9 +2,8 @@
 // anyone plants where the lock goes can stop a start.
 
 #include "fakes/temp_prefix.h"
-#include "platform/linux/linux_files.h"
-#include "platform/linux/linux_registry.h"
-#include "platform/linux/linux_system.h"
+#include "platform/linux/backend.h"
+#include "platform/linux/wine_prefix.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,18 +14,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace platform::linuxbackend;
+using platform::linuxbackend::Backend;
 
 namespace {
 
-struct Backend {
-    explicit Backend(const fakes::TempPrefix& prefix)
-        : files(prefix.prefix()), registry(prefix.prefix()),
-          system(prefix.prefix(), files, registry) {}
-    LinuxFiles files;
-    LinuxRegistry registry;
-    LinuxSystem system;
-};
+// The lock, held while the backend lives.
+bool claim(Backend* backend) {
+    return backend->services().system->claimSingleInstance();
+}
 
 // Runs `body` in a child process and gives its exit code (-1 when it did not exit).
 template <typename Body> int inChild(Body body) {
@@ -39,7 +34,7 @@ template <typename Body> int inChild(Body body) {
 
 // 1 when another instance may start.
 int claimInChild(const fakes::TempPrefix& prefix) {
-    return inChild([&] { return Backend(prefix).system.claimSingleInstance(); });
+    return inChild([&] { return claim(new Backend(prefix.prefix())); });
 }
 
 } // namespace
@@ -52,8 +47,8 @@ private slots:
         QTemporaryDir runtime;
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         fakes::TempPrefix prefix;
-        auto* first = new Backend(prefix);
-        QVERIFY(first->system.claimSingleInstance() && claimInChild(prefix) == 0);
+        auto* first = new Backend(prefix.prefix());
+        QVERIFY(claim(first) && claimInChild(prefix) == 0);
         delete first;
         // An instance that ends leaves the lock free; a game it started and that still runs
         // does not hold it.
@@ -61,8 +56,7 @@ private slots:
         QCOMPARE(::pipe(game), 0);
         QCOMPARE(inChild([&] {
                      int started[2]; // closed by the game's exec
-                     if (!(new Backend(prefix))->system.claimSingleInstance() ||
-                         ::pipe2(started, O_CLOEXEC) != 0)
+                     if (!claim(new Backend(prefix.prefix())) || ::pipe2(started, O_CLOEXEC) != 0)
                          return 1;
                      if (::fork() == 0) {
                          ::dup2(game[0], 0);
@@ -114,8 +108,8 @@ private slots:
                 where.clear();
             }
             fakes::TempPrefix prefix;
-            Backend first(prefix);
-            QVERIFY2(first.system.claimSingleInstance(), qPrintable(planted));
+            Backend first(prefix.prefix());
+            QVERIFY2(claim(&first), qPrintable(planted));
             struct stat info = {};
             if (!where.isEmpty()) {
                 QCOMPARE(::lstat(QFile::encodeName(where), &info), 0);
