@@ -3,197 +3,105 @@
 
 #include "platform/linux/launcher_prefixes.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
 
-using platform::linuxbackend::PrefixCandidate;
-using platform::linuxbackend::WineRunner;
-using Kind = WineRunner::Kind;
-using Files = QList<QPair<QString, QByteArray>>;
+using namespace platform::linuxbackend;
 
 class LauncherPrefixesTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void findsTheGamesPrefix_data();
     void findsTheGamesPrefix();
-
-private:
-    QByteArray saved[4];
 };
 
 namespace {
 
-const char* const Environment[] = {"HOME", "WINEPREFIX", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
-
-// A 64-bit prefix's system.reg with the game's key where its 32-bit installer writes it.
-const QByteArray Game = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-                        "#arch=win64\n\n[Software\\\\Wow6432Node\\\\Bullfrog Productions Ltd\\\\"
-                        "Populous: The Beginning] 1700000000\n\"InstallDrive\"=\"C:\"\n";
-const QByteArray Other = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-                         "#arch=win32\n\n[Software\\\\Bullfrog Productions Ltd] 1700000000\n";
-
 QByteArray heroic(const QByteArray& prefix, const QByteArray& type, const QByteArray& bin) {
-    return R"({"Populous": {"autoInstallDxvk": true, "winePrefix": ")" + prefix +
-           R"(", "wineVersion": {"bin": ")" + bin + R"(", "name": "x", "type": ")" + type +
-           R"("}}, "version": "v0"})";
+    return "{\"Pop\": {\"winePrefix\": \"" + prefix + "\", \"wineVersion\": {\"bin\": \"" + bin +
+           "\", \"type\": \"" + type + "\"}}}";
 }
 
 } // namespace
 
-void LauncherPrefixesTest::init() {
-    for (int i = 0; i < 4; ++i)
-        saved[i] = qgetenv(Environment[i]);
-    for (const char* name : Environment)
-        qunsetenv(name);
-}
-
-void LauncherPrefixesTest::cleanup() {
-    for (int i = 0; i < 4; ++i)
-        saved[i].isNull() ? qunsetenv(Environment[i]) : qputenv(Environment[i], saved[i]);
-}
-
-void LauncherPrefixesTest::findsTheGamesPrefix_data() {
-    // Files below home ("$HOME" in paths and contents is the home folder): "GAME" and "OTHER" are
-    // hives with and without the game's key, "FIFO" a named pipe; environment as NAME=VALUE.
-    QTest::addColumn<Files>("files");
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("root");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("compatData");
-    QTest::addColumn<QString>("steam");
-    const QString wine = ".wine", heroicDefault = "Games/Heroic/Prefixes/default/Populous";
+void LauncherPrefixesTest::findsTheGamesPrefix() {
+    QTemporaryDir home;
+    const QByteArray hive = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n"
+                            "#arch=win64\n[Software\\\\Wow6432Node\\\\Bullfrog Productions Ltd";
     const QByteArray lutris =
         "game:\n  exe: x.exe\n  launch_configs:\n  - name: b\n    prefix: /no\n"
-        "  prefix: '$HOME/Games/pop'  # its own\n"
-        "wine:\n  version: lutris-7.2 # chosen\nsystem: {}\n";
-
-    QTest::newRow("nothing found: ~/.wine")
-        << Files{{"Games/x/system.reg", Other}} << QStringList() << wine << int(Kind::Wine) << ""
-        << ""
-        << "";
-    QTest::newRow("~/.wine first")
-        << Files{{".wine/system.reg", Game},
-                 {".config/heroic/GamesConfig/P.json", heroic("$HOME/H", "wine", "/w/wine")},
-                 {"H/system.reg", Game}}
-        << QStringList() << wine << int(Kind::Wine) << ""
-        << ""
-        << "";
-    QTest::newRow("$WINEPREFIX alone")
-        << Files{{".wine/system.reg", Game}} << QStringList{"WINEPREFIX=$HOME/mine//"} << "mine"
-        << int(Kind::Wine) << ""
-        << ""
-        << "";
-    QTest::newRow("Heroic's Wine, before Lutris")
-        << Files{{".config/heroic/GamesConfig/P.json", heroic("$HOME/H", "wine", "/w/wine")},
-                 {"H/system.reg", Game},
-                 {".config/lutris/games/pop-1.yml", lutris},
-                 {"Games/pop/system.reg", Game}}
-        << QStringList() << "H" << int(Kind::Wine) << "/w/wine"
-        << ""
-        << "";
-    QTest::newRow("Heroic's default folder without a record")
-        << Files{{heroicDefault + "/system.reg", Game}, {"Games/pop/system.reg", Game}}
-        << QStringList() << heroicDefault << int(Kind::Wine) << ""
-        << ""
-        << "";
-    QTest::newRow("Heroic Flatpak, Proton, no Steam")
-        << Files{{".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/P.json",
-                  heroic("$HOME/" + heroicDefault.toUtf8(), "proton", "/p/proton")},
-                 {heroicDefault + "/pfx/system.reg", Game}}
-        << QStringList() << heroicDefault + "/pfx" << int(Kind::Proton) << "/p/proton"
-        << "$HOME/" + heroicDefault << "$HOME/" + heroicDefault;
-    QTest::newRow("Heroic, Proton, Steam installed")
-        << Files{{"cfg/heroic/GamesConfig/P.json", heroic("$HOME/H", "proton", "/p/proton")},
-                 {"H/pfx/system.reg", Game},
-                 {".local/share/Steam/steamapps/x", ""}}
-        << QStringList{"XDG_CONFIG_HOME=$HOME/cfg"} << "H/pfx" << int(Kind::Proton) << "/p/proton"
-        << "$HOME/H"
-        << "$HOME/.local/share/Steam";
-    QTest::newRow("Lutris's Wine, before Bottles")
-        << Files{{".config/lutris/games/pop-1.yml", lutris},
-                 {"Games/pop/system.reg", Game},
-                 {".local/share/lutris/runners/wine/lutris-7.2/bin/wine", ""},
-                 {".local/share/bottles/bottles/Pop/system.reg", Game}}
-        << QStringList() << "Games/pop" << int(Kind::Wine)
-        << "$HOME/.local/share/lutris/runners/wine/lutris-7.2/bin/wine"
-        << ""
-        << "";
-    QTest::newRow("Bottles Flatpak, its runner")
-        << Files{{".var/app/com.usebottles.bottles/data/bottles/bottles/Pop/bottle.yml",
-                  "Name: Pop\nRunner: caffe-7.20\nArch: win64\n"},
-                 {".var/app/com.usebottles.bottles/data/bottles/bottles/Pop/system.reg", Game},
-                 {".steam/steam/steamapps/compatdata/1/pfx/system.reg", Game}}
-        << QStringList() << ".var/app/com.usebottles.bottles/data/bottles/bottles/Pop"
-        << int(Kind::Wine)
-        << "$HOME/.var/app/com.usebottles.bottles/data/bottles/runners/caffe-7.20/bin/wine"
-        << ""
-        << "";
-    QTest::newRow("Bottles, the system's Wine")
-        << Files{{".local/share/bottles/bottles/P/bottle.yml", "Runner: sys-wine-9.0\n"},
-                 {".local/share/bottles/bottles/P/system.reg", Game}}
-        << QStringList() << ".local/share/bottles/bottles/P" << int(Kind::Wine) << ""
-        << ""
-        << "";
-    QTest::newRow("damaged and missing skipped")
-        << Files{{".wine/system.reg", "FIFO"},
-                 {".local/share/wineprefixes/a/system.reg", "\x01garbage[Software"},
-                 {".config/heroic/GamesConfig/bad.json", "{\"P\": {\"winePrefix\": 3"},
-                 {".config/heroic/GamesConfig/fifo.json", "FIFO"},
-                 {".config/heroic/GamesConfig/gone.json", heroic("$HOME/gone", "wine", "/w")},
-                 {".config/lutris/games/x-1.yml", "game:\n  exe: prefix: x\n"},
-                 {".local/share/bottles/bottles/B/system.reg", Other},
-                 {".PlayOnLinux/wineprefix/Pop/playonlinux.cfg", "ARCH=amd64\nVERSION=4.3\n"},
-                 {".PlayOnLinux/wineprefix/Pop/system.reg", Game}}
-        << QStringList() << ".PlayOnLinux/wineprefix/Pop" << int(Kind::Wine)
-        << "$HOME/.PlayOnLinux/wine/linux-amd64/4.3/bin/wine"
-        << ""
-        << "";
-    QTest::newRow("Steam's own prefix: cannot run")
-        << Files{{".steam/steam/steamapps/compatdata/1/pfx/system.reg", Game}} << QStringList()
-        << ".steam/steam/steamapps/compatdata/1/pfx" << int(Kind::None) << ""
-        << ""
-        << "";
-}
-
-void LauncherPrefixesTest::findsTheGamesPrefix() {
-    QFETCH(Files, files);
-    QFETCH(QStringList, environment);
-    QTemporaryDir home;
-    const auto expand = [&](QString text) { return text.replace("$HOME", home.path()); };
-    for (auto [path, content] : files) {
-        path = home.filePath(path);
-        QDir().mkpath(QFileInfo(path).path());
-        if (content == "FIFO") {
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-            continue;
-        }
+        "  prefix: '~/Games/pop'  # its own\nwine:\n  version: lutris-7.2 # chosen\nsystem: {}\n";
+    // Files below home; "FIFO" is a named pipe.
+    const QList<QPair<QString, QByteArray>> files = {
+        {".wine/system.reg", "FIFO"},
+        {".local/share/wineprefixes/a/system.reg", "\x01garbage[Software"},
+        {".local/share/wineprefixes/b/system.reg",
+         hive + "] 1\n\"x\"=\"Populous: The Beginning\"\n"},
+        {".local/share/wineprefixes/c/system.reg", hive + "\\\\Populous: The Beginning] 1\n"},
+        {"cfg/heroic/GamesConfig/P.json", heroic("~/H", "wine", "/w/wine")},
+        {"cfg/heroic/GamesConfig/bad.json", "{\"P\": {\"winePrefix\": 3"},
+        {"cfg/heroic/GamesConfig/fifo.json", "FIFO"},
+        {".config/heroic/GamesConfig/Q.json", heroic("~/HP", "proton", "/p/proton")},
+        {".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/F.json",
+         heroic("~/HN/", "proton", "")},
+        {"Games/Heroic/Prefixes/default/X/drive_c/x", ""},
+        {"Games/Heroic/Prefixes/default/Y/pfx/system.reg", ""},
+        {".config/lutris/games/pop-1.yml", lutris},
+        {"Games/pop/system.reg", ""},
+        {".local/share/lutris/runners/wine/lutris-7.2/bin/wine", ""},
+        {".local/share/bottles/bottles/P/bottle.yml", "Runner: sys-wine-9.0\n"},
+        {".var/app/com.usebottles.bottles/data/bottles/bottles/Pop/bottle.yml",
+         "Name: Pop\nRunner: caffe-7.20\nArch: win64\n"},
+        {".PlayOnLinux/wineprefix/Pop/playonlinux.cfg", "ARCH=amd64\nVERSION=4.3\n"},
+        {".steam/steam/steamapps/compatdata/1/pfx/system.reg", ""}};
+    for (const auto& [name, content] : files) {
+        const QString path = home.filePath(name);
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(expand(QString::fromUtf8(content)).toUtf8());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(content == "FIFO" ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                                  : file.open(QIODevice::WriteOnly) && file.write(content) >= 0);
     }
     qputenv("HOME", QFile::encodeName(home.path()));
-    for (const QString& assignment : environment)
-        qputenv(qPrintable(assignment.section('=', 0, 0)),
-                QFile::encodeName(expand(assignment.section('=', 1))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("cfg")));
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("WINEPREFIX");
 
-    QFETCH(QString, root);
-    QFETCH(int, kind);
-    QFETCH(QString, program);
-    QFETCH(QString, compatData);
-    QFETCH(QString, steam);
-    const PrefixCandidate found = platform::linuxbackend::findGamePrefix();
-    QCOMPARE(found.root, home.filePath(root));
-    QCOMPARE(int(found.runner.kind), kind);
-    QCOMPARE(found.runner.program, expand(program));
-    QCOMPARE(found.runner.compatData, expand(compatData));
-    QCOMPARE(found.runner.steamFolder, expand(steam));
+    // In order, each with the Wine its launcher records (0), Proton (1) or none (2), once.
+    QStringList found;
+    for (const PrefixCandidate& c :
+         prefixCandidates(home.path(), QProcessEnvironment::systemEnvironment()))
+        found << QStringList{c.root, QString::number(int(c.runner.kind)), c.runner.program,
+                             c.runner.compatData, c.runner.steamFolder}
+                     .join('|')
+                     .replace(home.path(), "~");
+    const QString bottles = "~/.var/app/com.usebottles.bottles/data/bottles/";
+    QCOMPARE(
+        found,
+        (QStringList{
+            "~/.wine|0|||", "~/.local/share/wineprefixes/a|0|||",
+            "~/.local/share/wineprefixes/b|0|||", "~/.local/share/wineprefixes/c|0|||",
+            "~/H|0|/w/wine||", "~/HP/pfx|1|/p/proton|~/HP|~/.steam/steam", "~/HN/pfx|2|||",
+            "~/Games/Heroic/Prefixes/default/X|0|||", "~/Games/Heroic/Prefixes/default/Y/pfx|2|||",
+            "~/Games/pop|0|~/.local/share/lutris/runners/wine/lutris-7.2/bin/wine||",
+            "~/Games/Heroic|0|||", "~/.local/share/bottles/bottles/P|0|||",
+            bottles + "bottles/Pop|0|" + bottles + "runners/caffe-7.20/bin/wine||",
+            "~/.PlayOnLinux/wineprefix/Pop|0|~/.PlayOnLinux/wine/linux-amd64/4.3/bin/wine||",
+            "~/.steam/steam/steamapps/compatdata/1/pfx|2|||"}));
+
+    // The first whose registry holds the game's key, in either view: a pipe, a damaged file, one
+    // that only names the game are passed over. $WINEPREFIX alone, when set; nothing, ~/.wine.
+    QCOMPARE(findGamePrefix().root, home.filePath(".local/share/wineprefixes/c"));
+    qputenv("WINEPREFIX", QFile::encodeName(home.filePath("mine//")));
+    QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath("mine"), {}}));
+    qunsetenv("WINEPREFIX");
+    QFile::remove(home.filePath(".local/share/wineprefixes/c/system.reg"));
+    QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath(".wine"), {}}));
+    // Without Steam, Proton runs with the prefix's own folder in its place.
+    QDir(home.filePath(".steam")).removeRecursively();
+    const auto environment = QProcessEnvironment::systemEnvironment();
+    QCOMPARE(prefixCandidates(home.path(), environment).at(5).runner.steamFolder,
+             home.filePath("HP"));
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)

@@ -1,38 +1,23 @@
-// Real process starts through the Linux backend: the exact file named runs, with the
-// arguments a Windows program would see, in the folder asked for.
+// Starting programs through the Linux backend: the exact file named runs, with the arguments a
+// Windows program would see, in the folder asked for, through the Wine it needs.
 
 #include "fakes/recording_game.h"
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/wine/windows_cmdline.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
 
-using platform::linuxbackend::LinuxFiles;
-using platform::linuxbackend::LinuxProcesses;
+using namespace platform::linuxbackend;
+using platform::wine::wincmd::argumentsFor;
 
 // Declared ahead of the test data: moc cannot read past raw string literals.
 class LinuxProcessesTest : public QObject {
     Q_OBJECT
-
 private slots:
-    void init();
-    void cleanup();
-    void startsTheExactFile_data();
+    void splitsAsWindowsDoes();
     void startsTheExactFile();
-    void failedStarts();
-    void windowsProgramsStartThroughWine();
-    void launchersRunners();
-
-private:
-    std::unique_ptr<fakes::TempPrefix> prefix;
-    std::unique_ptr<LinuxFiles> files;
-    std::unique_ptr<LinuxProcesses> processes;
-    QString decoy; // C:\Program.exe, which a guess from a blank-delimited prefix would run
-    QString startDir;
-    QByteArray saved[3];
 };
 
 namespace {
@@ -40,17 +25,6 @@ namespace {
 const QString Game = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
 const QString Folder = R"(C:\Program Files\Bullfrog\Populous)";
 const QString Pe = Folder + R"(\D3Dpoptb.exe)";
-const char* const Environment[] = {"PATH", "WINE", "WINEPREFIX"};
-
-// A stand-in for wine, recording as the recording game does but with $WINEPREFIX first.
-const QByteArray FakeWine = "#!/bin/sh\n{ printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do "
-                            "printf '<%s>\\n' \"$a\"; done; } > \"$0.args.tmp\" && mv "
-                            "\"$0.args.tmp\" \"$0.args\"\n";
-
-QString executable(const QString& path) {
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-    return path;
-}
 
 QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
@@ -58,150 +32,101 @@ QString canonical(const QString& path) {
 
 } // namespace
 
-void LinuxProcessesTest::init() {
-    startDir = QDir::currentPath();
-    for (int i = 0; i < 3; ++i)
-        saved[i] = qgetenv(Environment[i]);
-    prefix = std::make_unique<fakes::TempPrefix>();
-    files = std::make_unique<LinuxFiles>(prefix->prefix());
-    processes = std::make_unique<LinuxProcesses>(*files);
-    prefix->makeFolder("Program Files/Bullfrog/Populous");
-    decoy = prefix->driveC() + "/Program.exe";
-    fakes::writeRecordingGame(decoy);
-    QVERIFY(files->changeDirectory(R"(C:\Program Files\Bullfrog)"));
-    QVERIFY(files->changeDrive("c"));
-}
-
-void LinuxProcessesTest::cleanup() {
-    for (int i = 0; i < 3; ++i)
-        saved[i].isNull() ? qunsetenv(Environment[i]) : qputenv(Environment[i], saved[i]);
-    QDir::setCurrent(startDir);
-    processes.reset();
-    files.reset();
-    prefix.reset();
-}
-
-void LinuxProcessesTest::startsTheExactFile_data() {
-    QTest::addColumn<QString>("application");
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("unquoted path with blanks")
-        << Game << Game + " /h tcp /boundip 10.0.0.2 /nAnn" << QString()
-        << QStringList{"/h", "tcp", "/boundip", "10.0.0.2", "/nAnn"};
-    QTest::newRow("shell characters")
-        << Game << Game + " /n; rm -rf ~ $(touch x) `id` > y" << QString()
-        << QStringList{"/n;", "rm", "-rf", "~", "$(touch", "x)", "`id`", ">", "y"};
-    QTest::newRow("empty addresses, name of blanks")
-        << Game << Game + " /h tcp /boundip  /externip  /n    " << QString()
-        << QStringList{"/h", "tcp", "/boundip", "/externip", "/n"};
-    QTest::newRow("quoted, in a folder")
-        << Pe << '"' + Pe + R"(" /j tcp /nB)" << Folder << QStringList{"/j", "tcp", "/nB"};
-    QTest::newRow("drive root") << R"(C:\\HW_SW_Select.exe)"
-                                << R"(C:\\HW_SW_Select.exe /h)" << QString() << QStringList{"/h"};
+void LinuxProcessesTest::splitsAsWindowsDoes() {
+    // Without the application known, the first argument is the program and takes no escapes.
+    // Quotes are written ' here.
+    const QList<std::tuple<QString, QString, QStringList>> rows = {
+        {"x  \t ", "", {}},
+        {"x   /h\ttcp  'ab\\'c' '\\\\' d ", "", {"/h", "tcp", "ab\"c", "\\", "d"}},
+        {R"(x a\\\b d'e f'g a\\\'b a\\\\'b c' d)",
+         "",
+         {R"(a\\\b)", "de fg", "a\\\"b", R"(a\\b c)", "d"}},
+        {"x a'b'' c 'a'''b c' '' 'b c  ", "", {"ab\"", "c", "a\"b c", "", "b c  "}},
+        {R"(C:\Program Files\x.exe C:\ x\)", "", {R"(Files\x.exe)", R"(C:\)", R"(x\)"}},
+        {R"('C:\dir\'x y)", "", {"x", "y"}},
+        // The known application is a prefix with blanks, quoted or not, in any case.
+        {Game + " /h tcp", Game, {"/h", "tcp"}},
+        {"'" + Game + "'/j tcp", Game, {"/j", "tcp"}},
+        {Game.toUpper() + " ", Game, {}},
+        {R"(C:\a.exe/x y)", R"(C:\a.exe)", {"y"}},
+    };
+    for (const auto& [line, application, expected] : rows)
+        QCOMPARE(argumentsFor(QString(line).replace('\'', '"'), application), expected);
 }
 
 void LinuxProcessesTest::startsTheExactFile() {
-    QFETCH(QString, application);
-    QFETCH(QString, commandLine);
-    QFETCH(QString, folder);
-    QFETCH(QStringList, expected);
-    const QString script = files->toNative(application);
-    QVERIFY(fakes::writeRecordingGame(script));
-    QVERIFY(processes->start(application, commandLine, folder));
-    QCOMPARE(fakes::recordedArguments(script), expected);
-    // An empty working folder is the current one.
-    QCOMPARE(canonical(fakes::recordedFolder(script)),
-             canonical(files->toNative(folder.isEmpty() ? files->currentDirectory() : folder)));
-    QVERIFY(!QFile::exists(decoy + ".args"));
-}
+    fakes::TempPrefix prefix;
+    LinuxFiles files(prefix.prefix());
+    LinuxProcesses processes(files);
+    const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
+    fakes::writeRecordingGame(decoy);
+    prefix.makeFolder("Program Files/Bullfrog/Populous");
+    QVERIFY(files.changeDirectory(R"(C:\Program Files\Bullfrog)") && files.changeDrive("c"));
+    const QList<std::tuple<QString, QString, QString, QStringList>> rows = {
+        {Game, Game + " /h tcp /boundip  /nAnn", "", {"/h", "tcp", "/boundip", "/nAnn"}},
+        {Game,
+         Game + " /n; rm -rf $(touch x) `id`",
+         "",
+         {"/n;", "rm", "-rf", "$(touch", "x)", "`id`"}},
+        {Game, '"' + Game + "\" /j tcp /nB", Folder, {"/j", "tcp", "/nB"}},
+        {R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe /h)", "", {"/h"}},
+    };
+    for (const auto& [application, commandLine, folder, expected] : rows) {
+        const QString script = files.toNative(application);
+        QFile::remove(script + ".args");
+        QVERIFY(fakes::writeRecordingGame(script));
+        QVERIFY(processes.start(application, commandLine, folder));
+        QCOMPARE(fakes::recordedArguments(script), expected);
+        // An empty working folder is the current one.
+        QCOMPARE(canonical(fakes::recordedFolder(script)),
+                 canonical(files.toNative(folder.isEmpty() ? files.currentDirectory() : folder)));
+    }
+    // Nothing starts from what is no executable file, nor from a guess at the command line.
+    prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
+    for (const QString& bad :
+         QStringList{R"(C:\No\x.exe)", Folder + R"(\poptb.exe)", Folder, "Q:\\x"})
+        QVERIFY2(!processes.start(bad, bad + " /h", {}), qPrintable(bad));
+    QVERIFY(!processes.start(QString(), R"(C:\Program.exe)", QString()));
+    QVERIFY(!processes.start(Game, Game, R"(C:\No Such Folder)"));
 
-void LinuxProcessesTest::failedStarts() {
-    fakes::writeRecordingGame(files->toNative(Game));
-    prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
-    for (const QString& application : QStringList{R"(C:\Program Files\Missing\x.exe)",
-                                                  Folder + R"(\poptb.exe)", Folder, R"(Q:\x.exe)"})
-        QVERIFY2(!processes->start(application, application + " /h", {}), qPrintable(application));
-    QVERIFY(!processes->start(QString(), R"(C:\Program.exe)", QString()));
-    QVERIFY(!processes->start(Game, Game, R"(C:\No Such Folder)"));
-
-    // A Windows program without a Wine to run it.
-    executable(prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ"));
-    qunsetenv("WINE");
-    qputenv("PATH", QFile::encodeName(prefix->root() + "/no-bin"));
-    QVERIFY(!processes->start(Pe, Pe, QString()));
-    qputenv("WINE", "/nonexistent/wine");
-    QVERIFY(!processes->start(Pe, Pe, QString()));
-
-    QTest::qWait(200);
-    QVERIFY(!QFile::exists(decoy + ".args"));
-    QVERIFY(!QFile::exists(files->toNative(Game) + ".args"));
-}
-
-void LinuxProcessesTest::windowsProgramsStartThroughWine() {
-    const QString wine = executable(prefix->writeFile("bin/wine", FakeWine));
-    const QString chosen = executable(prefix->writeFile("other/mywine", FakeWine));
-    const QString exe =
-        prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ\x90");
+    // Windows programs start through Wine, a recorder here of $WINEPREFIX, Proton's variables
+    // and the arguments. Only Steam may start a Steam prefix.
+    const QByteArray recorder = "#!/bin/sh\necho \"$WINEPREFIX|$STEAM_COMPAT_DATA_PATH|"
+                                "$STEAM_COMPAT_CLIENT_INSTALL_PATH\" >$0.tmp\nprintf '<%s>\\n' "
+                                "\"$@\" >>$0.tmp\nmv $0.tmp $0.args\n";
+    const QString wine = prefix.writeFile("bin/wine", recorder);
+    const QString proton = prefix.writeFile("proton", recorder);
+    for (const QString& script : {wine, proton})
+        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+    prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ");
+    const QString exe = files.toNative(Pe); // as given to Wine
+    qputenv("PATH", QFile::encodeName(prefix.root() + "/bin") + ":/usr/bin:/bin");
+    qputenv("WINE", "/nonexistent/wine"); // $WINE wins over PATH
+    QVERIFY(!processes.start(Pe, Pe, QString()));
+    qputenv("WINE", QFile::encodeName(decoy));
+    QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
+                 .start(Pe, Pe, QString()));
     // A relative prefix holds for the start folder: the drives still resolve once the current
     // folder has moved into the game's, and Wine (which refuses a relative one) gets it whole.
     qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
-    const auto resolved = platform::linuxbackend::WinePrefix::fromEnvironment();
-    QVERIFY(files->changeDirectory(Folder));
-    QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)), canonical(files->toNative(Folder)));
-    qunsetenv("WINE");
-    qputenv("PATH", QFile::encodeName(prefix->root() + "/bin") + ":/usr/bin:/bin");
-    QVERIFY(processes->start(Pe, '"' + Pe + R"(" /h tcp /n"A B")", Folder));
-    const QString given = fakes::recordedFolder(wine); // $WINEPREFIX
-    QVERIFY2(QDir::isAbsolutePath(given), qPrintable(given));
-    QCOMPARE(canonical(given), canonical(prefix->root()));
-    const QStringList arguments = fakes::recordedArguments(wine);
-    QCOMPARE(canonical(arguments.first()), canonical(exe));
-    QCOMPARE(arguments.mid(1), (QStringList{"/h", "tcp", "/nA B"}));
-
-    // $WINE wins over PATH.
+    const auto resolved = WinePrefix::fromEnvironment();
+    QVERIFY(files.changeDirectory(Folder));
+    QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)), canonical(files.toNative(Folder)));
+    qputenv("WINE", "wine"); // found in PATH
+    QVERIFY(processes.start(Pe, '"' + Pe + "\" /h tcp /n\"A B\"", Folder));
+    const QString given = fakes::recordedFolder(wine).section('|', 0, 0);
+    QVERIFY2(QDir::isAbsolutePath(given) && canonical(given) == canonical(prefix.root()),
+             qPrintable(given));
+    QCOMPARE(fakes::recordedArguments(wine), (QStringList{exe, "/h", "tcp", "/nA B"}));
+    // A launcher's runner: its Wine, given the prefix found; or Proton, given Steam's folders.
     QFile::remove(wine + ".args");
-    qputenv("WINE", QFile::encodeName(chosen));
-    QVERIFY(processes->start(Pe, Pe, QString()));
-    QCOMPARE(fakes::recordedArguments(chosen).size(), 1);
-    QVERIFY(!QFile::exists(wine + ".args"));
-}
-
-void LinuxProcessesTest::launchersRunners() {
-    using platform::linuxbackend::WineRunner;
-    // Records its arguments after the prefix and Steam variables it was given.
-    const QByteArray recorder =
-        "#!/bin/sh\n{ printf '%s|%s|%s\\n' \"$WINEPREFIX\" "
-        "\"$STEAM_COMPAT_DATA_PATH\" \"$STEAM_COMPAT_CLIENT_INSTALL_PATH\"; "
-        "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; } > "
-        "\"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
-    const QString wine = executable(prefix->writeFile("runners/wine", recorder));
-    const QString proton = executable(prefix->writeFile("proton/proton", recorder));
-    const QString fallback = executable(prefix->writeFile("bin/wine", recorder));
-    const QString exe =
-        prefix->writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ\x90");
-    qputenv("WINE", QFile::encodeName(fallback));
-    qputenv("WINEPREFIX", "/elsewhere");
-
-    LinuxProcesses recorded(*files, prefix->prefix(), {WineRunner::Kind::Wine, wine, {}, {}});
-    QVERIFY(recorded.start(Pe, Pe + " /h", QString()));
-    QCOMPARE(fakes::recordedFolder(wine), prefix->root() + "||");
-    QCOMPARE(canonical(fakes::recordedArguments(wine).value(0)), canonical(exe));
-
-    LinuxProcesses viaProton(*files, prefix->prefix(),
-                             {WineRunner::Kind::Proton, proton, "/compat", "/steam"});
-    QVERIFY(viaProton.start(Pe, Pe + " /h", QString()));
-    QCOMPARE(fakes::recordedFolder(proton), "|/compat|/steam");
-    const QStringList arguments = fakes::recordedArguments(proton);
-    QCOMPARE(arguments.size(), 3);
-    QCOMPARE(arguments[0], "run");
-    QCOMPARE(canonical(arguments[1]), canonical(exe));
-    QCOMPARE(arguments[2], "/h");
-
-    // A prefix nobody knows how to start: no Wine at all, not even $WINE.
-    LinuxProcesses none(*files, prefix->prefix(), {WineRunner::Kind::None, wine, {}, {}});
-    QVERIFY(!none.start(Pe, Pe, QString()));
-    QVERIFY(!QFile::exists(fallback + ".args"));
+    QVERIFY(LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::Wine, wine, {}, {}})
+                .start(Pe, Pe + " /h", QString()));
+    QCOMPARE(fakes::recordedFolder(wine), prefix.root() + "||");
+    QVERIFY(LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::Proton, proton, "/c", "/s"})
+                .start(Pe, Pe + " /h", QString()));
+    QCOMPARE(fakes::recordedLines(proton),
+             (QStringList{"|/c|/s", "<run>", '<' + exe + '>', "</h>"}));
 }
 
 QTEST_GUILESS_MAIN(LinuxProcessesTest)
