@@ -2,8 +2,7 @@
 # Under Xvfb: hostile address-echo answers never reach the game's command line; files planted as
 # the lock do not stop a start, a live Velkor does. Args: VELKOR VELKOR_E2E_ECHO ECHO_SERVER
 source "$(dirname "$0")/lib.sh" "$@"
-python3 "$4" 280 >"$work/port" &
-background+=($!)
+python3 "$4" 280 >"$work/port" & background+=($!)
 wait_for '[[ -s "$work/port" ]]' || { fail "the echo server did not start"; finish; }
 
 # Hosting "With Router", 198.51.100.1 stored: /externip is the answer's address, or the stored one.
@@ -36,15 +35,12 @@ runtime folder open to others|chmod 777 "$run"; : >"$lock"; held "$lock"
 foreign lock (as root)|: >"$lock"; chown nobody "$lock" 2>/dev/null && held "$lock"
 CASES
 
-# second NAME [ENV...]: while the first runs, another start shows a message box and ends on Enter.
-second() {
-    local name=$1 first=$velkor_pid wid HEIGHT
-    shift
-    spawn "$root" "$@"
+second() { # NAME [ENV...]: while the first runs, another start shows a message box, ends on Enter
+    local first=$velkor_pid wid HEIGHT
+    spawn "$root" "${@:2}"
     [[ -n "$wid" ]] && ((HEIGHT < 437)) && xdotool windowfocus --sync $wid key Return
-    check "$name: a message, and the second start ended" "[[ -n '$wid' ]] && ((HEIGHT < 437)) && wait_for '! kill -0 $spawned 2>/dev/null'"
-    kill $spawned 2>/dev/null
-    kill -0 $first || fail "$name: the first Velkor ended"
+    check "$1: a message, and the second start ended" "[[ -n '$wid' ]] && ((HEIGHT < 437)) && wait_for '! kill -0 $spawned 2>/dev/null'"
+    kill $spawned 2>/dev/null; kill -0 $first || fail "$1: the first Velkor ended"
 }
 root=$work/live && make_prefix "$root/prefix" win32 && recorder "$game" 'echo $$ >"$0.pid"; exec sleep 280'
 if up live "$root"; then

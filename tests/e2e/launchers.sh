@@ -24,7 +24,7 @@ while IFS='|' read -r -u 3 name set_up; do
     up "$name" "$root" WINEPREFIX= WINE="$root/plain-wine" "${env[@]}" || continue
     click_at 214 192 && type_into 66 361 Bo && click_launch
     if [[ -z $runner ]]; then
-        check "$name: the start failed" "timeout 10 xdotool search --sync --onlyvisible --name '^Alternative Load$' >/dev/null"
+        check "$name: the start failed" 'dialog "Alternative Load" >/dev/null'
     elif read_args "$runner"; then
         pattern="$run<.*/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select\.exe> (</GAME=UW> )?</h> <tcp> </boundip> (<[0-9.]+> )?</nBo>"
         check "$name: $ran_in $args" '[[ "$ran_in" == "$line" && "$args" =~ ^$pattern$ ]]'

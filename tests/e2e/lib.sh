@@ -8,12 +8,11 @@ if [[ "${1:-}" != --inside ]]; then
 fi
 velkor=$2 work=$(mktemp -d) velkor_pid= failures=0 background=()
 trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { if eval "$2"; then ok "$1"; else fail "$1"; fi; } # NAME CONDITION
 finish() { ((failures == 0)) || { echo "$failures check(s) failed"; exit 1; }; echo "all checks passed"; exit 0; }
-# wait_for CONDITION [TENTHS]: polls every 0.1 s, 10 s by default.
-wait_for() { local i; for ((i = 0; i < ${2:-100}; i++)); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+wait_for() { local i; for ((i = 0; i < ${2:-100}; i++)); do eval "$1" && return 0; sleep 0.1; done; return 1; } # CONDITION [TENTHS]
 
 # recorder FILE [FIRST]: a game writing what FIRST prints (its folder), "<argument>"s to FILE.args.
 recorder() {
@@ -64,19 +63,17 @@ close_velkor() {
     local box=
     python3 - "$wid" <<'PY'
 import ctypes as c, sys
-x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; x.XFlush.argtypes = [c.c_void_p]
-x.XInternAtom.restype = c.c_ulong; x.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]
+x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; x.XInternAtom.restype = c.c_ulong
+x.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]; x.XFlush.argtypes = [c.c_void_p]
 x.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.c_void_p]
-class Ev(c.Structure):
-    _fields_ = [("type", c.c_int), ("serial", c.c_ulong), ("send_event", c.c_int), ("display", c.c_void_p),
-                ("window", c.c_ulong), ("message_type", c.c_ulong), ("format", c.c_int), ("data", c.c_long * 19)]
 d, w = x.XOpenDisplay(None), int(sys.argv[1])
-e = Ev(33, 0, 0, None, w, x.XInternAtom(d, b"WM_PROTOCOLS", 0), 32, (c.c_long * 19)(x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)))
-x.XSendEvent(d, w, 0, 0, c.byref(e)); x.XFlush(d)
+# An XClientMessageEvent (type, serial, send_event, display, window, message_type, format, data)
+e = (c.c_long * 24)(33, 0, 0, 0, w, x.XInternAtom(d, b"WM_PROTOCOLS", 0), 32, x.XInternAtom(d, b"WM_DELETE_WINDOW", 0))
+x.XSendEvent(d, w, 0, 0, e); x.XFlush(d)
 PY
     if [[ -n "${1:-}" ]]; then
-        wait_for 'box=$(xdotool search --onlyvisible --pid $velkor_pid --name "^Velkor$" | grep -vx "$wid" | head -n1); [[ -n "$box" ]]'
-        [[ -n "$box" ]] && alive && ok "$1: a message box" && xdotool windowfocus --sync "$box" key Return || fail "$1: no message box"
+        wait_for 'box=$(xdotool search --onlyvisible --pid $velkor_pid --name "^Velkor$" | grep -vx "$wid" | head -n1); [[ -n "$box" ]]' &&
+            alive && xdotool windowfocus --sync "$box" key Return && ok "$1: a message box" || fail "$1: no message box"
     fi
     wait_for '! alive' || fail "${1:-close}: the program did not end"
     stop_velkor
@@ -86,13 +83,12 @@ PY
 click_at() { xdotool mousemove --sync $((client_x + $1)) $((client_y + $2)) click 1; sleep 0.3; }
 type_into() { click_at "$1" "$2"; xdotool type --delay 40 "$3"; sleep 0.3; }
 click_launch() { click_at 208 420; } # &Launch Game: (2160, 6120, 1935, 375)
+# dialog TITLE: the id of the window with that title, focused, once it is up; gone TITLE: it closed.
+dialog() { local id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1); [[ -n "$id" ]] && xdotool windowfocus --sync "$id" 2>/dev/null && echo "$id"; }
+gone() { wait_for "! xdotool search --onlyvisible --name '^$1\$' >/dev/null"; }
 
 # read_args FILE: waits for FILE.args: the folder in $ran_in, "<a> <b> ..." in $args.
-read_args() {
-    local -a lines
-    ran_in= args=
-    wait_for "[[ -f '$1.args' ]]" && mapfile -t lines <"$1.args" && ran_in=${lines[0]:-} args=${lines[*]:1}
-}
+read_args() { local -a lines && ran_in= args= && wait_for "[[ -f '$1.args' ]]" && mapfile -t lines <"$1.args" && ran_in=${lines[0]:-} args=${lines[*]:1}; }
 # expect_run NAME FILE PATTERN: FILE ran in its own folder with arguments matching PATTERN.
 expect_run() {
     if ! read_args "$2"; then fail "$1: $2 did not run"

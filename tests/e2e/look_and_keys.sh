@@ -19,11 +19,6 @@ rows = [y for y in range(a[1], a[3]) if any(sum(rgb(x, y)) < 384 for x in range(
 print('dark rows', rows[:1], rows[-1:]); sys.exit(not (rows and rows[-1] - rows[0] >= 17))
 PY
 }
-dialog() { # TITLE: the visible window with that title, focused
-    local id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1)
-    [[ -n "$id" ]] && xdotool windowfocus --sync "$id" 2>/dev/null && echo "$id"
-}
-gone() { wait_for "! xdotool search --onlyvisible --name '^$1\$' >/dev/null"; }
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 keys() { local k; for k; do if [[ $k == +* ]]; then xdotool type --delay 40 "${k#+}"; else xdotool key $k; fi; done; }
 
@@ -51,10 +46,8 @@ check "Enter on OK" 'gone Options && wait_for "[[ \$(field \"\$(cfg \"\$root\")\
 xdotool windowfocus --sync "$wid" key ctrl+t
 aid=$(dialog "Alternative Load") && mv "$folder" "$folder.gone"
 click_in "$aid" 303 97 # &Browse: (4060, 1320, 975, 285) twips
-dialog "Locate Populous Directory" >/dev/null && xdotool key Return
-gone "Locate Populous Directory" || fail "Enter on the picker's OK"
-mv "$folder.gone" "$folder"
-xdotool windowfocus --sync "$aid" && click_in "$aid" 264 180 # OK: (3360, 2520, 1215, 375)
+check "Enter on the picker's OK" 'dialog "Locate Populous Directory" >/dev/null && xdotool key Return && gone "Locate Populous Directory"'
+mv "$folder.gone" "$folder" && xdotool windowfocus --sync "$aid" && click_in "$aid" 264 180 # OK: (3360, 2520, 1215, 375)
 expect_run "picker on an unlistable folder" "$folder/D3Dpoptb.exe" '</h> <tcp> </boundip> (<[0-9.]+> )?</nZed2>'
 close_velkor
 finish

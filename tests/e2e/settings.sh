@@ -14,13 +14,9 @@ root=$work/fifo && make_prefix "$root/prefix" win32 && mkdir -p "$(dirname "$(cf
 up "fifo: start-up" "$root" && close_velkor fifo && check "fifo: left alone" '[[ -p "$(cfg "$root")" ]]'
 
 root=$work/index && make_prefix "$root/prefix" win32 && record "$(cfg "$root")" "$keeper" 63:198.51.100.77 '113:\xc8'
-if up index "$root"; then
-    click_launch
-    expect_run index "$game" '</h> <tcp> </boundip> <[0-9.]+> </nKeeper>'
-    shown=$(sed -n 's|.*</boundip> <\([0-9.]*\)>.*|\1|p' <<<"$args")
-    close_velkor
-    check "index: saved ${shown:-nothing}, the name kept" '[[ -n "$shown" && $(field "$(cfg "$root")" 63 24) == "$shown" ]] && kept'
-fi
+up index "$root" && click_launch && expect_run index "$game" '</h> <tcp> </boundip> <[0-9.]+> </nKeeper>'
+shown=$(sed -n 's|.*</boundip> <\([0-9.]*\)>.*|\1|p' <<<"$args") && close_velkor
+check "index: saved ${shown:-nothing}, the name kept" '[[ -n "$shown" && $(field "$(cfg "$root")" 63 24) == "$shown" ]] && kept'
 
 # A filled 64 KiB tmpfs where mounting is allowed, else a file size limit of 0 (SIGXFSZ ignored).
 # On the tmpfs a saved record is rewritten in place without new space; other saves must fail.
@@ -34,7 +30,7 @@ for name in full-new full-saved; do
     up "$name" "$root"
     started=$? && trap - XFSZ && ((started == 0)) || continue
     [[ $mode == tmpfs ]] || prlimit --pid $velkor_pid --fsize=0:
-    if [[ $name-$mode == full-saved-tmpfs ]]; then close_velkor; else close_velkor "$name ($mode)"; fi
+    close_velkor "$([[ $name-$mode == full-saved-tmpfs ]] || echo "$name ($mode)")" # expecting a message
     if [[ $name == full-new ]]; then
         check "$name: nothing written" '[[ ! -s "$(cfg "$root")" && "$(stat -c %s "$root/config/filler" 2>/dev/null)" == "$filler" ]]'
     else check "$name: record kept" kept; fi

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# A fresh Wine prefix for the "wine" tests in $1/prefix (XDG_CONFIG_HOME $1/config, runtime folder
-# $1/runtime): the game's key written by Wine's reg.exe as the 32-bit installer does, the recorder
-# as the game in a folder with a blank, and a decoy at that blank. Exits 77 without Wine.
+# A fresh prefix for the "wine" tests in $1: the game's key written by reg.exe as the 32-bit
+# installer does, the recorder as the game in a folder with a blank, a decoy at the blank.
 set -euo pipefail
 dir=${1:?usage: make_prefix.sh FOLDER}
 command -v wine >/dev/null && command -v wineserver >/dev/null || { echo "Wine is not installed: skipped"; exit 77; }
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null || true # an old server keeps the old registry
 rm -rf "$dir" && mkdir -p "$dir/config" && mkdir -p -m 700 "$dir/runtime"
 game="$WINEPREFIX/drive_c/Program Files/Bullfrog/Populous" && mkdir -p "$game"

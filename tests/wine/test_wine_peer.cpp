@@ -26,11 +26,6 @@ int wine(const QStringList& arguments, QString* output = nullptr) {
     return done && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// The hive files are complete, and ours to write, only once the server is gone.
-void waitForWineserver() {
-    QProcess::execute(u"wineserver"_s, {u"-w"_s});
-}
-
 // The real backend with message boxes recorded and no network.
 struct Session {
     platform::linuxbackend::Backend backend{platform::linuxbackend::WinePrefix::fromEnvironment()};
@@ -54,7 +49,7 @@ class WinePeerTest : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY(QDir::setCurrent(records.path())); } // a load moves to the game
-    void cleanupTestCase() { waitForWineserver(); }
+    void cleanupTestCase() { QProcess::execute(u"wineserver"_s, {u"-w"_s}); }
 
     // The key the 32-bit installer wrote (reg add /reg:32) leads to the game, started with the
     // switches in its folder; Wine quotes its path, a blank in the name makes two arguments.
@@ -93,11 +88,11 @@ private slots:
         QFile file(record);
         QVERIFY2(QTest::qWaitFor([&] { return file.exists(); }, 60000), "the game did not start");
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString program =
-            Game + u"\\HW_SW_Select.exe"_s; // command line, folder, module, arguments
-        QCOMPARE(QString::fromLocal8Bit(file.readAll()).split(u'\n'),
-                 QStringList({u"\"%1\" %2"_s.arg(program, switches), Game, program}) +
-                     switches.split(u' ') + QStringList{QString()});
+        const QString program = Game + u"\\HW_SW_Select.exe"_s;
+        QCOMPARE( // command line, folder, module, arguments
+            QString::fromLocal8Bit(file.readAll()).split(u'\n'),
+            QStringList({u"\"%1\" %2"_s.arg(program, switches), Game, program}) +
+                switches.split(u' ') + QStringList{QString()});
     }
 
     // What the options dialog and closing save, a new process reads.
@@ -115,11 +110,7 @@ private slots:
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
         });
         w.mnusettings_Click();
-        QVERIFY(w.close());
-        QVERIFY(session.ui.boxes.empty());
-        QCOMPARE(QFileInfo(platform::current().files->toNative(w.settingsdir + u"\\Velkor.cfg"_s))
-                     .size(),
-                 qint64(115));
+        QVERIFY(w.close() && session.ui.boxes.empty());
     }
     void settingsReadBack() {
         Session session;
@@ -130,31 +121,23 @@ private slots:
                  QStringList({u"WinePlayer"_s, u"10.1.2.3"_s, u"203.0.113.7"_s}));
     }
 
-    // What HHRegister and HHUnRegister write into the prefix's hive, Wine's reg.exe reads.
+    // What HHRegister writes into the prefix's hive, Wine's reg.exe reads.
     void helpRegistration() {
-        const QStringList query{
-            u"reg"_s, u"query"_s,          u"HKLM\\Software\\Microsoft\\Windows\\HTML Help"_s,
-            u"/v"_s,  u"velkorhelp.chm"_s, u"/reg:32"_s};
         QString file = Game + u"\\velkorhelp.chm"_s, answer;
-        waitForWineserver();
-        {
-            Session session;
-            QFile help(platform::current().files->toNative(file));
-            QVERIFY(help.open(QIODevice::WriteOnly));
-            HTMLHelp().HHRegister(file);
-            QVERIFY(file == u"velkorhelp.chm"_s && session.ui.boxes.empty());
-        }
-        QCOMPARE(wine(query, &answer), 0);
+        QProcess::execute(u"wineserver"_s, {u"-w"_s}); // the hive is ours to write once it ends
+        Session session;
+        QFile help(platform::current().files->toNative(file));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        HTMLHelp().HHRegister(file);
+        QVERIFY(file == u"velkorhelp.chm"_s && session.ui.boxes.empty());
+        QCOMPARE(wine({u"reg"_s, u"query"_s, u"HKLM\\Software\\Microsoft\\Windows\\HTML Help"_s,
+                       u"/v"_s, file, u"/reg:32"_s},
+                      &answer),
+                 0);
         const QString value = QRegularExpression::escape(Game + u"\\"_s);
         QVERIFY2(answer.contains(
                      QRegularExpression(u"velkorhelp\\.chm\\s+REG_SZ\\s+%1\\s"_s.arg(value))),
                  qPrintable(answer));
-        waitForWineserver(); // it writes the hive back as it ends
-        Session session;
-        file = Game + u"\\velkorhelp.chm"_s;
-        HTMLHelp().HHUnRegister(file);
-        QVERIFY2(wine(query) != 0, "the registration is still there");
-        waitForWineserver();
     }
 
     // Wine's own hhctrl.ocx through the backend's PE reader; the recorder has no version.
