@@ -1,38 +1,33 @@
 #!/bin/bash
-# End-to-end launch: runs the built program on a virtual X screen with a fake Wine prefix whose
-# registry names a folder under "C:\Program Files" holding a game script that records its
-# arguments, types a name, clicks "&Launch Game" and checks what the game received.
-# Usage: launch.sh VELKOR
+# Starts under Xvfb: the recording game gets the form's switches in its folder, never the decoy;
+# FIFOs, /dev/zero, a long InstallPath do not stop a start; F1 on an unreadable help file warns.
 source "$(dirname "$0")/lib.sh" "$@"
-
-# run_velkor NAME ARCH ACTIONS...: starts the program with a fresh prefix and settings, runs the
-# actions, clicks "&Launch Game" and leaves the recorded arguments in $args.
-run_velkor() {
-    local name=$1 root="$work/$1"
-    make_prefix "$root/prefix" "$2"
-    shift 2
-    args=()
-    local game="$root/prefix/drive_c/Program Files/Bullfrog/Populous" action
-    start_velkor "$root" || { fail "$name: the main window did not appear"; return; }
-    for action in "$@"; do eval "$action"; done
-    click_launch
-    if read_args "$game/HW_SW_Select.exe"; then
-        [[ "$(realpath "$ran_in")" == "$(realpath "$game")" ]] || fail "$name: ran in $ran_in"
-    else
-        fail "$name: the game was not started"
-    fi
-    [[ -e "$root/prefix/drive_c/Program.exe.args" ]] && fail "$name: the decoy C:\\Program.exe ran"
-    [[ -e "$root/prefix/drive_c/Wrong/HW_SW_Select.exe.args" ]] && fail "$name: the 64-bit key"
+hives() { for h in system.reg user.reg userdef.reg; do rm -f "$root/prefix/$h" && eval "$1"; done; }
+while IFS='|' read -r -u 3 name arch set_up actions pattern; do
+    root=$work/$name env=() && make_prefix "$root/prefix" $arch && eval "$set_up"
+    up "$name" "$root" "${env[@]}" || continue
+    if [[ -z $pattern ]]; then ok "$name: the window came up" && close_velkor && continue; fi
+    eval "$actions" && click_launch
+    expect_run "$name" "$game" "$pattern"
+    check "$name: no decoy ran" '! ls "$root"/prefix/drive_c/{,Wrong/}*.args 2>/dev/null'
     stop_velkor
-}
+done 3<<'CASES'
+join|win64||click_at 214 240; type_into 242 361 127.0.0.1; type_into 66 361 'A;rm -rf ~ $(id)'|</j> <tcp> <127\.0\.0\.1> </nA;rm> <-rf> <~> <\$\(id\)>
+host|win32||click_at 214 192; type_into 66 361 Bo|</GAME=UW> </h> <tcp> </boundip> (<[0-9.]+> )?</nBo>
+relative|win64|env=(WINEPREFIX=../prefix)|type_into 66 361 Rel|</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>
+fifo hives|win64|hives 'mkfifo "$root/prefix/$h"'
+zero hives|win64|hives 'ln -s /dev/zero "$root/prefix/$h"'
+long InstallPath|win32|python3 -c 'import sys; s = open(sys.argv[1]).read(); open(sys.argv[1], "w").write(s.replace("Populous\"\n", "Populous" + "\\\\Map" * 2**17 + "\"\n"))' "$root/prefix/system.reg"
+CASES
 
-# Joining, 64-bit prefix: the join address and a name with shell characters arrive as data.
-run_velkor join win64 'click_at 214 240' 'type_into 242 361 "127.0.0.1"' \
-    'type_into 66 361 "A;rm -rf ~ \$(id)"'
-expect_args join '</j> <tcp> <127\.0\.0\.1> </nA;rm> <-rf> <~> <\$\(id\)>'
-
-# Hosting the expansion, 32-bit prefix: the address is whatever the machine has first.
-run_velkor host win32 'click_at 214 192' 'type_into 66 361 "Bo"'
-expect_args host '</GAME=UW> </h> <tcp> </boundip> (<[0-9.]+> )?</nBo>'
-
+# A help file beside a copy of the program, F1 each time.
+mkdir -p "$work/program" && cp "$velkor" "$work/program" && velkor=$work/program/${velkor##*/} help=$work/program/velkorhelp.chm
+make_prefix "$work/help/prefix" win32 && up help "$work/help" || finish
+for plant in 'head -c 4096 /dev/urandom >"$help"' ': >"$help"' 'mkfifo "$help"' 'ln -s /dev/zero "$help"'; do
+    rm -f "$help" && eval "$plant"
+    xdotool windowfocus --sync "$wid" key F1
+    check "F1 after $plant: the warning, then nothing" 'dialog "HTML Help Class" >/dev/null && xdotool key Return && gone "HTML Help Class"'
+done
+check "F1: the program runs on" alive
+close_velkor
 finish

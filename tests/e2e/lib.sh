@@ -1,200 +1,105 @@
-# Shared helpers of the end-to-end scripts: the built program on a virtual X screen with a
-# throw-away home, settings folder and Wine prefix, driven with xdotool.
-# A script sources this file first, with the program's path as its first argument:
-#     source "$(dirname "$0")/lib.sh" "$@"
-# It re-runs the script under xvfb-run (or exits 77 to skip without it), then sets $velkor
-# and $work, a temporary folder removed on exit.
+# The end-to-end scripts' set-up: source "$(dirname "$0")/lib.sh" VELKOR [MORE...] re-runs the
+# script on a virtual X screen (77 without xvfb-run, xdotool), with a throw-away folder $work.
 set -u
-
 if [[ "${1:-}" != --inside ]]; then
-    for tool in xvfb-run xdotool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
+    for tool in xvfb-run xdotool; do command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }; done
     # A random first display number: -a alone races with runs started at the same moment.
-    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
-        bash "$0" --inside "$(realpath "$1")" "${@:2}"
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
-velkor=$2
-shift 2
-work=$(mktemp -d)
-velkor_pid=
-trap 'stop_velkor; rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+velkor=$2 work=$(mktemp -d) velkor_pid= failures=0 background=()
+trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; rm -rf "$work"' EXIT
 ok() { echo "ok: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { if eval "$2"; then ok "$1"; else fail "$1"; fi; } # NAME CONDITION
+finish() { ((failures == 0)) || { echo "$failures check(s) failed"; exit 1; }; echo "all checks passed"; exit 0; }
+wait_for() { local i; for ((i = 0; i < ${2:-100}; i++)); do eval "$1" && return 0; sleep 0.1; done; return 1; } # CONDITION [TENTHS]
 
-# Ends the script with its verdict.
-finish() {
-    ((failures)) && { echo "$failures e2e check(s) failed"; exit 1; }
-    echo "$(basename "$0" .sh): all checks passed"
-    exit 0
-}
-
-# recorder FILE: a game script that writes "<working folder>" and then "<argument>" per line
-# into "FILE.args".
+# recorder FILE [FIRST]: a game writing what FIRST prints (its folder), "<argument>"s to FILE.args.
 recorder() {
     mkdir -p "$(dirname "$1")"
-    cat >"$1" <<'SCRIPT'
-#!/bin/sh
-{ printf '%s\n' "$(pwd)"; for a in "$@"; do printf '<%s>\n' "$a"; done; } > "$0.args.tmp" && mv "$0.args.tmp" "$0.args"
-SCRIPT
-    chmod +x "$1"
+    printf '#!/bin/sh\n{ %s; for a in "$@"; do printf "<%%s>\\n" "$a"; done; } >"$0.t" && mv "$0.t" "$0.args"\n' "${2:-pwd}" >"$1" && chmod +x "$1"
 }
-
-# make_prefix DIR ARCH [GAME_FOLDER]: drives C: and Z:, the game's key as a 32-bit installer
-# leaves it (under Wow6432Node in a win64 prefix, where the 64-bit view names another folder),
-# the recording game in GAME_FOLDER (default "Program Files\Bullfrog\Populous", below drive_c,
-# with '/' between components) and a decoy C:\Program.exe.
+# make_prefix DIR ARCH: the game's key as the 32-bit installer leaves it (win64: C:\Wrong in the
+# 64-bit view), the recording game $game in C:\Program Files\..., a decoy C:\Program.exe.
 make_prefix() {
-    local prefix=$1 arch=$2 game=${3:-Program Files/Bullfrog/Populous}
-    local view='Software' name='Bullfrog Productions Ltd\\Populous: The Beginning'
-    local winpath="C:\\\\${game//\//\\\\\\\\}"
-    mkdir -p "$prefix/dosdevices"
-    ln -sfn ../drive_c "$prefix/dosdevices/c:"
-    ln -sfn / "$prefix/dosdevices/z:"
-    recorder "$prefix/drive_c/$game/HW_SW_Select.exe"
-    recorder "$prefix/drive_c/Program.exe"
-    recorder "$prefix/drive_c/Wrong/HW_SW_Select.exe"
+    local key='Bullfrog Productions Ltd\\Populous: The Beginning' view=Software
+    mkdir -p "$1/dosdevices" && ln -sfn ../drive_c "$1/dosdevices/c:" && ln -sfn / "$1/dosdevices/z:"
+    game="$1/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select.exe"
+    recorder "$game" && recorder "$1/drive_c/Program.exe" && recorder "$1/drive_c/Wrong/HW_SW_Select.exe"
     {
-        printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=%s\n\n' "$arch"
-        if [[ "$arch" == win64 ]]; then
-            printf '[Software\\\\%s] 1700000000\n"InstallDrive"="C:"\n' "$name"
-            printf '"InstallPath"="C:\\\\Wrong"\n\n'
-            view='Software\\Wow6432Node'
-        fi
-        printf '[%s\\\\%s] 1700000000\n"InstallDrive"="C:"\n' "$view" "$name"
-        printf '"InstallPath"="%s"\n' "$winpath"
-    } >"$prefix/system.reg"
+        printf 'WINE REGISTRY Version 2\n\n#arch=%s\n\n' "$2"
+        [[ $2 == win64 ]] && printf '[Software\\\\%s] 1\n"InstallPath"="C:\\\\Wrong"\n\n' "$key" && view='Software\\Wow6432Node'
+        printf '[%s\\\\%s] 1\n"InstallDrive"="C:"\n"InstallPath"="C:\\\\Program Files\\\\Bullfrog\\\\Populous"\n' "$view" "$key"
+    } >"$1/system.reg"
 }
 
-# start_velkor ROOT [ENV=VALUE...]: starts the program in ROOT/start with HOME=ROOT/home,
-# XDG_CONFIG_HOME=ROOT/config, WINEPREFIX=ROOT/prefix and its own runtime folder ROOT/run, so
-# that no other run's single-instance lock is in the way (each overridable by the extra
-# assignments; an assignment "NAME=" with nothing after it removes NAME), waits for the main
-# window and sets $wid, $client_x and $client_y. Returns 1 when no window appears.
-start_velkor() {
-    local root=$1
-    shift
-    mkdir -p "$root/home" "$root/config" "$root/start"
-    mkdir -p -m 700 "$root/run"
-    local -a envs=(HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix"
-        XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb "$@") unset_args=() set_args=()
-    local -A last=()
-    local e i
-    # A later assignment of a name replaces an earlier one.
-    for i in "${!envs[@]}"; do last[${envs[i]%%=*}]=$i; done
-    for i in "${!envs[@]}"; do
-        e=${envs[i]}
-        ((last[${e%%=*}] == i)) || continue
-        if [[ "$e" == *= ]]; then unset_args+=(-u "${e%=}"); else set_args+=("$e"); fi
-    done
-    (cd "$root/start" && exec env "${unset_args[@]}" "${set_args[@]}" "$velkor") \
-        >"$root/velkor.log" 2>&1 &
-    velkor_pid=$!
-    wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$velkor_pid" --name '^Velkor$' |
-        head -n1)
-    if [[ -z "$wid" ]]; then
-        cat "$root/velkor.log"
-        return 1
-    fi
-    eval "$(xdotool getwindowgeometry --shell "$wid")"
-    # The client area is 417 x 437 pixels at the window's bottom left; the menu bar is above.
+# spawn ROOT [NAME=VALUE | NAME=(unset)]...: starts the program with its folders below ROOT and
+# waits for its first window titled Velkor: $spawned, $wid and its geometry.
+spawn() {
+    local root=$1 e && local -a env=() && shift
+    mkdir -p "$root/home" "$root/config" "$root/start" && mkdir -p -m 700 "$root/run"
+    for e; do if [[ $e == *= ]]; then env=(-u "${e%=}" "${env[@]}"); else env+=("$e"); fi; done
+    (cd "$root/start" && export HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix" \
+        XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb && exec env "${env[@]}" "$velkor") >>"$root/velkor.log" 2>&1 &
+    spawned=$!
+    wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid $spawned --name '^Velkor$' | head -n1)
+    [[ -n "$wid" ]] && eval "$(xdotool getwindowgeometry --shell "$wid")"
+}
+# up NAME ROOT [ENV...]: spawn; the main window (client area 417 x 437 at the bottom left) is up.
+up() {
+    spawn "${@:2}"
+    velkor_pid=$spawned
+    [[ -n "$wid" ]] && ((HEIGHT >= 437)) || { fail "$1: no main window: $(cat "$2/velkor.log")"; stop_velkor; return 1; }
     client_x=$((X + WIDTH - 417)) client_y=$((Y + HEIGHT - 437))
     xdotool windowfocus --sync "$wid" 2>/dev/null
     return 0
 }
+stop_velkor() { [[ -z "$velkor_pid" ]] || { kill $velkor_pid 2>/dev/null; wait $velkor_pid 2>/dev/null; velkor_pid=; }; }
+alive() { kill -0 $velkor_pid 2>/dev/null; }
 
-# close_window WID: asks a window to close as a window manager's close button does (the
-# WM_DELETE_WINDOW message); xdotool's windowclose destroys it instead, so nothing would be saved.
-close_window() {
-    python3 - "$1" <<'PY'
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-class Message(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-class Event(ctypes.Union):
-    _fields_ = [("xclient", Message), ("pad", ctypes.c_long * 24)]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                         ctypes.POINTER(Event)]
-display = x.XOpenDisplay(None)
-if not display:
-    sys.exit(1)
-event = Event()
-event.xclient.type = 33  # ClientMessage
-event.xclient.window = int(sys.argv[1])
-event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-event.xclient.format = 32
-event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-sent = x.XSendEvent(display, int(sys.argv[1]), 0, 0, ctypes.byref(event))
-x.XFlush(display)
-x.XCloseDisplay(display)
-sys.exit(0 if sent else 1)
-PY
-}
-
-# Closes the main window the way a player does (the window manager's close), so that the
-# program saves its settings, and waits for it to end; a program still running after 10 s
-# fails the check and is killed.
+# close_velkor [NAME]: WM_DELETE_WINDOW, as a window manager closes (xdotool's windowclose would
+# destroy it unsaved); with NAME a message box must come first, answered with Enter; then the end.
 close_velkor() {
-    [[ -n "$velkor_pid" ]] || return 0
-    close_window "$wid"
-    wait_for "! kill -0 $velkor_pid 2>/dev/null" || fail "the window did not close"
+    local box=
+    python3 - "$wid" <<'PY'
+import ctypes as c, sys
+x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; x.XInternAtom.restype = c.c_ulong
+x.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]; x.XFlush.argtypes = [c.c_void_p]
+x.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.c_void_p]
+d, w = x.XOpenDisplay(None), int(sys.argv[1])
+# An XClientMessageEvent (type, serial, send_event, display, window, message_type, format, data)
+e = (c.c_long * 24)(33, 0, 0, 0, w, x.XInternAtom(d, b"WM_PROTOCOLS", 0), 32, x.XInternAtom(d, b"WM_DELETE_WINDOW", 0))
+x.XSendEvent(d, w, 0, 0, e); x.XFlush(d)
+PY
+    if [[ -n "${1:-}" ]]; then
+        wait_for 'box=$(xdotool search --onlyvisible --pid $velkor_pid --name "^Velkor$" | grep -vx "$wid" | head -n1); [[ -n "$box" ]]' &&
+            alive && xdotool windowfocus --sync "$box" key Return && ok "$1: a message box" || fail "$1: no message box"
+    fi
+    wait_for '! alive' || fail "${1:-close}: the program did not end"
     stop_velkor
 }
 
-stop_velkor() {
-    [[ -n "$velkor_pid" ]] || return 0
-    kill "$velkor_pid" 2>/dev/null
-    wait "$velkor_pid" 2>/dev/null
-    velkor_pid=
+# Clicks, types at pixels of the main window's client area (geometry in twips / 15).
+click_at() { xdotool mousemove --sync $((client_x + $1)) $((client_y + $2)) click 1; sleep 0.3; }
+type_into() { click_at "$1" "$2"; xdotool type --delay 40 "$3"; sleep 0.3; }
+click_launch() { click_at 208 420; } # &Launch Game: (2160, 6120, 1935, 375)
+# dialog TITLE: the id of the window with that title, focused, once it is up; gone TITLE: it closed.
+dialog() { local id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1); [[ -n "$id" ]] && xdotool windowfocus --sync "$id" 2>/dev/null && echo "$id"; }
+gone() { wait_for "! xdotool search --onlyvisible --name '^$1\$' >/dev/null"; }
+
+# read_args FILE: waits for FILE.args: the folder in $ran_in, "<a> <b> ..." in $args.
+read_args() { local -a lines && ran_in= args= && wait_for "[[ -f '$1.args' ]]" && mapfile -t lines <"$1.args" && ran_in=${lines[0]:-} args=${lines[*]:1}; }
+# expect_run NAME FILE PATTERN: FILE ran in its own folder with arguments matching PATTERN.
+expect_run() {
+    if ! read_args "$2"; then fail "$1: $2 did not run"
+    elif [[ "$(realpath "$ran_in")" != "$(realpath "$(dirname "$2")")" ]]; then fail "$1: ran in $ran_in"
+    elif [[ "$args" =~ ^$3$ ]]; then ok "$1: $args"; else fail "$1: $args"; fi
 }
 
-# wait_for CONDITION [TENTHS]: polls a shell condition every 0.1 s, 10 s by default.
-wait_for() {
-    local i
-    for ((i = 0; i < ${2:-100}; i++)); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
+# The settings record: record FILE OFFSET:TEXT(printf escapes)...; field FILE OFFSET LENGTH.
+cfg() { echo "$1/config/Populous/Velkor/Velkor.cfg"; }
+record() {
+    local file=$1 a && mkdir -p "$(dirname "$1")" && head -c 115 /dev/zero >"$1" && shift
+    for a; do printf "${a#*:}" | dd of="$file" bs=1 seek=${a%%:*} conv=notrunc status=none; done
 }
-
-# Clicks a point given in pixels of the main window's client area (below its menu bar).
-click_at() {
-    xdotool mousemove --sync $((client_x + $1)) $((client_y + $2)) click 1
-    sleep 0.3
-}
-type_into() { # x y text
-    click_at "$1" "$2"
-    xdotool type --delay 40 "$3"
-    sleep 0.3
-}
-# Clicks "&Launch Game": (2160, 6120, 1935, 375) twips.
-click_launch() { click_at 208 420; }
-
-# read_args FILE: the recorded working folder into $ran_in and the arguments into $args;
-# waits up to 10 s for the file. Returns 1 when the game did not start.
-read_args() {
-    args=()
-    ran_in=
-    wait_for "[[ -f '$1.args' ]]" || return 1
-    mapfile -t args <"$1.args"
-    ran_in=${args[0]}
-    args=("${args[@]:1}")
-}
-
-expect_args() { # name pattern: the arguments, as "<a> <b> ...", match the pattern
-    if [[ "${args[*]}" =~ ^$2$ ]]; then ok "$1: ${args[*]}"; else fail "$1: ${args[*]}"; fi
-}
+field() { dd if="$1" bs=1 skip=$2 count=$3 status=none | tr -d '\0'; }

@@ -1,5 +1,4 @@
-// The address-echo page of the end-to-end build: named by $VELKOR_E2E_ECHO_URL, so that a
-// loopback server started by the test can answer it. Linked in place of the configured page.
+// The address-echo page of the end-to-end build, answered by the test's loopback server.
 #include "net/AddressEcho.h"
 
 QString addressecho::pageUrl() {
