@@ -113,7 +113,7 @@ void LinuxProcessesTest::startsTheExactFile() {
     QVERIFY(files.changeDirectory(Folder));
     QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)), canonical(files.toNative(Folder)));
     qputenv("WINE", "wine"); // found in PATH
-    QVERIFY(processes.start(Pe, '"' + Pe + "\" /h tcp /n\"A B\"", Folder));
+    QVERIFY(LinuxProcesses(files, resolved).start(Pe, '"' + Pe + "\" /h tcp /n\"A B\"", Folder));
     const QString given = fakes::recordedFolder(wine).section('|', 0, 0);
     QVERIFY2(QDir::isAbsolutePath(given) && canonical(given) == canonical(prefix.root()),
              qPrintable(given));

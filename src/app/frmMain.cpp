@@ -2,6 +2,7 @@
 
 #include "game/game.h"
 #include "help/HTMLHelp.h"
+#include "net/WinSockReport.h"
 #include "net/mWinSock.h"
 #include "platform/basRegistry.h"
 #include "platform/forms.h"
@@ -44,18 +45,6 @@ void deselect(QRadioButton* button) {
     button->setAutoExclusive(false);
     button->setChecked(false);
     button->setAutoExclusive(true);
-}
-
-// Shows what the socket library reported; false when that ends the program.
-bool goOnAfter(const winsock::Status& status) {
-    if (status.ok())
-        return true;
-    platform::Services& os = platform::current();
-    os.ui->messageBox(status.message, ProductName, platform::mbstyle::Plain);
-    if (!status.endsProgram)
-        return true;
-    os.system->endProgram();
-    return false;
 }
 
 } // namespace
@@ -240,12 +229,12 @@ void frmMain::Form_Load() {
     if (!path.isEmpty())
         os.files->changeDirectory(path);
 
-    if (!goOnAfter(SocketsInitialize()))
+    if (!winsock::goOnAfter(SocketsInitialize()))
         return;
     const winsock::LocalAddresses local = GetLocalIPAddresses();
-    goOnAfter(local.status);
+    winsock::goOnAfter(local.status);
     lboxIPAddr->addItems(local.addresses);
-    if (!goOnAfter(SocketsCleanup()))
+    if (!winsock::goOnAfter(SocketsCleanup()))
         return;
     LoadSettings();
 }

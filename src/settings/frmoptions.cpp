@@ -1,6 +1,7 @@
 #include "settings/frmoptions.h"
 
 #include "net/AddressEcho.h"
+#include "net/WinSockReport.h"
 #include "net/mWinSock.h"
 #include "platform/forms.h"
 #include "platform/platform.h"
@@ -17,22 +18,6 @@
 using forms::captioned;
 using forms::place;
 using forms::twips;
-
-namespace {
-
-// Shows what the socket library reported; false when that ends the program.
-bool goOnAfter(const winsock::Status& status) {
-    if (status.ok())
-        return true;
-    platform::Services& os = platform::current();
-    os.ui->messageBox(status.message, QStringLiteral("Velkor"), platform::mbstyle::Plain);
-    if (!status.endsProgram)
-        return true;
-    os.system->endProgram();
-    return false;
-}
-
-} // namespace
 
 frmoptions::frmoptions(const QString& settingsdir, QWidget* owner)
     : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner),
@@ -142,12 +127,12 @@ std::array<OptionPair, 3> frmoptions::choices() const {
 }
 
 bool frmoptions::Form_Load() {
-    if (!goOnAfter(SocketsInitialize())) {
+    if (!winsock::goOnAfter(SocketsInitialize())) {
         ending = true;
         return false;
     }
     const winsock::LocalAddresses local = GetLocalIPAddresses();
-    goOnAfter(local.status);
+    winsock::goOnAfter(local.status);
     lboxIPAddr->addItems(local.addresses);
 
     settings.read(settingsFile());
@@ -168,7 +153,7 @@ void frmoptions::Form_Unload() {
     if (unloaded)
         return;
     unloaded = true;
-    if (!goOnAfter(SocketsCleanup()))
+    if (!winsock::goOnAfter(SocketsCleanup()))
         ending = true;
 }
 

@@ -16,11 +16,12 @@ namespace platform::linuxbackend {
 
 Backend::Backend() : Backend(findGamePrefix()) {}
 
-Backend::Backend(const WinePrefix& prefix) : Backend(PrefixCandidate{prefix.root, {}}) {}
+Backend::Backend(const WinePrefix& prefix) : Backend(FoundPrefix{{prefix.root, {}}, nullptr}) {}
 
-Backend::Backend(const PrefixCandidate& prefix)
+Backend::Backend(FoundPrefix prefix)
     : prefix_(std::make_unique<WinePrefix>(WinePrefix{prefix.root})),
-      registry_(std::make_unique<LinuxRegistry>(*prefix_)),
+      registry_(prefix.registry ? std::move(prefix.registry)
+                                : std::make_unique<LinuxRegistry>(*prefix_)),
       files_(std::make_unique<LinuxFiles>(*prefix_)),
       system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_)),
       processes_(std::make_unique<LinuxProcesses>(*files_, *prefix_, prefix.runner)),

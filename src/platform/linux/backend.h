@@ -8,7 +8,7 @@
 namespace platform::linuxbackend {
 
 struct WinePrefix;
-struct PrefixCandidate;
+struct FoundPrefix;
 class LinuxRegistry;
 class LinuxFiles;
 class LinuxSystem;
@@ -26,7 +26,8 @@ public:
     Backend();
     // That prefix, its programs started with $WINE or wine.
     explicit Backend(const WinePrefix& prefix);
-    explicit Backend(const PrefixCandidate& prefix);
+    // A prefix found, with the registry read to find it, when there is one.
+    explicit Backend(FoundPrefix found);
     ~Backend();
 
     Services services() override;

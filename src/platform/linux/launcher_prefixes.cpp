@@ -22,9 +22,8 @@ namespace {
 // The key the game's installer writes; the start-up reads its InstallDrive and InstallPath.
 const QString GameKey =
     QStringLiteral("Software\\Bullfrog Productions Ltd\\Populous: The Beginning");
-// Launchers' settings files are a few KiB; a real system.reg about 2 MB.
+// Launchers' settings files are a few KiB.
 constexpr qint64 SettingsLimit = 1 << 20;
-constexpr qint64 HiveLimit = qint64(64) << 20;
 
 const QString HeroicFlatpak = QStringLiteral("/.var/app/com.heroicgameslauncher.hgl");
 const QString LutrisFlatpak = QStringLiteral("/.var/app/net.lutris.Lutris");
@@ -370,26 +369,23 @@ std::vector<PrefixCandidate> prefixCandidates(const QString& home,
     return Collector(QDir::cleanPath(home), environment).collect();
 }
 
-bool holdsGame(const QString& root) {
-    // Read here first: the registry would block on a FIFO. A hive holding the key names it on a
-    // section line (a link keeps its own name too), so a file without the name needs no parse,
-    // which takes most of the time with a few large hives.
-    const auto text = readRegularFile(root + QStringLiteral("/system.reg"), HiveLimit);
-    if (!text || !containsFolded(*text, "populous: the beginning"))
-        return false;
-    LinuxRegistry registry(WinePrefix{root});
-    return registry.values(RootKey::LocalMachine, GameKey).has_value();
-}
-
-PrefixCandidate findGamePrefix() {
+FoundPrefix findGamePrefix() {
     if (qEnvironmentVariableIsEmpty("WINEPREFIX")) {
-        const auto candidates =
-            prefixCandidates(QDir::homePath(), QProcessEnvironment::systemEnvironment());
-        for (const PrefixCandidate& candidate : candidates)
-            if (holdsGame(candidate.root))
-                return candidate;
+        for (PrefixCandidate& candidate :
+             prefixCandidates(QDir::homePath(), QProcessEnvironment::systemEnvironment())) {
+            // A hive holding the key names it on a section line (a link keeps its own name
+            // too): a file without the name needs no parse, which is most of the time spent
+            // with several large hives.
+            const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
+                                              LinuxRegistry::MaxHiveSize);
+            if (!text || !containsFolded(*text, "populous: the beginning"))
+                continue;
+            auto registry = std::make_unique<LinuxRegistry>(WinePrefix{candidate.root});
+            if (registry->values(RootKey::LocalMachine, GameKey))
+                return {std::move(candidate), std::move(registry)};
+        }
     }
-    return {WinePrefix::fromEnvironment().root, {}};
+    return {{WinePrefix::fromEnvironment().root, {}}, nullptr};
 }
 
 } // namespace platform::linuxbackend

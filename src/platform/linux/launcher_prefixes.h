@@ -4,9 +4,12 @@
 // the launchers' files in a home folder; the game's prefix is the first whose registry holds
 // the game's key.
 
+#include "platform/linux/linux_registry.h"
+
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -41,12 +44,14 @@ struct PrefixCandidate {
 std::vector<PrefixCandidate> prefixCandidates(const QString& home,
                                               const QProcessEnvironment& environment);
 
-// True when the prefix's system.reg is a readable hive holding the game's key (either view).
-// Reads only that key's path.
-bool holdsGame(const QString& root);
+// The prefix found, with the registry that was read to find it, so that start-up reads its
+// game key from there instead of from the file again; no registry when none was read.
+struct FoundPrefix : PrefixCandidate {
+    std::unique_ptr<LinuxRegistry> registry;
+};
 
-// The prefix to run: $WINEPREFIX alone when set; else the first candidate that exists and holds
-// the game; else ~/.wine with the default Wine. From the process's environment.
-PrefixCandidate findGamePrefix();
+// The prefix to run: $WINEPREFIX alone when set; else the first candidate that holds the game;
+// else ~/.wine with the default Wine. From the process's environment.
+FoundPrefix findGamePrefix();
 
 } // namespace platform::linuxbackend

@@ -381,21 +381,12 @@ std::optional<QStringList> LinuxFiles::subfolders(const QString& windowsPath) {
 std::unique_ptr<QFile> LinuxFiles::openRegularFile(const QString& windowsPath,
                                                    QIODevice::OpenMode mode) {
     const QString native = toNative(windowsPath);
-    if (native.isEmpty())
-        return nullptr;
     const bool writing = mode.testFlag(QIODevice::WriteOnly);
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. O_DSYNC: a full
-    // disk or a failing device shows in the write itself, not in a later close nobody checks.
-    const int flags =
-        O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (writing ? O_RDWR | O_CREAT | O_DSYNC : O_RDONLY);
-    const int fd = ::open(QFile::encodeName(native).constData(), flags, 0666);
+    const int fd = native.isEmpty() ? -1 : openRegular(native, writing);
     if (fd < 0)
         return nullptr;
-    struct stat st;
     auto file = std::make_unique<QFile>();
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
-        !file->open(fd,
+    if (!file->open(fd,
                     (writing ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered,
                     QFileDevice::AutoCloseHandle)) {
         ::close(fd);

@@ -43,7 +43,8 @@ QString wineLauncher() {
 
 } // namespace
 
-LinuxProcesses::LinuxProcesses(LinuxFiles& files) : files_(files) {}
+LinuxProcesses::LinuxProcesses(LinuxFiles& files)
+    : LinuxProcesses(files, WinePrefix::fromEnvironment()) {}
 
 LinuxProcesses::LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix, WineRunner runner)
     : files_(files), prefix_(prefix.root), runner_(std::move(runner)) {}
@@ -68,14 +69,17 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
     QStringList arguments = wincmd::argumentsFor(commandLine, application);
     QString program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // A relative $WINEPREFIX holds for Velkor's start folder: what it starts gets it absolute.
+    if (environment.contains(QStringLiteral("WINEPREFIX")))
+        environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
     if (isPortableExecutable(native)) {
         // Wine joins these back into a Windows command line.
         arguments.prepend(file.absoluteFilePath());
         switch (runner_.kind) {
         case WineRunner::Kind::Wine:
             program = runner_.program.isEmpty() ? wineLauncher() : runner_.program;
-            if (!prefix_.isEmpty())
-                environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
+            // Absolute, as Wine wants it.
+            environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
             break;
         case WineRunner::Kind::Proton:
             // As Proton is started outside Steam; it sets the prefix itself.

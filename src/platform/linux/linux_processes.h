@@ -24,7 +24,7 @@ public:
 
 private:
     LinuxFiles& files_;
-    QString prefix_; // empty: inherited
+    QString prefix_; // absolute
     WineRunner runner_;
 };
 

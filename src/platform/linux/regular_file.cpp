@@ -11,21 +11,29 @@
 
 namespace platform::linuxbackend {
 
-RegularFile::RegularFile(const QString& path) : path_(path) {
+int openRegular(const QString& path, bool writing) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())
-        return;
+        return -1;
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int flags =
+        O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (writing ? O_RDWR | O_CREAT | O_DSYNC : O_RDONLY);
+    const int fd = ::open(name.constData(), flags, 0666);
     if (fd < 0)
-        return;
+        return -1;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        return;
+        return -1;
     }
-    fd_ = fd;
-    size_ = static_cast<qint64>(st.st_size);
+    return fd;
+}
+
+RegularFile::RegularFile(const QString& path) : path_(path), fd_(openRegular(path)) {
+    struct stat st;
+    if (fd_ >= 0 && ::fstat(fd_, &st) == 0)
+        size_ = static_cast<qint64>(st.st_size);
 }
 
 RegularFile::~RegularFile() {

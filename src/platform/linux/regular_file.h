@@ -9,6 +9,12 @@
 
 namespace platform::linuxbackend {
 
+// Opens a regular file without waiting: for reading, or for reading and writing (created when
+// missing, never truncated, each write on the disk before it returns, so that a full disk shows
+// in the write itself). The descriptor is blocking again once open and closed on exec; -1 when
+// the path names anything but a regular file (a FIFO, a device, a folder) or cannot be opened.
+int openRegular(const QString& path, bool writing = false);
+
 class RegularFile {
 public:
     // Not open when the path names no regular file or it cannot be read.

@@ -36,9 +36,6 @@ WinePrefix WinePrefix::fromEnvironment() {
         root = QDir::current().absoluteFilePath(root);
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
         root.chop(1);
-    // Programs started later get the same prefix; Wine refuses a relative one.
-    if (!given.isEmpty() && QDir::isRelativePath(given))
-        qputenv("WINEPREFIX", QFile::encodeName(root));
     return WinePrefix{root};
 }
 

@@ -8,8 +8,8 @@ namespace platform::linuxbackend {
 struct WinePrefix {
     QString root; // absolute, without trailing slash; the folder may not exist
 
-    // A relative $WINEPREFIX is resolved against the current folder and put back absolute, so
-    // that programs started later find the same prefix.
+    // A relative $WINEPREFIX is resolved against the current folder: ask before the folder moves
+    // (programs started later are given the absolute path).
     static WinePrefix fromEnvironment();
 
     // A file or folder inside the prefix ("system.reg", "dosdevices").
