@@ -144,8 +144,8 @@ private:
 // `alsoOwner`, the top-level owner of the window gets them too.
 void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner);
 
-// A PNG picture (from the resources), decoded by libpng itself: Qt's reader would first load
-// every image plugin installed to ask whether one of them reads PNG. Null when unreadable.
+// A PNG picture (from the resources), decoded without asking every installed image plugin
+// whether it reads PNG (src/platform/pictures, chosen by the build). Null when unreadable.
 QImage pngImage(const QString& path);
 
 } // namespace forms

@@ -1,30 +1,15 @@
 #include "platform/linux/linux_ui.h"
 
-#include <QApplication>
+#include "platform/message_box.h"
+
 #include <QCursor>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QUrl>
 
 namespace platform::linuxbackend {
 
 int LinuxUi::messageBox(const QString& text, const QString& title, int style) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (style & 0xF0) {
-    case mbstyle::Stop:
-        icon = QMessageBox::Critical;
-        break;
-    case mbstyle::Exclamation:
-        icon = QMessageBox::Warning;
-        break;
-    case mbstyle::Information:
-        icon = QMessageBox::Information;
-        break;
-    }
-    QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.exec();
-    return 1;
+    return showMessageBox(text, title, style);
 }
 
 bool LinuxUi::openUrl(const QString& url) {

@@ -1,0 +1,28 @@
+#pragma once
+// URLDownloadToFile over WinHTTP, bounded so that a silent server cannot hang the window.
+
+#include "platform/downloads.h"
+
+#include <QtGlobal>
+
+namespace platform::windowsbackend {
+
+class WindowsFiles;
+
+class WindowsDownloads : public Downloads {
+public:
+    static constexpr int ConnectTimeoutMs = 5000;
+    static constexpr int TotalTimeoutMs = 10000;
+    static constexpr qsizetype MaxBody = 64 * 1024;
+
+    explicit WindowsDownloads(WindowsFiles& files);
+    // http and https only; WinHTTP follows redirects, never from https to http. An HTTP error
+    // status, no answer, or a file that cannot be written leaves no new file and gives a
+    // non-zero result. A body over MaxBody is cut there.
+    long downloadToFile(const QString& url, const QString& windowsPath) override;
+
+private:
+    WindowsFiles& files_;
+};
+
+} // namespace platform::windowsbackend

@@ -1,0 +1,15 @@
+#pragma once
+// CreateProcess with the application named, so that no other program a part of an unquoted
+// path names is ever started.
+
+#include "platform/processes.h"
+
+namespace platform::windowsbackend {
+
+class WindowsProcesses : public Processes {
+public:
+    bool start(const QString& application, const QString& commandLine,
+               const QString& workingDirectory) override;
+};
+
+} // namespace platform::windowsbackend
