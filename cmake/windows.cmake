@@ -1,2 +1,54 @@
-# The Windows program: a windowed executable, no console beside it.
+# The Windows program: a windowed executable (no console beside it) with its icon, and beside it
+# in the build folder everything it needs to run, so that the folder itself is the program.
+
 set_target_properties(velkor PROPERTIES WIN32_EXECUTABLE ON)
+
+# The icon Explorer and the taskbar show, packed from the window icon's pictures.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(velkor_icon_pictures)
+foreach(size 16 24 32 48)
+  list(APPEND velkor_icon_pictures
+       ${PROJECT_SOURCE_DIR}/resources/icons/hicolor/${size}x${size}/apps/velkor.png)
+endforeach()
+list(APPEND velkor_icon_pictures ${PROJECT_SOURCE_DIR}/resources/ICON1.png)
+set(velkor_windows ${CMAKE_CURRENT_BINARY_DIR}/windows)
+add_custom_command(OUTPUT ${velkor_windows}/velkor.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${velkor_windows}
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/make_ico.py ${velkor_windows}/velkor.ico
+          ${velkor_icon_pictures}
+  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/make_ico.py ${velkor_icon_pictures} VERBATIM)
+file(GENERATE OUTPUT ${velkor_windows}/velkor.rc CONTENT "ICON1 ICON \"velkor.ico\"\n")
+set_source_files_properties(${velkor_windows}/velkor.rc PROPERTIES
+                            OBJECT_DEPENDS ${velkor_windows}/velkor.ico)
+target_sources(velkor PRIVATE ${velkor_windows}/velkor.rc)
+
+# Qt's libraries and the plugins the program loads: the Windows platform (offscreen for tests),
+# the style, and GIF for the animations and the about picture. PNG is built into Qt.
+set(velkor_runtime_files)
+foreach(library Core Gui Widgets)
+  list(APPEND velkor_runtime_files $<TARGET_FILE:Qt6::${library}>)
+endforeach()
+set(velkor_plugins platforms:QWindowsIntegrationPlugin platforms:QOffscreenIntegrationPlugin
+    styles:QWindowsVistaStylePlugin imageformats:QGifPlugin)
+# The compiler's runtime, which Qt's libraries were linked against.
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+                  OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    message(FATAL_ERROR "The compiler has no ${runtime}")
+  endif()
+  list(APPEND velkor_runtime_files ${path})
+endforeach()
+
+set(copies COMMAND ${CMAKE_COMMAND} -E copy_if_different ${velkor_runtime_files}
+           $<TARGET_FILE_DIR:velkor>)
+foreach(plugin ${velkor_plugins})
+  string(REPLACE ":" ";" plugin ${plugin})
+  list(GET plugin 0 folder)
+  list(GET plugin 1 target)
+  list(APPEND copies
+       COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:velkor>/${folder}
+       COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Qt6::${target}>
+               $<TARGET_FILE_DIR:velkor>/${folder})
+endforeach()
+add_custom_command(TARGET velkor POST_BUILD ${copies} VERBATIM)

@@ -1,7 +1,6 @@
 #include "platform/forms.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds velkor.exe for 64-bit Windows into a folder (default build-windows) that then holds
+# everything the program needs to run, on Windows or under Wine: Qt's libraries and plugins,
+# the compiler's runtime and the help file. Makes or reuses the Windows Qt build first
+# (scripts/build-qt-windows.sh; half an hour the first time, seconds after).
+#
+# Usage: scripts/build-windows.sh [folder]     Environment: VELKOR_WINDOWS_JOBS.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(realpath -m "${1:-build-windows}")
+
+qt=$("$repo/scripts/build-qt-windows.sh" | tail -n1)
+[ -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ] || { echo "build-windows: no Windows Qt in '$qt'" >&2; exit 1; }
+
+cmake -S "$repo" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_PREFIX_PATH="$qt" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" --parallel "${VELKOR_WINDOWS_JOBS:-$(nproc)}"
+echo "$build/velkor.exe"
