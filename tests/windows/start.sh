@@ -1,0 +1,42 @@
+#!/bin/bash
+# velkor.exe under Wine on Xvfb, in a fresh prefix holding the game's key as its 32-bit installer
+# left it: the window comes up; a launch runs the game itself in its folder with the form's
+# switches; a second start is turned away; closing saves Velkor.cfg in the application data.
+# Usage: start.sh BUILD-WINDOWS/velkor.exe (77 when it or Wine is missing).
+if [[ ${1:-} != --inside ]]; then
+    [[ -f ${1:?usage: start.sh velkor.exe} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
+    command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
+fi
+source "$(dirname "$0")/../e2e/lib.sh" "$@"
+exe=$velkor
+trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+root=$work/win
+bash "$(dirname "$0")/../wine/make_prefix.sh" "$root" || exit $?
+velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$exe" >"$velkor" && chmod +x "$velkor"
+# The Windows program picks its own platform plugin; the recorder writes where this names.
+env=(QT_QPA_PLATFORM= VELKOR_RECORD="Z:$root/record")
+
+started=$(date +%s%N)
+up start "$root" "${env[@]}" || finish
+ok "start: the window after $((($(date +%s%N) - started) / 1000000)) ms"
+
+type_into 66 361 Bo && click_launch
+if wait_for "[[ -f '$root/record' ]]" 300; then
+    mapfile -t record <"$root/record"
+    check "launch: the game itself ran, not the decoy" '[[ ${record[2]} == "C:\\Program Files\\Bullfrog\\Populous\\HW_SW_Select.exe" ]]'
+    check "launch: in the game's folder" '[[ ${record[1]} == "C:\\Program Files\\Bullfrog\\Populous" ]]'
+    check "launch: the form's switches (${record[*]:3})" '[[ "${record[*]:3}" =~ ^/h\ tcp\ /boundip\ [0-9.]+\ /nBo$ ]]'
+else
+    fail "launch: the game did not run"
+fi
+
+first=$velkor_pid first_wid=$wid
+spawn "$root" "${env[@]}"
+box=$wid second=$spawned
+check "second start: a message box" '[[ -n "$box" ]] && xdotool windowfocus --sync "$box" key Return'
+check "second start: it ends" 'wait_for "! kill -0 $second 2>/dev/null"'
+velkor_pid=$first wid=$first_wid && close_velkor
+config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
+check "close: Velkor.cfg in the application data, the address shown in it" '[[ -n "$config" && $(stat -c %s "$config") == 115 && $(field "$config" 63 24) == "${record[6]:-none}" ]]'
+finish
