@@ -2,7 +2,8 @@
 # Builds velkor.exe for 64-bit Windows into a folder (default build-windows) that then holds
 # everything the program needs to run, on Windows or under Wine: Qt's libraries and plugins,
 # the compiler's runtime and the help file. Makes or reuses the Windows Qt build first
-# (scripts/build-qt-windows.sh; half an hour the first time, seconds after).
+# (scripts/build-qt-windows.sh; half an hour the first time, seconds after). The folder also gets
+# test_windows_backend.exe, which tests/windows/backend.sh runs under Wine.
 #
 # Usage: scripts/build-windows.sh [folder]     Environment: VELKOR_WINDOWS_JOBS.
 set -euo pipefail
@@ -17,6 +18,6 @@ cmake -S "$repo" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_PREFIX_PATH="$qt" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_BUILD_TYPE=Release
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
 cmake --build "$build" --parallel "${VELKOR_WINDOWS_JOBS:-$(nproc)}"
 echo "$build/velkor.exe"

@@ -16,8 +16,8 @@ bool WindowsProcesses::start(const QString& application, const QString& commandL
     // splits off exactly that path and sees the same arguments as under the Linux backend; the
     // rest goes as given. (CreateProcessW may write into the line: it gets its own copy.)
     const auto rest = wine::wincmd::textAfterApplication(commandLine, application);
-    std::wstring line = wide(rest ? QLatin1Char('"') + application + QLatin1Char('"') + *rest
-                                  : commandLine);
+    std::wstring line =
+        wide(rest ? QLatin1Char('"') + application + QLatin1Char('"') + *rest : commandLine);
     const std::wstring folder = wide(workingDirectory);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -1,0 +1,231 @@
+// The Windows backend against a real Windows API (Wine's, in a throw-away prefix): the registry in
+// the 32-bit view with ANSI data, the drives' current folders, regular files only, the exact
+// program started, Winsock, the bounded download, the process's own facts.
+
+#include "platform/windows/backend.h"
+#include "platform/windows/windows_files.h"
+#include "platform/windows/windows_system.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <algorithm>
+
+#include <windows.h>
+
+using namespace platform;
+
+namespace {
+
+const QString TestKey = QStringLiteral("Software\\Velkor Backend Test");
+
+QString windowsForm(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+class TestWindowsBackend : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Backend> backend = createBackend();
+    Services os = backend->services();
+    // Not on C:, so that the drives' folders can be told apart: the runner names one on Z:.
+    QTemporaryDir temp{qEnvironmentVariable("VELKOR_TEST_FOLDER", QDir::tempPath()) +
+                       QStringLiteral("/velkor-XXXXXX")};
+
+private slots:
+    void registryValuesAsTheAnsiCallsGiveThem() {
+        // As stored, NULs and all; the Latin-1 byte is the ANSI code page's.
+        const std::vector<RegEntry> stored{
+            {QString(), regtype::Sz, QByteArray("default\0", 8)},
+            {QStringLiteral("InstallPath"), regtype::Sz, QByteArray("C:\\Games\\Pop\xe9\0", 14)},
+            {QStringLiteral("Two"), regtype::Sz, QByteArray("a\0b\0", 4)},
+            {QStringLiteral("List"), regtype::MultiSz, QByteArray("x\0yz\0\0", 6)},
+            {QStringLiteral("Count"), regtype::Dword, QByteArray("\x07\0\0\0", 4)},
+            {QStringLiteral("Raw"), regtype::Binary, QByteArray("\0\1\2", 3)},
+        };
+        for (const RegEntry& entry : stored)
+            QCOMPARE(os.registry->setValue(RootKey::CurrentUser, TestKey, entry),
+                     winerror::Success);
+        const auto values = os.registry->values(RootKey::CurrentUser, TestKey);
+        QVERIFY(values);
+        QCOMPARE(values->size(), stored.size());
+        // In the registry's order, which Wine keeps by name.
+        for (const RegEntry& entry : stored) {
+            const auto found = std::find_if(values->begin(), values->end(), [&](const RegEntry& v) {
+                return v.name == entry.name;
+            });
+            QVERIFY2(found != values->end(), qPrintable(entry.name));
+            QCOMPARE(found->type, entry.type);
+            QCOMPARE(found->data, entry.data);
+        }
+        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
+                 winerror::Success);
+        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
+                 winerror::FileNotFound);
+        QCOMPARE(os.registry->values(RootKey::CurrentUser, TestKey)->size(), stored.size() - 1);
+        QVERIFY(os.registry->subkeys(RootKey::CurrentUser, QStringLiteral("Software"))
+                    ->contains(QStringLiteral("Velkor Backend Test")));
+        QVERIFY(!os.registry->values(RootKey::CurrentUser, TestKey + QStringLiteral("\\None")));
+        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey + QStringLiteral("\\None"),
+                                          QStringLiteral("x")),
+                 winerror::FileNotFound);
+    }
+
+    void registryInTheGameInstallersView() {
+        // A 64-bit program's own view holds another value; the backend reads and writes the
+        // 32-bit one.
+        const QString key = QStringLiteral("Software\\Velkor View Test");
+        HKEY native = nullptr;
+        QCOMPARE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.toStdWString().c_str(), 0, nullptr, 0,
+                                 KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &native, nullptr),
+                 LONG(ERROR_SUCCESS));
+        RegSetValueExA(native, "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Wrong"),
+                       9);
+        RegCloseKey(native);
+        QVERIFY(!os.registry->values(RootKey::LocalMachine, key));
+        const RegEntry right{QStringLiteral("InstallPath"), regtype::Sz, QByteArray("C:\\Pop", 7)};
+        QCOMPARE(os.registry->setValue(RootKey::LocalMachine, key, right), winerror::Success);
+        const auto values = os.registry->values(RootKey::LocalMachine, key);
+        QVERIFY(values && values->size() == 1);
+        QCOMPARE(values->front().data, right.data);
+    }
+
+    void drivesAndTheirCurrentFolders() {
+        QVERIFY(os.files->drives().contains(QStringLiteral("c:")));
+        QVERIFY(os.files->drives().contains(QStringLiteral("z:")));
+        QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("a/b"))));
+        const QString folder = os.files->toWindows(temp.path()); // on Z:
+        QVERIFY(os.files->changeDrive(QStringLiteral("c")));
+        QVERIFY(os.files->changeDirectory(QStringLiteral("C:\\windows")));
+        // Another drive's folder is only remembered; entering that drive goes back to it.
+        QVERIFY(os.files->changeDirectory(folder + QStringLiteral("\\a\\b\\..")));
+        QCOMPARE(os.files->currentDirectory().toLower(), QStringLiteral("c:\\windows"));
+        QCOMPARE(os.files->currentDirectoryOf(QStringLiteral("Z:")),
+                 folder + QStringLiteral("\\a"));
+        QVERIFY(os.files->changeDrive(QStringLiteral("z:")));
+        QCOMPARE(os.files->currentDirectory(), folder + QStringLiteral("\\a"));
+        QCOMPARE(os.files->currentDirectoryOf(QStringLiteral("c")).toLower(),
+                 QStringLiteral("c:\\windows"));
+        QVERIFY(os.files->changeDirectory(QStringLiteral("b")));
+        QCOMPARE(os.files->toNative(QStringLiteral("x.txt")),
+                 temp.filePath(QStringLiteral("a/b/x.txt")));
+        QVERIFY(!os.files->changeDirectory(folder + QStringLiteral("\\missing")));
+        QVERIFY(!os.files->changeDrive(QStringLiteral("1")));
+        QCOMPARE(os.files->currentDirectory(), folder + QStringLiteral("\\a\\b"));
+    }
+
+    void subfoldersAndRegularFiles() {
+        for (const char* name : {"b", "A", "c", ".hidden"})
+            QVERIFY(QDir(temp.path()).mkpath(QStringLiteral("list/") + QLatin1String(name)));
+        QFile(temp.filePath(QStringLiteral("list/file"))).open(QIODevice::WriteOnly);
+        const QString list = windowsForm(temp.filePath(QStringLiteral("list")));
+        QCOMPARE(*os.files->subfolders(list), QStringList({"A", "b", "c"}));
+        QVERIFY(!os.files->subfolders(list + QStringLiteral("\\missing")));
+
+        const QString file = list + QStringLiteral("\\file");
+        {
+            const auto written = os.files->openRegularFile(file, QIODevice::ReadWrite);
+            QVERIFY(written && written->write("12345") == 5);
+        }
+        {
+            // Opened for writing again, nothing is cut.
+            const auto again = os.files->openRegularFile(file, QIODevice::ReadWrite);
+            QVERIFY(again && again->write("ab") == 2);
+        }
+        QCOMPARE(os.files->openRegularFile(file, QIODevice::ReadOnly)->readAll(), "ab345");
+        for (const QString& refused : {list, list + QStringLiteral("\\missing"),
+                                       QStringLiteral("NUL"), QStringLiteral("CON"), QString()})
+            QVERIFY2(!os.files->openRegularFile(refused, QIODevice::ReadOnly), qPrintable(refused));
+    }
+
+    void startsTheProgramNamed() {
+        // A decoy where an unquoted path with a blank would lead; cmd.exe itself must run, in
+        // the folder given, and see the line as given after its own path.
+        const QString folder = windowsForm(temp.filePath(QStringLiteral("run dir")));
+        QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("run dir"))));
+        QString cmd;
+        QCOMPARE(os.system->specialFolderPath(0x25, cmd), 0L); // CSIDL_SYSTEM
+        cmd += QStringLiteral("\\cmd.exe");
+        QVERIFY(os.processes->start(cmd, cmd + QStringLiteral(" /c cd > out.txt"), folder));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(temp.filePath(QStringLiteral("run dir/out.txt"))).size() > 0,
+                                 20000);
+        QFile out(temp.filePath(QStringLiteral("run dir/out.txt")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(out.readAll()).trimmed(), folder);
+        QVERIFY(!os.processes->start(cmd + QStringLiteral(".missing"), cmd, folder));
+        QVERIFY(!os.processes->start(cmd, cmd, folder + QStringLiteral("\\missing")));
+    }
+
+    void socketsListTheLocalAddresses() {
+        WsaData data;
+        QCOMPARE(os.sockets->startup(0x0101, data), 0);
+        QCOMPARE(data.wVersion, std::uint16_t(0x0101));
+        QVERIFY(data.iMaxSockets >= 1);
+        QByteArray name;
+        QCOMPARE(os.sockets->hostName(name), 0);
+        const auto host = os.sockets->hostByName(name);
+        QVERIFY(host && !host->addresses.empty());
+        for (const QByteArray& address : host->addresses)
+            QCOMPARE(address.size(), 4);
+        QVERIFY(!os.sockets->hostByName("no-such-host.invalid"));
+        QCOMPARE(os.sockets->cleanup(), 0);
+    }
+
+    void downloadsOnlyWholeAnswers() {
+        // The loopback echo page the runner started, if any.
+        const QString page = qEnvironmentVariable("VELKOR_ECHO_URL");
+        if (page.isEmpty())
+            QSKIP("no echo page");
+        const QString file = windowsForm(temp.filePath(QStringLiteral("ip.tmp")));
+        const struct {
+            const char* path;
+            bool stored;
+            qint64 size;
+        } cases[] = {{"myip.php", true, 13},
+                     {"moved", true, 13},
+                     {"big", true, 64 * 1024},
+                     {"missing", false, 0}};
+        for (const auto& c : cases) {
+            QFile::remove(temp.filePath(QStringLiteral("ip.tmp")));
+            const long result = os.downloads->downloadToFile(page + QLatin1String(c.path), file);
+            QVERIFY2((result == 0) == c.stored, c.path);
+            QCOMPARE(QFileInfo(temp.filePath(QStringLiteral("ip.tmp"))).size(), c.size);
+        }
+        QVERIFY(os.downloads->downloadToFile(QStringLiteral("file:///C:/windows/win.ini"), file));
+    }
+
+    void theProcessOwnFacts() {
+        QCOMPARE(os.system->programFolder(), windowsForm(QCoreApplication::applicationDirPath()));
+        QString appData;
+        QCOMPARE(os.system->specialFolderPath(26, appData), 0L);
+        QVERIFY2(appData.endsWith(QStringLiteral("\\AppData\\Roaming")), qPrintable(appData));
+        QVERIFY(os.system->osVersion().major >= 6 && os.system->osVersion().platformId == 2);
+        SetEnvironmentVariableW(L"Velkor_Test", L"x");
+        const auto environment = os.system->environment();
+        QCOMPARE(environment.value(QStringLiteral("VELKOR_TEST")), QStringLiteral("x"));
+        QVERIFY(std::none_of(environment.keyBegin(), environment.keyEnd(), [](const QString& name) {
+            return name.startsWith(QLatin1Char('='));
+        }));
+        // One instance per user: a second claim in this process stands for another Velkor.
+        QVERIFY(os.system->claimSingleInstance());
+        QVERIFY(!windowsbackend::WindowsSystem().claimSingleInstance());
+    }
+
+    void versionsAndHelpFiles() {
+        QString system;
+        QCOMPARE(os.system->specialFolderPath(0x25, system), 0L);
+        const auto record = os.versions->fixedFileInfo(system + QStringLiteral("\\kernel32.dll"));
+        QVERIFY(record && record->size() == 52);
+        QCOMPARE(qFromLittleEndian<quint32>(record->constData()), 0xFEEF04BDu);
+        QVERIFY(!os.versions->fixedFileInfo(system + QStringLiteral("\\missing.dll")));
+        const QString help = os.system->programFolder() + QStringLiteral("\\velkorhelp.chm");
+        QVERIFY(os.help->canOpen(help));
+        QVERIFY(!os.help->canOpen(system + QStringLiteral("\\kernel32.dll")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowsBackend)
+#include "test_windows_backend.moc"
