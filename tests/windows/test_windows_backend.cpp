@@ -5,6 +5,7 @@
 #include "platform/windows/backend.h"
 #include "platform/windows/windows_files.h"
 #include "platform/windows/windows_system.h"
+#include "platform/wine/windows_cmdline.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include <algorithm>
 
 #include <windows.h>
+
+#include <shellapi.h>
 
 using namespace platform;
 
@@ -75,6 +78,15 @@ private slots:
     }
 
     void registryInTheGameInstallersView() {
+        // The game's key as reg.exe /reg:32 stored it (tests/wine/make_prefix.sh), byte for byte
+        // what the Linux backend reads from the same prefix.
+        const auto game = os.registry->values(
+            RootKey::LocalMachine,
+            QStringLiteral("SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning"));
+        QVERIFY(game && game->size() == 2);
+        QCOMPARE(game->at(0).name, QStringLiteral("InstallDrive")); // Wine keeps them by name
+        QCOMPARE(game->at(0).data, QByteArray("C:", 3));
+        QCOMPARE(game->at(1).data, QByteArray("C:\\Program Files\\Bullfrog\\Populous", 35));
         // A 64-bit program's own view holds another value; the backend reads and writes the
         // 32-bit one.
         const QString key = QStringLiteral("Software\\Velkor View Test");
@@ -94,8 +106,8 @@ private slots:
     }
 
     void drivesAndTheirCurrentFolders() {
-        QVERIFY(os.files->drives().contains(QStringLiteral("c:")));
-        QVERIFY(os.files->drives().contains(QStringLiteral("z:")));
+        QCOMPARE(os.files->drives(), QStringList({"c:", "z:"})); // as the prefix's dosdevices
+
         QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("a/b"))));
         const QString folder = os.files->toWindows(temp.path()); // on Z:
         QVERIFY(os.files->changeDrive(QStringLiteral("c")));
@@ -157,6 +169,33 @@ private slots:
         QCOMPARE(QString::fromLocal8Bit(out.readAll()).trimmed(), folder);
         QVERIFY(!os.processes->start(cmd + QStringLiteral(".missing"), cmd, folder));
         QVERIFY(!os.processes->start(cmd, cmd, folder + QStringLiteral("\\missing")));
+    }
+
+    void commandLinesSplitAsWindowsSplitsThem() {
+        // The rule the Linux backend hands Wine its arguments by, against Windows' own, over a few
+        // lines with runs of backslashes and quotes and the fuzz corpus (a command line a line).
+        QByteArrayList lines{R"(prog a\"b "c d\\" e\\\"f g\\\\"h i")",
+                             R"("C:\Program Files\x.exe"\ /h)", R"(x ""a"" """b""" """"c"""" "")",
+                             "x \ta\t\tb "};
+        const QDir corpus(qEnvironmentVariable("VELKOR_CMDLINE_CORPUS"));
+        for (const QString& name : corpus.entryList(QDir::Files)) {
+            QFile file(corpus.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            lines += file.readAll().split('\n');
+        }
+        QVERIFY(lines.size() > 4);
+        for (const QByteArray& bytes : lines) {
+            const QString line = QString::fromLatin1(bytes).remove(QLatin1Char('\r'));
+            if (!line.trimmed().isEmpty()) {
+                int count = 0;
+                wchar_t** argv = CommandLineToArgvW(line.toStdWString().c_str(), &count);
+                QStringList windows;
+                for (int i = 0; i < count; ++i)
+                    windows << QString::fromWCharArray(argv[i]);
+                LocalFree(argv);
+                QCOMPARE(wine::wincmd::splitCommandLine(line), windows);
+            }
+        }
     }
 
     void socketsListTheLocalAddresses() {
