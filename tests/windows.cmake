@@ -5,7 +5,7 @@ set(VELKOR_WINDOWS_BUILD ${PROJECT_SOURCE_DIR}/build-windows CACHE PATH
 add_test(NAME windows_backend COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/backend.sh
          ${VELKOR_WINDOWS_BUILD} ${CMAKE_CURRENT_SOURCE_DIR}/data/echo_server.py)
 add_test(NAME windows_start COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/start.sh
-         ${VELKOR_WINDOWS_BUILD}/velkor.exe)
+         ${VELKOR_WINDOWS_BUILD}/velkor.exe $<TARGET_FILE:velkor>)
 set_tests_properties(windows_backend windows_start PROPERTIES LABELS "wine;windows"
   SKIP_RETURN_CODE 77 TIMEOUT 300 ENVIRONMENT_MODIFICATION
   "WINE=unset:;WINEPREFIX=unset:;DISPLAY=unset:;WAYLAND_DISPLAY=unset:")

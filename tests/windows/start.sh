@@ -2,14 +2,14 @@
 # velkor.exe under Wine on Xvfb, in a fresh prefix holding the game's key as its 32-bit installer
 # left it: the window comes up; each launch runs the game itself in its folder with the form's
 # switches; F1 opens the help window; a second start is turned away; closing saves Velkor.cfg in
-# the application data.
-# Usage: start.sh BUILD-WINDOWS/velkor.exe (77 when it or Wine is missing).
+# the application data, the same bytes as the Linux build (when named) writes over that prefix.
+# Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
 if [[ ${1:-} != --inside ]]; then
     [[ -f ${1:?usage: start.sh velkor.exe} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
     command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
 fi
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
-exe=$velkor
+exe=$velkor linux_velkor=${3:-}
 trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 root=$work/win
@@ -51,4 +51,11 @@ check "F1: the help window" 'timeout 30 xdotool search --sync --onlyvisible --na
 close_velkor
 config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
 check "close: Velkor.cfg in the application data, the address shown in it" '[[ -n "$config" && $(stat -c %s "$config") == 115 && $(field "$config" 63 24) == "${shown:-none}" ]]'
+
+# The Linux build over the same prefix, started and closed alike, writes the same bytes.
+if [[ -n ${linux_velkor:-} ]]; then
+    velkor=$linux_velkor && mkdir -p "$work/linux" && ln -s "$root/prefix" "$work/linux/prefix"
+    up linux "$work/linux" && close_velkor
+    check "the Linux build's record, byte for byte" 'cmp "$config" "$(cfg "$work/linux")"'
+fi
 finish
