@@ -76,6 +76,7 @@ void TestLinuxRegistry::parsesAsWine() {
 "two"="first"
 "unterminated="x"
 "badtype"=hex(4:01
+"baddword"=dword:
 "x"=hex:01,\
   [Software\\Real\\Sub]
 "y"=hex(100000):01,\
