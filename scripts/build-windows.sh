@@ -18,6 +18,7 @@ cmake -S "$repo" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_PREFIX_PATH="$qt" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+  ${VELKOR_WERROR:+-DVELKOR_WERROR=$VELKOR_WERROR}
 cmake --build "$build" --parallel "${VELKOR_WINDOWS_JOBS:-$(nproc)}"
 echo "$build/velkor.exe"
