@@ -52,3 +52,36 @@ foreach(plugin ${velkor_plugins})
                $<TARGET_FILE_DIR:velkor>/${folder})
 endforeach()
 add_custom_command(TARGET velkor POST_BUILD ${copies} VERBATIM)
+
+# What a player gets, the one list both the installer and the zip are made from: the program and
+# the files beside it that it needs, relative to the build folder. Not the offscreen plugin nor
+# the tests' files, which the build folder also holds.
+set(velkor_shipped velkor.exe velkorhelp.chm)
+foreach(library Core Gui Widgets)
+  list(APPEND velkor_shipped $<TARGET_FILE_NAME:Qt6::${library}>)
+endforeach()
+list(APPEND velkor_shipped libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(plugin platforms:QWindowsIntegrationPlugin styles:QWindowsVistaStylePlugin
+               imageformats:QGifPlugin)
+  string(REPLACE ":" ";" plugin ${plugin})
+  list(GET plugin 0 folder)
+  list(GET plugin 1 target)
+  list(APPEND velkor_shipped ${folder}/$<TARGET_FILE_NAME:Qt6::${target}>)
+endforeach()
+file(GENERATE OUTPUT ${velkor_windows}/shipped.txt CONTENT "$<JOIN:${velkor_shipped},\n>\n")
+
+# The installer (NSIS) and the zip, both built with the program.
+find_program(VELKOR_MAKENSIS makensis REQUIRED)
+set(velkor_package velkor-${PROJECT_VERSION})
+set(velkor_installer ${CMAKE_BINARY_DIR}/${velkor_package}-setup.exe)
+set(velkor_zip ${CMAKE_BINARY_DIR}/${velkor_package}-windows.zip)
+add_custom_command(OUTPUT ${velkor_installer} ${velkor_zip}
+  COMMAND ${CMAKE_COMMAND} -DLIST=${velkor_windows}/shipped.txt -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DSTAGE=${velkor_windows}/package -DNAME=${velkor_package} -DVERSION=${PROJECT_VERSION}
+          -DMAKENSIS=${VELKOR_MAKENSIS} -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/velkor.nsi
+          -DICON=${velkor_windows}/velkor.ico -DINSTALLER=${velkor_installer} -DZIP=${velkor_zip}
+          -P ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake
+  DEPENDS velkor ${VELKOR_HELP_FILE} ${velkor_windows}/shipped.txt ${velkor_windows}/velkor.ico
+          ${PROJECT_SOURCE_DIR}/packaging/velkor.nsi ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake
+  COMMENT "Making ${velkor_package}-setup.exe and ${velkor_package}-windows.zip" VERBATIM)
+add_custom_target(velkor_packages ALL DEPENDS ${velkor_installer} ${velkor_zip})

@@ -32,6 +32,7 @@ install_missing_packages() {
     cmake ninja-build perl xz-utils dpkg-dev
     qt6-base-dev qt6-base-dev-tools
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    nsis # not for Qt: the program's installer, made by scripts/build-windows.sh after this
   )
   local missing=() p
   for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 # everything the program needs to run, on Windows or under Wine: Qt's libraries and plugins,
 # the compiler's runtime and the help file. Makes or reuses the Windows Qt build first
 # (scripts/build-qt-windows.sh; half an hour the first time, seconds after). The folder also gets
+# the installer velkor-VERSION-setup.exe and velkor-VERSION-windows.zip, made from those files, and
 # test_windows_backend.exe, which tests/windows/backend.sh runs under Wine.
 #
 # Usage: scripts/build-windows.sh [folder]     Environment: VELKOR_WINDOWS_JOBS.

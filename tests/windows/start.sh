@@ -4,19 +4,9 @@
 # switches; F1 opens the help window; a second start is turned away; closing saves Velkor.cfg in
 # the application data, the same bytes as the Linux build (when named) writes over that prefix.
 # Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
-if [[ ${1:-} != --inside ]]; then
-    [[ -f ${1:?usage: start.sh velkor.exe} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
-    command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
-fi
-source "$(dirname "$0")/../e2e/lib.sh" "$@"
+source "$(dirname "$0")/lib.sh" "$@"
 exe=$velkor linux_velkor=${3:-}
-trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-root=$work/win
-bash "$(dirname "$0")/../wine/make_prefix.sh" "$root" || exit $?
-velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$exe" >"$velkor" && chmod +x "$velkor"
-# The Windows program picks its own platform plugin; the recorder writes where this names.
-env=(QT_QPA_PLATFORM= VELKOR_RECORD="Z:$root/record")
+under_wine "$exe"
 
 started=$(date +%s%N)
 up start "$root" "${env[@]}" || finish

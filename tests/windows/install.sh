@@ -1,0 +1,37 @@
+#!/bin/bash
+# The installer under Wine, silent, in a fresh prefix: it installs what the zip holds into Program
+# Files with a Start-menu entry and an Add/Remove Programs entry; the installed program finds the
+# game and saves its settings; the uninstaller then takes away all of that but the settings.
+# Usage: install.sh BUILD-WINDOWS/velkor-VERSION-setup.exe BUILD-WINDOWS/velkor-VERSION-windows.zip
+source "$(dirname "$0")/lib.sh" "$@"
+setup=$velkor zip=$3
+folder="$root/prefix/drive_c/Program Files/Velkor" key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velkor'
+in_prefix() { (export WINEPREFIX=$root/prefix HOME=$root/home && mkdir -p "$HOME" && "$@") >>"$root/wine.log" 2>&1; }
+has_key() { in_prefix wine reg query "$key" /reg:64; }
+shortcut() { find "$root/prefix/drive_c" -name Velkor.lnk | grep -q .; }
+
+started=$(date +%s%N)
+check "install: silent, done" 'in_prefix wine "$setup" /S && [[ -f $folder/velkor.exe ]]'
+ok "install: $((($(date +%s%N) - started) / 1000000)) ms"
+check "install: a Start-menu entry, an uninstall entry" 'shortcut && has_key'
+zipped=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | grep -v '/$' | sort)
+installed=$(cd "$folder" && find . -type f ! -name uninstall.exe | sed 's|^\./||' | sort)
+name=$(basename "$zip" -windows.zip)
+check "the zip: the installed files in $name/, no tests" '[[ $zipped == "$(sed "s|^|$name/|" <<<"$installed")" && $zipped != *[Tt]est* && $zipped != *offscreen* ]]'
+
+under_wine "$folder/velkor.exe"
+if up installed "$root" "${env[@]}"; then
+    type_into 66 361 Bo && click_launch
+    check "the installed program runs the game" 'wait_for "[[ -f $root/record ]]" 300 && grep -qxF "C:\\Program Files\\Bullfrog\\Populous\\HW_SW_Select.exe" "$root/record"'
+    close_velkor
+fi
+config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
+check "close: the settings saved" '[[ -n $config ]]'
+
+# The uninstaller copies itself away and returns at once: its end is the folder's going.
+in_prefix wine "$folder/uninstall.exe" /S
+check "uninstall: the program's folder gone" 'wait_for "[[ ! -e \"$folder\" ]]" 600'
+check "uninstall: no Start-menu entry, no uninstall entry" '! shortcut && ! has_key'
+check "uninstall: the settings kept" '[[ -n $config && -f $config ]]'
+ok "the test: $((($(date +%s%N) - started) / 1000000)) ms"
+finish

@@ -1,0 +1,16 @@
+# The Windows end-to-end scripts' set-up: source "$(dirname "$0")/lib.sh" FILE [MORE...] skips
+# (77) without FILE or Wine, re-runs on a virtual X screen (tests/e2e/lib.sh), then makes a fresh
+# prefix in $root/prefix holding the game's key as its 32-bit installer left it.
+if [[ ${1:-} != --inside ]]; then
+    [[ -f ${1:?usage: $0 FILE...} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
+    command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
+fi
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$@"
+trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+root=$work/win
+bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" || exit $?
+# The Windows program picks its own platform plugin; the recorder writes where this names.
+env=(QT_QPA_PLATFORM= VELKOR_RECORD="Z:$root/record")
+# under_wine EXE: $velkor, which up and spawn start, runs EXE under Wine.
+under_wine() { velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$1" >"$velkor" && chmod +x "$velkor"; }
