@@ -1,7 +1,7 @@
 # Makes the installer and the zip from one list of shipped files (paths relative to the build
 # folder, one a line): the files are copied into STAGE/NAME, the zip holds that folder, and the
 # installer's File and Delete lines are written from the same list.
-# cmake -DLIST=... -DBUILD_DIR=... -DSTAGE=... -DNAME=... -DVERSION=... -DMAKENSIS=...
+# cmake -DLIST=... -DBUILD_DIR=... -DSTAGE=... -DNAME=... -DVERSION=... -DSTRIP=... -DMAKENSIS=...
 #       -DSCRIPT=velkor.nsi -DICON=... -DINSTALLER=... -DZIP=... -P package_windows.cmake
 file(STRINGS ${LIST} files)
 set(folder ${STAGE}/${NAME})
@@ -12,6 +12,10 @@ set(subfolders)
 foreach(file ${files})
   get_filename_component(sub "${file}" DIRECTORY)
   file(COPY ${BUILD_DIR}/${file} DESTINATION ${folder}/${sub})
+  # The compiler's runtime comes with its debugging information, most of its size.
+  if(file MATCHES "\\.(dll|exe)$")
+    execute_process(COMMAND ${STRIP} --strip-debug ${folder}/${file} COMMAND_ERROR_IS_FATAL ANY)
+  endif()
   string(REPLACE "/" "\\" windows_sub "${sub}")
   string(REPLACE "/" "\\" windows_file "${file}")
   set(out "$INSTDIR")

@@ -78,7 +78,8 @@ set(velkor_zip ${CMAKE_BINARY_DIR}/${velkor_package}-windows.zip)
 add_custom_command(OUTPUT ${velkor_installer} ${velkor_zip}
   COMMAND ${CMAKE_COMMAND} -DLIST=${velkor_windows}/shipped.txt -DBUILD_DIR=${CMAKE_BINARY_DIR}
           -DSTAGE=${velkor_windows}/package -DNAME=${velkor_package} -DVERSION=${PROJECT_VERSION}
-          -DMAKENSIS=${VELKOR_MAKENSIS} -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/velkor.nsi
+          -DSTRIP=${CMAKE_STRIP} -DMAKENSIS=${VELKOR_MAKENSIS}
+          -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/velkor.nsi
           -DICON=${velkor_windows}/velkor.ico -DINSTALLER=${velkor_installer} -DZIP=${velkor_zip}
           -P ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake
   DEPENDS velkor ${VELKOR_HELP_FILE} ${velkor_windows}/shipped.txt ${velkor_windows}/velkor.ico
