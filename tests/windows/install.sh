@@ -5,7 +5,8 @@
 # Usage: install.sh BUILD-WINDOWS/velkor-VERSION-setup.exe BUILD-WINDOWS/velkor-VERSION-windows.zip
 source "$(dirname "$0")/lib.sh" "$@"
 setup=$velkor zip=$3
-folder="$root/prefix/drive_c/Program Files/Velkor" key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velkor'
+folder="$root/prefix/drive_c/Program Files/Velkor"
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velkor'
 in_prefix() { (export WINEPREFIX=$root/prefix HOME=$root/home && mkdir -p "$HOME" && "$@") >>"$root/wine.log" 2>&1; }
 has_key() { in_prefix wine reg query "$key" /reg:64; }
 shortcut() { find "$root/prefix/drive_c" -name Velkor.lnk | grep -q .; }
@@ -14,15 +15,18 @@ started=$(date +%s%N)
 check "install: silent, done" 'in_prefix wine "$setup" /S && [[ -f $folder/velkor.exe ]]'
 ok "install: $((($(date +%s%N) - started) / 1000000)) ms"
 check "install: a Start-menu entry, an uninstall entry" 'shortcut && has_key'
-zipped=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | grep -v '/$' | sort)
+zipped=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
+    grep -v '/$' | sort)
 installed=$(cd "$folder" && find . -type f ! -name uninstall.exe | sed 's|^\./||' | sort)
 name=$(basename "$zip" -windows.zip)
-check "the zip: the installed files in $name/, no tests" '[[ $zipped == "$(sed "s|^|$name/|" <<<"$installed")" && $zipped != *[Tt]est* && $zipped != *offscreen* ]]'
+check "the zip: the installed files in $name/, no tests" \
+    '[[ $zipped == "$(sed "s|^|$name/|" <<<"$installed")" && $zipped != *[Tt]est* && $zipped != *offscreen* ]]'
 
 under_wine "$folder/velkor.exe"
 if up installed "$root" "${env[@]}"; then
     type_into 66 361 Bo && click_launch
-    check "the installed program runs the game" 'wait_for "[[ -f $root/record ]]" 300 && grep -qxF "C:\\Program Files\\Bullfrog\\Populous\\HW_SW_Select.exe" "$root/record"'
+    game='C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe'
+    check "the installed program runs the game" 'wait_for "[[ -f $root/record ]]" 300 && grep -qxF "$game" "$root/record"'
     close_velkor
 fi
 config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
