@@ -53,10 +53,15 @@ foreach(plugin ${velkor_plugins})
 endforeach()
 add_custom_command(TARGET velkor POST_BUILD ${copies} VERBATIM)
 
+# The licences the program comes with: Velkor's (GPL-3.0-or-later) and that of Qt's libraries
+# (LGPL-3, which is written as additions to the GPL).
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt COPYONLY)
+configure_file(/usr/share/common-licenses/LGPL-3 ${CMAKE_BINARY_DIR}/LGPL-3.txt COPYONLY)
+
 # What a player gets, the one list both the installer and the zip are made from: the program and
 # the files beside it that it needs, relative to the build folder. Not the offscreen plugin nor
 # the tests' files, which the build folder also holds.
-set(velkor_shipped velkor.exe velkorhelp.chm)
+set(velkor_shipped velkor.exe velkorhelp.chm LICENSE.txt LGPL-3.txt)
 foreach(library Core Gui Widgets)
   list(APPEND velkor_shipped $<TARGET_FILE_NAME:Qt6::${library}>)
 endforeach()
