@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -48,5 +49,14 @@ public:
     virtual std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
                                                    QIODevice::OpenMode mode) = 0;
 };
+
+// The order subfolders() gives: without regard to case, names that differ only in case in a
+// fixed order.
+inline void sortFolderNames(QStringList& names) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
 
 } // namespace platform

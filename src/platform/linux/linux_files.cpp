@@ -371,10 +371,7 @@ std::optional<QStringList> LinuxFiles::subfolders(const QString& windowsPath) {
             names << QFile::decodeName(entry->d_name);
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
+    sortFolderNames(names);
     return names;
 }
 

@@ -161,10 +161,7 @@ std::optional<QStringList> WindowsFiles::subfolders(const QString& windowsPath) 
             names << name;
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
+    sortFolderNames(names);
     return names;
 }
 
