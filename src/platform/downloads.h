@@ -2,11 +2,18 @@
 // URLDownloadToFile: a web page's body into a file.
 
 #include <QString>
+#include <QtGlobal>
 
 namespace platform {
 
 class Downloads {
 public:
+    // The bounds every backend keeps, so that a silent or endless server cannot hang a window:
+    // to connect, for the whole download, and the body kept (cut there).
+    static constexpr long ConnectTimeoutMs = 5000;
+    static constexpr long TotalTimeoutMs = 10000;
+    static constexpr qsizetype MaxBody = 64 * 1024;
+
     virtual ~Downloads() = default;
     // Stores the body of `url` in the file `windowsPath`; 0 on success (an HTTP error status
     // or no answer leaves no file and gives a non-zero result).

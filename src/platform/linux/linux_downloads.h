@@ -13,10 +13,6 @@ namespace platform::linuxbackend {
 
 class LinuxDownloads : public Downloads {
 public:
-    static constexpr long ConnectTimeoutMs = 5000;
-    static constexpr long TotalTimeoutMs = 10000;
-    static constexpr qsizetype MaxBody = 64 * 1024;
-
     explicit LinuxDownloads(FileSystem& files);
     // Follows redirects; an HTTP error status, no answer, or a file that cannot be written
     // leaves no new file and gives a non-zero result. A body over MaxBody is cut there.

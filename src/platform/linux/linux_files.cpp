@@ -19,11 +19,6 @@ namespace {
 
 constexpr QChar backslash = QLatin1Char('\\');
 
-bool isDriveLetter(QChar c) {
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
-}
-
 QString rootOf(QChar letter) {
     return QString(letter) + QStringLiteral(":\\");
 }

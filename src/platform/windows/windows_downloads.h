@@ -3,18 +3,12 @@
 
 #include "platform/downloads.h"
 
-#include <QtGlobal>
-
 namespace platform::windowsbackend {
 
 class WindowsFiles;
 
 class WindowsDownloads : public Downloads {
 public:
-    static constexpr int ConnectTimeoutMs = 5000;
-    static constexpr int TotalTimeoutMs = 10000;
-    static constexpr qsizetype MaxBody = 64 * 1024;
-
     explicit WindowsDownloads(WindowsFiles& files);
     // http and https only; WinHTTP follows redirects, never from https to http. An HTTP error
     // status, no answer, or a file that cannot be written leaves no new file and gives a

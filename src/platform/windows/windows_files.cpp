@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <algorithm>
 
 #include <fcntl.h>
 #include <io.h>
@@ -13,11 +12,6 @@
 namespace platform::windowsbackend {
 
 namespace {
-
-bool isDriveLetter(QChar c) {
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
-}
 
 QString rootOf(QChar letter) {
     return QString(letter.toUpper()) + QStringLiteral(":\\");
