@@ -14,3 +14,14 @@ bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" || exit $?
 env=(QT_QPA_PLATFORM= VELKOR_RECORD="Z:$root/record")
 # under_wine EXE: $velkor, which up and spawn start, runs EXE under Wine.
 under_wine() { velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$1" >"$velkor" && chmod +x "$velkor"; }
+# expect_game NAME PROGRAM SWITCHES: the recorder ran as PROGRAM in PROGRAM's folder with switches
+# matching SWITCHES; its lines in $record.
+expect_game() {
+    local program=$2 switches=$3
+    wait_for "[[ -f '$root/record' ]]" 300 || { fail "$1: the game did not run" && return; }
+    mapfile -t record <"$root/record"
+    check "$1: $program in its folder" '[[ ${record[2]} == "$program" && ${record[1]} == "${program%\\*}" ]]'
+    check "$1: ${record[*]:3}" '[[ "${record[*]:3}" =~ ^$switches$ ]]'
+}
+# click_in WINDOW X Y: a click at pixels of a window's client area.
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
