@@ -56,10 +56,13 @@ private slots:
     void failedSaveChangesNothing() {
         for (const QByteArray obstacle : {"disk full", "fifo", "read-only"}) {
             Place os;
-            if (obstacle == "fifo")
-                QVERIFY(makeFifo(os.file, QByteArray(115, 'X')));
-            else
+            if (obstacle != "fifo")
                 os.write(patterned(200));
+            if ((obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X'))) ||
+                (obstacle == "disk full" && !DiskFull::possible())) {
+                qInfo("%s: not on this system", obstacle.constData());
+                continue;
+            }
             if (obstacle == "read-only" && !makeReadOnly(os.file))
                 QSKIP("this process cannot give up its right to write read-only files");
             frmMain window;

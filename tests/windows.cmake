@@ -1,14 +1,17 @@
 # The Windows build (scripts/build-windows.sh) run under Wine, each in a prefix of its own;
-# skipped when there is none. The backend test needs no display, the others make their own.
+# skipped when there is none. The backend and unit tests need no display, the others make their
+# own.
 set(VELKOR_WINDOWS_BUILD ${PROJECT_SOURCE_DIR}/build-windows CACHE PATH
     "Folder of the Windows build that the windows tests run")
 add_test(NAME windows_backend COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/backend.sh
          ${VELKOR_WINDOWS_BUILD} ${CMAKE_CURRENT_SOURCE_DIR}/data/echo_server.py)
+add_test(NAME windows_units COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/units.sh
+         ${VELKOR_WINDOWS_BUILD})
 add_test(NAME windows_start COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/start.sh
          ${VELKOR_WINDOWS_BUILD}/velkor.exe $<TARGET_FILE:velkor>)
 set(velkor_windows_package ${VELKOR_WINDOWS_BUILD}/velkor-${PROJECT_VERSION})
 add_test(NAME windows_install COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/install.sh
          ${velkor_windows_package}-setup.exe ${velkor_windows_package}-windows.zip)
-set_tests_properties(windows_backend windows_start windows_install PROPERTIES LABELS "wine;windows"
+set_tests_properties(windows_backend windows_units windows_start windows_install PROPERTIES LABELS "wine;windows"
   SKIP_RETURN_CODE 77 TIMEOUT 300 ENVIRONMENT_MODIFICATION
   "WINE=unset:;WINEPREFIX=unset:;DISPLAY=unset:;WAYLAND_DISPLAY=unset:")

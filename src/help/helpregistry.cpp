@@ -43,7 +43,7 @@ RegistryValue QueryRegistryValue(platform::Registry& registry, const QString& ro
         QByteArray bytes = value.data;
         if (!bytes.endsWith('\0'))
             bytes.append('\0');
-        QString data = QString::fromLocal8Bit(bytes);
+        QString data = fromLocal8BitWithNuls(bytes);
         if (value.type == platform::regtype::ExpandSz) {
             data = ExpandEnvironmentStrings(TrimAtNull(data), environment);
             data.append(QChar(0));

@@ -1,7 +1,8 @@
 #include "fakes/fake_platform.h"
 
-#include "platform/linux/linux_files.h"
+#include "fakes/native.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 
@@ -148,13 +149,14 @@ std::optional<QByteArray> FakeVersionInfo::fixedFileInfo(const QString& windowsP
     return *it;
 }
 
-FakePlatform::FakePlatform()
-    : files(std::make_unique<platform::linuxbackend::LinuxFiles>(prefix.prefix())) {
+FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {
     downloads.files = files.get();
     platform::install(services());
 }
 
 FakePlatform::~FakePlatform() {
+    // Windows keeps a process's current folder from being deleted: leave the prefix first.
+    QDir::setCurrent(QDir::tempPath());
     platform::install(platform::Services{});
 }
 

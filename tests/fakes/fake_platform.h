@@ -1,9 +1,8 @@
 #pragma once
-// Test doubles for the platform seam. FakePlatform installs them all, with the real Linux
-// file system over a temporary Wine prefix, and records what the program asked of the system.
+// Test doubles for the platform seam. FakePlatform installs them all, with the real file system
+// over a temporary Wine prefix, and records what the program asked of the system.
 
 #include "fakes/temp_prefix.h"
-#include "platform/linux/linux_files.h"
 #include "platform/platform.h"
 
 #include <QMap>
@@ -142,8 +141,8 @@ public:
     std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override;
 };
 
-// Installs every fake; the file system is the Linux backend's over a fresh temporary prefix
-// (see TempPrefix). Uninstalls on destruction.
+// Installs every fake; the file system is the system's own over a fresh temporary prefix
+// (see TempPrefix and prefixFiles). Uninstalls on destruction.
 class FakePlatform {
 public:
     FakePlatform();
@@ -158,7 +157,7 @@ public:
     FakeDownloads downloads;
     FakeHelpRuntime help;
     FakeVersionInfo versions;
-    std::unique_ptr<platform::linuxbackend::LinuxFiles> files;
+    std::unique_ptr<platform::FileSystem> files;
 
     platform::Services services();
 };

@@ -1,5 +1,7 @@
 #include "fakes/temp_prefix.h"
 
+#include "fakes/native.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,9 +31,10 @@ QString TempPrefix::writeFile(const QString& relative, const QByteArray& content
 }
 
 void TempPrefix::linkDrive(const QString& drive, const QString& target) const {
-    const QString link = root() + QStringLiteral("/dosdevices/") + drive;
-    QFile::remove(link);
-    QFile::link(target, link);
+    const QString dosdevices = root() + QStringLiteral("/dosdevices");
+    drives_.insert(drive.at(0).toUpper(),
+                   QDir::cleanPath(QDir(dosdevices).absoluteFilePath(target)));
+    linkNatively(dosdevices + QLatin1Char('/') + drive, target);
 }
 
 } // namespace fakes

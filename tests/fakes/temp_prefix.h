@@ -1,9 +1,12 @@
 #pragma once
 // A throw-away Wine prefix: drive_c, dosdevices/c: and z:, and whatever registry text a test
-// writes into it.
+// writes into it. On Windows, where there is no prefix, the same folders under a stand-in for
+// the drives (see MappedFiles).
 
 #include "platform/linux/wine_prefix.h"
 
+#include <QChar>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -23,9 +26,12 @@ public:
     QString writeFile(const QString& relative, const QByteArray& content) const;
     // Links dosdevices/<drive> to a target ("d:", "/tmp/x").
     void linkDrive(const QString& drive, const QString& target) const;
+    // The drives linked so far: upper-case letter -> absolute target.
+    const QMap<QChar, QString>& drives() const { return drives_; }
 
 private:
     QTemporaryDir dir_;
+    mutable QMap<QChar, QString> drives_;
 };
 
 } // namespace fakes

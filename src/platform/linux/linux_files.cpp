@@ -2,6 +2,7 @@
 
 #include "platform/linux/regular_file.h"
 #include "platform/linux/wine_prefix.h"
+#include "platform/wine/full_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,10 +19,6 @@ namespace platform::linuxbackend {
 namespace {
 
 constexpr QChar backslash = QLatin1Char('\\');
-
-QString rootOf(QChar letter) {
-    return QString(letter) + QStringLiteral(":\\");
-}
 
 QString joinNative(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
@@ -179,36 +176,12 @@ QString LinuxFiles::driveLabel(const QString& drive) {
 
 QString LinuxFiles::folderOf(QChar letter) const {
     letter = letter.toUpper();
-    return folders_.value(letter, rootOf(letter));
+    return folders_.value(letter, wine::driveRoot(letter));
 }
 
 QString LinuxFiles::fullPath(const QString& windowsPath) const {
-    QString path = windowsPath;
-    path.replace(QLatin1Char('/'), backslash);
-    if (path.isEmpty() || path.startsWith(QStringLiteral("\\\\")))
-        return {};
-    QChar letter = currentDrive_;
-    QString rest = path;
-    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) {
-        if (!isDriveLetter(path.at(0)))
-            return {};
-        letter = path.at(0).toUpper();
-        rest = path.mid(2);
-    }
-    QStringList parts;
-    if (!rest.startsWith(backslash))
-        parts = folderOf(letter).mid(3).split(backslash, Qt::SkipEmptyParts);
-    for (const QString& part : rest.split(backslash, Qt::SkipEmptyParts)) {
-        if (part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts << part;
-    }
-    return rootOf(letter) + parts.join(backslash);
+    return wine::fullPath(windowsPath, currentDrive_,
+                          [this](QChar letter) { return folderOf(letter); });
 }
 
 QString LinuxFiles::nativeOf(const Drive& drive, const QString& full) const {
@@ -293,7 +266,7 @@ QString LinuxFiles::toWindows(const QString& nativePath) {
     if (rest.startsWith(QLatin1Char('/')))
         rest.remove(0, 1);
     rest.replace(QLatin1Char('/'), backslash);
-    return rootOf(*letter) + rest;
+    return wine::driveRoot(*letter) + rest;
 }
 
 QString LinuxFiles::currentDirectory() {

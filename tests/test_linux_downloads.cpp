@@ -65,4 +65,4 @@ private slots:
 };
 
 QTEST_MAIN(DownloadsTest)
-#include "test_downloads.moc"
+#include "test_linux_downloads.moc"

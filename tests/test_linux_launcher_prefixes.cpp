@@ -105,4 +105,4 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)
-#include "test_launcher_prefixes.moc"
+#include "test_linux_launcher_prefixes.moc"

@@ -1,0 +1,138 @@
+#include "fakes/mapped_files.h"
+
+#include "platform/wine/full_path.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace fakes {
+
+namespace {
+
+// A mapped drive's folder, absolute, with a trailing slash.
+QString targetFolder(const QString& target) {
+    const QString folder = QDir::cleanPath(QDir(target).absolutePath());
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+} // namespace
+
+MappedFiles::MappedFiles(const TempPrefix& prefix) : prefix_(prefix) {
+    const QString start = toWindows(QDir::currentPath());
+    if (!start.isEmpty()) {
+        currentDrive_ = start.at(0);
+        folders_.insert(currentDrive_, start);
+    }
+}
+
+QStringList MappedFiles::drives() {
+    QStringList names;
+    for (const QChar letter : prefix_.drives().keys())
+        names << QString(letter.toLower()) + QLatin1Char(':');
+    return names;
+}
+
+QString MappedFiles::driveLabel(const QString& drive) {
+    if (drive.isEmpty() || !prefix_.drives().contains(drive.at(0).toUpper()))
+        return {};
+    QFile file(targetFolder(prefix_.drives().value(drive.at(0).toUpper())) +
+               QStringLiteral(".windows-label"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString MappedFiles::folderOf(QChar letter) const {
+    letter = letter.toUpper();
+    return folders_.value(letter, platform::wine::driveRoot(letter));
+}
+
+QString MappedFiles::fullPath(const QString& windowsPath) const {
+    return platform::wine::fullPath(windowsPath, currentDrive_,
+                                    [this](QChar letter) { return folderOf(letter); });
+}
+
+QString MappedFiles::realPath(const QString& full) const {
+    if (full.isEmpty() || !prefix_.drives().contains(full.at(0)))
+        return {};
+    const QString folder = targetFolder(prefix_.drives().value(full.at(0)));
+    // A drive's root is its folder as named, without a trailing slash, as Linux names it.
+    const QString real =
+        full.size() > 3 || folder.size() == 3 ? folder + full.mid(3) : folder.chopped(1);
+    return QDir::toNativeSeparators(real);
+}
+
+QString MappedFiles::currentDirectory() {
+    return folderOf(currentDrive_);
+}
+
+QString MappedFiles::currentDirectoryOf(const QString& drive) {
+    if (drive.isEmpty() || !platform::isDriveLetter(drive.at(0)))
+        return currentDirectory();
+    return folderOf(drive.at(0));
+}
+
+bool MappedFiles::changeDrive(const QString& drive) {
+    if (drive.isEmpty() || !platform::isDriveLetter(drive.at(0)))
+        return false;
+    const QChar letter = drive.at(0).toUpper();
+    const QString folder = folderOf(letter);
+    const QString real = realPath(folder);
+    if (real.isEmpty() || !QDir::setCurrent(real))
+        return false;
+    currentDrive_ = letter;
+    folders_.insert(letter, folder);
+    return true;
+}
+
+bool MappedFiles::changeDirectory(const QString& path) {
+    const QString full = fullPath(path);
+    const QString real = realPath(full);
+    if (real.isEmpty() || !QFileInfo(real).isDir())
+        return false;
+    if (full.at(0) == currentDrive_ && !QDir::setCurrent(real))
+        return false;
+    folders_.insert(full.at(0), full);
+    return true;
+}
+
+QString MappedFiles::toNative(const QString& windowsPath) {
+    return QDir::fromNativeSeparators(realPath(fullPath(windowsPath)));
+}
+
+QString MappedFiles::toWindows(const QString& nativePath) {
+    if (nativePath.isEmpty())
+        return {};
+    QString path = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    // The drive with the deepest folder holding the path; of equals the lowest letter.
+    std::optional<QChar> letter;
+    qsizetype covered = 0;
+    for (auto it = prefix_.drives().begin(); it != prefix_.drives().end(); ++it) {
+        const QString folder = targetFolder(it.value());
+        if (path.startsWith(folder, Qt::CaseInsensitive) && (!letter || folder.size() > covered)) {
+            letter = it.key();
+            covered = folder.size();
+        }
+    }
+    if (!letter)
+        return {};
+    QString rest = path.mid(covered);
+    rest.chop(1);
+    return platform::wine::driveRoot(*letter) + QDir::toNativeSeparators(rest);
+}
+
+std::optional<QStringList> MappedFiles::subfolders(const QString& windowsPath) {
+    const QString real = realPath(fullPath(windowsPath));
+    return real.isEmpty() ? std::nullopt : real_.subfolders(real);
+}
+
+std::unique_ptr<QFile> MappedFiles::openRegularFile(const QString& windowsPath,
+                                                    QIODevice::OpenMode mode) {
+    const QString real = realPath(fullPath(windowsPath));
+    return real.isEmpty() ? nullptr : real_.openRegularFile(real, mode);
+}
+
+} // namespace fakes

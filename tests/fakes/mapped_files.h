@@ -1,0 +1,40 @@
+#pragma once
+// The Windows tests' stand-in for a prefix's drives: letters mapped to folders of a TempPrefix,
+// so that "C:\Games" is a fresh folder in each test, as it is on Linux. Paths are mapped here,
+// with the Windows rule for current folders; listing and opening are the Windows backend's own.
+
+#include "fakes/temp_prefix.h"
+#include "platform/windows/windows_files.h"
+
+namespace fakes {
+
+class MappedFiles : public platform::FileSystem {
+public:
+    // Starts in the process's working folder, as Wine starts a program.
+    explicit MappedFiles(const TempPrefix& prefix);
+
+    QStringList drives() override;
+    QString driveLabel(const QString& drive) override;
+    QString currentDirectory() override;
+    QString currentDirectoryOf(const QString& drive) override;
+    bool changeDrive(const QString& drive) override;
+    bool changeDirectory(const QString& path) override;
+    QString toNative(const QString& windowsPath) override;
+    QString toWindows(const QString& nativePath) override;
+    std::optional<QStringList> subfolders(const QString& windowsPath) override;
+    std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
+                                           QIODevice::OpenMode mode) override;
+
+private:
+    QString folderOf(QChar letter) const;
+    QString fullPath(const QString& windowsPath) const;
+    // The real path of a full path on a mapped drive, in Windows form; empty when unmapped.
+    QString realPath(const QString& fullWindowsPath) const;
+
+    const TempPrefix& prefix_;
+    QChar currentDrive_ = QLatin1Char('Z');
+    QMap<QChar, QString> folders_;
+    platform::windowsbackend::WindowsFiles real_;
+};
+
+} // namespace fakes

@@ -1,0 +1,41 @@
+#pragma once
+// What the tests do natively, one source per system they run on (native_linux.cpp,
+// native_windows.cpp): the file system over a temporary prefix, the real process start and the
+// obstacles a save can meet.
+
+#include "fakes/temp_prefix.h"
+#include "platform/platform.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+namespace fakes {
+
+// Makes `link` in a prefix's dosdevices name the drive's target, where the system reads it there.
+void linkNatively(const QString& link, const QString& target);
+// The file system the forms see: C: is the prefix's drive_c, and its other drives.
+std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
+// The system's own process start over those files; nullptr where it cannot see them.
+std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem& files);
+
+// For root too: gives up the right to write read-only files for good. False when the file can
+// still be written.
+bool makeReadOnly(const QString& file);
+// A FIFO whose writer stays open, so a reader gets `bytes` at once instead of waiting for ever.
+// False where the system has none at a path.
+bool makeFifo(const QString& path, const QByteArray& bytes);
+
+// While this lives, a disk that takes no more bytes, if `on` and possible().
+class DiskFull {
+public:
+    explicit DiskFull(bool on);
+    ~DiskFull();
+    static bool possible();
+
+private:
+    struct Saved;
+    std::unique_ptr<Saved> saved_;
+};
+
+} // namespace fakes

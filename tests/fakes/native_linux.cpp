@@ -1,0 +1,65 @@
+#include "fakes/native.h"
+
+#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_processes.h"
+
+#include <QFile>
+#include <csignal>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace fakes {
+
+void linkNatively(const QString& link, const QString& target) {
+    QFile::remove(link);
+    QFile::link(target, link);
+}
+
+std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
+    return std::make_unique<platform::linuxbackend::LinuxFiles>(prefix.prefix());
+}
+
+std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem& files) {
+    return std::make_unique<platform::linuxbackend::LinuxProcesses>(
+        dynamic_cast<platform::linuxbackend::LinuxFiles&>(files));
+}
+
+bool makeReadOnly(const QString& file) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    syscall(SYS_capget, &header, caps);
+    caps[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective &= ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
+    syscall(SYS_capset, &header, caps);
+    return QFile::setPermissions(file, QFile::ReadOwner) && !QFile(file).open(QIODevice::ReadWrite);
+}
+
+bool makeFifo(const QString& path, const QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::mkfifo(name.constData(), 0600) == 0 ? ::open(name.constData(), O_RDWR) : -1;
+    return fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+}
+
+struct DiskFull::Saved {
+    rlimit limit{};
+};
+
+DiskFull::DiskFull(bool on) : saved_(std::make_unique<Saved>()) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_->limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit none{0, saved_->limit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, on ? &none : &saved_->limit);
+}
+
+DiskFull::~DiskFull() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_->limit);
+}
+
+bool DiskFull::possible() {
+    return true;
+}
+
+} // namespace fakes

@@ -1,0 +1,39 @@
+#include "fakes/mapped_files.h"
+#include "fakes/native.h"
+
+#include <QFile>
+
+namespace fakes {
+
+// Windows names its drives itself: MappedFiles maps the letters instead.
+void linkNatively(const QString&, const QString&) {}
+
+std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
+    return std::make_unique<MappedFiles>(prefix);
+}
+
+// CreateProcess takes the system's own drives, not the stand-in's; tests/windows/start.sh
+// starts the game through it end to end.
+std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem&) {
+    return nullptr;
+}
+
+bool makeReadOnly(const QString& file) {
+    return QFile::setPermissions(file, QFile::ReadOwner) && !QFile(file).open(QIODevice::ReadWrite);
+}
+
+bool makeFifo(const QString&, const QByteArray&) {
+    return false;
+}
+
+struct DiskFull::Saved {};
+
+DiskFull::DiskFull(bool) {}
+
+DiskFull::~DiskFull() = default;
+
+bool DiskFull::possible() {
+    return false;
+}
+
+} // namespace fakes
