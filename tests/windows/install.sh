@@ -8,6 +8,7 @@ setup=$velkor zip=$3
 folder="$root/prefix/drive_c/Program Files/Velkor"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velkor'
 in_prefix() { (export WINEPREFIX=$root/prefix HOME=$root/home && mkdir -p "$HOME" && "$@") >>"$root/wine.log" 2>&1; }
+in_prefix_out() { (export WINEPREFIX=$root/prefix HOME=$root/home && "$@") 2>>"$root/wine.log" | tr -d '\r'; }
 has_key() { in_prefix wine reg query "$key" /reg:64; }
 shortcut() { find "$root/prefix/drive_c" -name Velkor.lnk | grep -q .; }
 
@@ -15,6 +16,12 @@ started=$(date +%s%N)
 check "install: silent, done" 'in_prefix wine "$setup" /S && [[ -f $folder/velkor.exe ]]'
 ok "install: $((($(date +%s%N) - started) / 1000000)) ms"
 check "install: a Start-menu entry, an uninstall entry" 'shortcut && has_key'
+# Add/Remove Programs shows who made it and its size, which is what the folder holds (in KiB).
+entry=$(in_prefix_out wine reg query "$key" /reg:64)
+size=$(grep -o 'EstimatedSize *REG_DWORD *0x[0-9a-f]*' <<<"$entry" | grep -o '0x.*')
+bytes=$(find "$folder" -type f -printf '%s\n' | awk '{ n += $1 } END { print n }')
+check "install: the entry's publisher and size ($((size)) KiB of $bytes bytes)" \
+    '[[ $entry == *"Publisher    REG_SZ    Velkor developers"* ]] && ((size > 0 && (size - bytes / 1024) ** 2 <= 4))'
 zipped=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
     grep -v '/$' | sort)
 installed=$(cd "$folder" && find . -type f ! -name uninstall.exe | sed 's|^\./||' | sort)
