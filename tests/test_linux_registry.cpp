@@ -181,14 +181,15 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
     const QString file = prefix.writeFile("system.reg", realSystemReg());
     prefix.writeFile("user.reg", readFile(VELKOR_TEST_DATA "/wine-8.0/user.reg"));
     LinuxRegistry registry(prefix.prefix());
-    // The 32-bit installer wrote below Wow6432Node, where the plain path leads; so do the
-    // classes, through Wine's link. The user's hive answers to its own SID.
+    // The 32-bit installer wrote below Wow6432Node, where the plain path leads. The classes both
+    // views share are there through Wine's links; those of the 64-bit view only are not, as Wine
+    // answers (this prefix has no 32-bit registrations). The user's hive answers to its own SID.
     QCOMPARE(data(registry, LocalMachine, gameKey, "installdrive"), QByteArray("C:\0", 3));
-    QCOMPARE(data(registry, ClassesRoot,
-                  "CLSID\\{41B23C28-488E-4E5C-ACE2-BB0BBABE99E8}\\"
-                  "InprocServer32",
-                  ""),
-             QByteArray("C:\\windows\\system32\\hhctrl.ocx\0", 31));
+    QCOMPARE(
+        data(registry, ClassesRoot, "TypeLib\\{ADB880A2-D8FF-11CF-9377-00AA003B7A11}\\4.0", ""),
+        QByteArray("HHCtrl 4.0 Type Library\0", 24));
+    for (const QString key : {"CLSID\\{41B23C28-488E-4E5C-ACE2-BB0BBABE99E8}", ".chm"})
+        QVERIFY2(!registry.values(ClassesRoot, key), qPrintable(key));
     const QString desktop = "S-1-5-21-0-0-0-%1\\Control Panel\\Desktop";
     QCOMPARE(data(registry, Users, desktop.arg(1000), "BlockSendInputResets"),
              QByteArray("0\0", 2));
@@ -217,7 +218,8 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
 [Software\\Wow6432Node\\Both] 1
 "which"="32-bit"
 [Software\\Wow6432Node\\Both\\Sub] 1
-[Software\\Bullfrog Productions Ltd\\Populous: The Beginning] 1
+[Software\\Only64] 1
+[Software\\Wow6432Node\\Bullfrog Productions Ltd\\Populous: The Beginning] 1
 "InstallPath"="C:\\Games\0junk"
 "Number"=dword:0000002a
 "Accents"="Caf\xe9 \x263a"
@@ -235,9 +237,11 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
                              63));
     QCOMPARE(data(registry, LocalMachine, "SOFTWARE\\BOTH", "which"), QByteArray("32-bit\0", 7));
     QCOMPARE(registry.subkeys(LocalMachine, "Software\\Both"), QStringList{"Sub"});
+    QVERIFY(!registry.values(LocalMachine, "Software\\Only64"));
     // In a 32-bit prefix there is no other view.
     prefix.writeFile("system.reg", ::file(body + "\n"));
     QCOMPARE(data(registry, LocalMachine, "Software\\Both", "which"), QByteArray("64-bit\0", 7));
+    QVERIFY(registry.values(LocalMachine, "Software\\Only64"));
     // A key behind a link loop cannot be written: refused, the file as it was.
     const QByteArray looped =
         ::file("[Software\\\\Wow6432Node] 1\n" + linkTo("Software\\Wow6432Node"), "win64");

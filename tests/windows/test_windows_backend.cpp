@@ -6,6 +6,7 @@
 #include "platform/windows/windows_files.h"
 #include "platform/windows/windows_system.h"
 #include "platform/wine/windows_cmdline.h"
+#include "registry_dump.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +104,16 @@ private slots:
         const auto values = os.registry->values(RootKey::LocalMachine, key);
         QVERIFY(values && values->size() == 1);
         QCOMPARE(values->front().data, right.data);
+    }
+
+    void registryDumped() {
+        // For tests/windows/registry.sh, which names the file and the subtrees (';'-separated)
+        // and compares the dump with the Linux backend's of the same prefix.
+        const QString file = qEnvironmentVariable("VELKOR_REGISTRY_DUMP");
+        if (file.isEmpty())
+            QSKIP("no dump asked for");
+        QVERIFY(registrydump::dump(*os.registry,
+                                   qEnvironmentVariable("VELKOR_REGISTRY_KEYS").split(u';'), file));
     }
 
     void drivesAndTheirCurrentFolders() {

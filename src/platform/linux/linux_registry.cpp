@@ -125,7 +125,7 @@ std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const
     }
 
     // A 32-bit program in a 64-bit prefix sees HKLM\Software\X (and the classes) through
-    // Wow6432Node first, where 32-bit installers write.
+    // Wow6432Node, where 32-bit installers write.
     const QStringList plain = base + parts;
     if (view == View::Program && location.file == System) {
         const QString wow = QStringLiteral("Wow6432Node");
@@ -148,9 +148,10 @@ std::vector<QStringList> LinuxRegistry::paths(const Hive& hive, const Location& 
         (hive.relativeTo.isEmpty() || hive.relativeTo.section(QLatin1Char('\\'), -1)
                                               .compare(location.user, Qt::CaseInsensitive) != 0))
         return {};
-    // The 32-bit view exists in a 64-bit prefix only.
-    if (location.wowFirst && !hive.win64)
-        return {location.candidates.back()};
+    // The 32-bit view exists in a 64-bit prefix only, and there it is the only one: what
+    // Wow6432Node lacks is missing, as Wine answers (the keys both views share are links).
+    if (location.wowFirst)
+        return {hive.win64 ? location.candidates.front() : location.candidates.back()};
     return location.candidates;
 }
 

@@ -24,7 +24,7 @@ public:
     explicit LinuxRegistry(const WinePrefix& prefix);
     ~LinuxRegistry() override;
 
-    // Which keys a path names in a 64-bit prefix: the 32-bit program's (Wow6432Node first) or
+    // Which keys a path names in a 64-bit prefix: the 32-bit program's (through Wow6432Node) or
     // the native ones, where Wine keeps what it tells every program (its Windows version).
     enum class View { Program, Native };
 
@@ -56,7 +56,7 @@ private:
     struct Location {
         HiveFile file = System;
         std::vector<QStringList> candidates;
-        bool wowFirst = false; // the first candidate counts in a 64-bit hive only
+        bool wowFirst = false; // a 64-bit hive takes only the first candidate, others the last
         QString user;          // the SID the hive must answer to, for a path under HKU
     };
 

@@ -1,0 +1,79 @@
+#pragma once
+// Registry subtrees as the program sees them through a backend, one line a key and one a value,
+// sorted: the Windows build under Wine and the Linux build over the same prefix must write the
+// same lines (tests/windows/registry.sh).
+
+#include "platform/registry.h"
+
+#include <QFile>
+
+namespace registrydump {
+
+using namespace platform;
+
+// "HKLM\Software\X": the root and the path below it; nullopt for an unknown root.
+inline std::optional<std::pair<RootKey, QString>> split(const QString& key) {
+    static const std::pair<const char*, RootKey> roots[] = {{"HKLM", RootKey::LocalMachine},
+                                                            {"HKCU", RootKey::CurrentUser},
+                                                            {"HKCR", RootKey::ClassesRoot},
+                                                            {"HKU", RootKey::Users}};
+    const QString root = key.section(QLatin1Char('\\'), 0, 0);
+    for (const auto& [name, value] : roots)
+        if (root == QLatin1String(name))
+            return std::pair{value, key.section(QLatin1Char('\\'), 1)};
+    return std::nullopt;
+}
+
+// Strings as the text they stand for in the program's 8-bit encoding (the ANSI code page on
+// Windows, UTF-8 on Linux), NULs kept; other types as their bytes.
+inline QString line(const QString& key, const RegEntry& value) {
+    const bool text = value.type == regtype::Sz || value.type == regtype::ExpandSz ||
+                      value.type == regtype::MultiSz;
+    QByteArray data = value.data;
+    if (text) { // piece by piece: Qt's conversion on Windows stops at a NUL
+        QByteArrayList pieces = value.data.split('\0');
+        for (QByteArray& piece : pieces)
+            piece = QString::fromLocal8Bit(piece).toUtf8();
+        data = pieces.join('\0');
+    }
+    return key + QLatin1Char('\t') + value.name + QLatin1Char('\t') + QString::number(value.type) +
+           QLatin1Char('\t') + QString::fromLatin1(data.toHex());
+}
+
+inline void walk(Registry& registry, RootKey root, const QString& shown, const QString& path,
+                 const QStringList& excluded, QStringList& lines) {
+    if (excluded.contains(shown, Qt::CaseInsensitive))
+        return;
+    const auto values = registry.values(root, path);
+    const auto subkeys = registry.subkeys(root, path);
+    if (!values || !subkeys) {
+        lines << shown + QStringLiteral("\t(missing)");
+        return;
+    }
+    lines << shown;
+    for (const RegEntry& value : *values)
+        lines << line(shown, value);
+    for (const QString& name : *subkeys)
+        walk(registry, root, shown + QLatin1Char('\\') + name, path + QLatin1Char('\\') + name,
+             excluded, lines);
+}
+
+// The subtrees named (a leading '-' excludes a key and what lies below it) into the file.
+inline bool dump(Registry& registry, const QStringList& keys, const QString& file) {
+    QStringList subtrees, excluded, lines;
+    for (const QString& key : keys) {
+        const bool exclude = key.startsWith(QLatin1Char('-'));
+        (exclude ? excluded : subtrees) << key.mid(exclude ? 1 : 0);
+    }
+    for (const QString& key : subtrees) {
+        const auto found = split(key);
+        if (!found)
+            return false;
+        walk(registry, found->first, key, found->second, excluded, lines);
+    }
+    lines.sort();
+    QFile out(file);
+    return out.open(QIODevice::WriteOnly) && out.write((lines.join('\n') + '\n').toUtf8()) > 0;
+}
+
+} // namespace registrydump

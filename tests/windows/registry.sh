@@ -1,0 +1,60 @@
+#!/bin/bash
+# The same prefix through both backends: a fresh prefix given the registry files Wine 8.0 wrote
+# (tests/data/wine-8.0), walked under Wine by the Windows build's backend, then, once the server
+# has ended, by the Linux backend from the files. The two dumps must be equal.
+# Usage: registry.sh BUILD-WINDOWS REGISTRY_DUMP DATA (77 without them or Wine).
+set -u
+build=${1:?usage: registry.sh build-windows registry_dump data} dumper=${2:?} data=${3:?}
+[[ -f $build/test_windows_backend.exe ]] || { echo "SKIP: no test_windows_backend.exe in $build"; exit 77; }
+command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
+work=$(mktemp -d)
+trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+bash "$(dirname "$0")/../wine/make_prefix.sh" "$work" || exit $? # its server has ended
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" QT_QPA_PLATFORM=offscreen
+xz -dc "$data/system.reg.xz" >"$WINEPREFIX/system.reg" && cp "$data"/{user,userdef}.reg "$WINEPREFIX/" || exit 1
+# Escapes and types Wine's own files rarely hold; text in the ANSI code page (the key's name,
+# read through the wide calls, beyond it).
+cat >>"$WINEPREFIX/user.reg" <<'REG'
+
+[Software\\Velkor Odd\\Caf\xe9 \x263a] 1
+@="d\xe9j\xe0 vu"
+"caf\xe9"="\xe9t\xe9 \"q\" \\ \t\a\e \101\0tail"
+"multi"=str(7):"a\0\xfc\0\0"
+"expand"=str(2):"%TEMP%\\\xdf"
+"qword"=hex(b):01,02,03,04,05,06,07,08
+"none"=hex(0):
+"typed"=hex(1):41,00,42,00
+"dword"=dword:fffffffe
+REG
+# Seen as the 32-bit program sees them. What Velkor reads: the game's key (in Wow6432Node), the
+# help environment's keys, there or not (HKCR\.chm is only in the 64-bit view). Large ones: the
+# 32-bit Windows NT\CurrentVersion, links to keys both views share (binary, multi-string data);
+# the control set, not redirected; the user's hives (a key named beyond the BMP) and .Default's.
+keys=('HKLM\Software\Bullfrog Productions Ltd' 'HKLM\Software\Microsoft\Windows\HTML Help'
+      'HKLM\SOFTWARE\Classes\TypeLib\{ADB880A2-D8FF-11CF-9377-00AA003B7A11}'
+      'HKCR\CLSID\{4662DAB0-D393-11D0-9A56-00C04FB68B66}' 'HKCR\CLSID\{0A89A860-D7B1-11CE-8350-444553540000}'
+      'HKCR\.chm' 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' 'HKLM\System\CurrentControlSet'
+      'HKCU\Software' 'HKCU\Control Panel' 'HKCU\Environment' 'HKU\.Default\Software'
+      # Volatile, made by Wine at start-up and never written to the files:
+      '-HKLM\Software\Microsoft\Windows NT\CurrentVersion\NetworkCards' # this machine's interfaces
+      '-HKLM\System\CurrentControlSet\Control\ComputerName\ActiveComputerName'
+      '-HKLM\System\CurrentControlSet\Control\DeviceClasses' # its devices' "#" and Control keys
+      '-HKLM\System\CurrentControlSet\Control\ServiceCurrent'
+      '-HKLM\System\CurrentControlSet\Control\Video' # and its copy in the hardware profile:
+      '-HKLM\System\CurrentControlSet\Hardware Profiles\Current\System'
+      '-HKCU\Software\Wine\Fonts\Cache' '-HKCU\Software\Wine\Temporary System Parameters'
+      # Wine's 32-bit view lists this shared key but will not open it (its 64-bit view does).
+      '-HKLM\Software\Microsoft\Windows NT\CurrentVersion\Perflib\009')
+export VELKOR_REGISTRY_DUMP="Z:$work/windows.txt" VELKOR_REGISTRY_KEYS=$(IFS=';'; echo "${keys[*]}")
+wine "$build/test_windows_backend.exe" registryDumped -o "Z:$work/result.txt,txt" ||
+    { cat "$work/result.txt" 2>/dev/null; exit 1; }
+wineserver -w
+"$dumper" "$WINEPREFIX" "$work/linux.txt" "${keys[@]}" || exit 1
+# Wine read the files given: the game's folder is the one they hold, not make_prefix.sh's.
+path=$(printf 'C:\\Games\\Populous' | od -An -tx1 | tr -d ' \n')00
+grep -qF "Populous: The Beginning	InstallPath	1	$path" "$work/windows.txt" ||
+    { echo "FAIL: Wine did not load the registry files given"; exit 1; }
+diff "$work/windows.txt" "$work/linux.txt" >"$work/diff" &&
+    { echo "PASS: $(wc -l <"$work/windows.txt") lines the same"; exit 0; }
+echo "FAIL: the backends differ (< Windows, > Linux):" && head -40 "$work/diff"
+exit 1
