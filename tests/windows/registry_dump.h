@@ -4,6 +4,7 @@
 // same lines (tests/windows/registry.sh).
 
 #include "platform/registry.h"
+#include "platform/text.h"
 
 #include <QFile>
 
@@ -29,13 +30,7 @@ inline std::optional<std::pair<RootKey, QString>> split(const QString& key) {
 inline QString line(const QString& key, const RegEntry& value) {
     const bool text = value.type == regtype::Sz || value.type == regtype::ExpandSz ||
                       value.type == regtype::MultiSz;
-    QByteArray data = value.data;
-    if (text) { // piece by piece: Qt's conversion on Windows stops at a NUL
-        QByteArrayList pieces = value.data.split('\0');
-        for (QByteArray& piece : pieces)
-            piece = QString::fromLocal8Bit(piece).toUtf8();
-        data = pieces.join('\0');
-    }
+    const QByteArray data = text ? fromLocal8BitWithNuls(value.data).toUtf8() : value.data;
     return key + QLatin1Char('\t') + value.name + QLatin1Char('\t') + QString::number(value.type) +
            QLatin1Char('\t') + QString::fromLatin1(data.toHex());
 }
