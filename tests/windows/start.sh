@@ -3,8 +3,8 @@
 # left it: the window comes up; each of the six launches (either game; host without or with
 # router, join) runs the game itself in its folder with the form's switches; the alternative load
 # runs the program and folder chosen in it; F1 opens the help window; a second start is turned
-# away; closing saves Velkor.cfg in the application data, the same bytes as the Linux build (when
-# named) writes over that prefix.
+# away; closing saves Velkor.cfg in the application data, which a second start reads back, the
+# same bytes as the Linux build (when named) writes over that prefix.
 # Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
 source "$(dirname "$0")/lib.sh" "$@"
 exe=$velkor linux_velkor=${3:-}
@@ -60,6 +60,14 @@ check "F1: the help window" 'timeout 30 xdotool search --sync --onlyvisible --na
 close_velkor
 config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
 check "close: Velkor.cfg in the application data, the address shown in it" '[[ -n "$config" && $(stat -c %s "$config") == 115 && $(field "$config" 63 24) == "${shown:-none}" ]]'
+# A second start reads back what the first wrote: the external address (the name is not kept).
+rm -f "$root/record"
+if up again "$root" "${env[@]}"; then
+    type_into 66 361 Bo && click_at 214 288 && click_launch
+    expect_game "second start" 'C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe' \
+        '/h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo'
+    close_velkor
+fi
 
 # The Linux build over the same prefix, started and closed alike, writes the same bytes.
 if [[ -n ${linux_velkor:-} ]]; then
