@@ -15,11 +15,6 @@ int FakeUi::messageBox(const QString& text, const QString& title, int style) {
     return 1;
 }
 
-bool FakeUi::openUrl(const QString& url) {
-    openedUrls << url;
-    return true;
-}
-
 long FakeSystem::specialFolderPath(int csidl, QString& path) {
     if (specialFolderResult != 0 || csidl != 26)
         return specialFolderResult != 0 ? specialFolderResult : 1;
@@ -96,34 +91,6 @@ long FakeRegistry::deleteValue(platform::RootKey root, const QString& path, cons
     return platform::winerror::FileNotFound;
 }
 
-bool FakeProcesses::start(const QString& application, const QString& commandLine,
-                          const QString& workingDirectory) {
-    starts.push_back({application, commandLine, workingDirectory});
-    return succeed;
-}
-
-int FakeSockets::startup(std::uint16_t, platform::WsaData& out) {
-    ++startups;
-    out = data;
-    return startupResult;
-}
-
-int FakeSockets::cleanup() {
-    ++cleanups;
-    return cleanupResult;
-}
-
-int FakeSockets::hostName(QByteArray& out) {
-    if (hostNameResult != 0)
-        return hostNameResult;
-    out = name;
-    return 0;
-}
-
-std::optional<platform::HostEntry> FakeSockets::hostByName(const QByteArray&) {
-    return host;
-}
-
 long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPath) {
     requests << url;
     const auto it = bodies.constFind(url);
@@ -134,19 +101,6 @@ long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPat
         return 1;
     file.write(*it);
     return 0;
-}
-
-std::intptr_t FakeHelpRuntime::htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
-                                        const QVariant& data) {
-    calls.push_back({owner, path, command, data});
-    return nextHandle;
-}
-
-std::optional<QByteArray> FakeVersionInfo::fixedFileInfo(const QString& windowsPath) {
-    const auto it = records.constFind(windowsPath.toLower());
-    if (it == records.constEnd())
-        return std::nullopt;
-    return *it;
 }
 
 FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {

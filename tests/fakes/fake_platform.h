@@ -29,7 +29,10 @@ public:
     std::function<void(const MessageBoxCall&)> onMessageBox;
 
     int messageBox(const QString& text, const QString& title, int style) override;
-    bool openUrl(const QString& url) override;
+    bool openUrl(const QString& url) override {
+        openedUrls << url;
+        return true;
+    }
     QPoint cursorPos() override { return cursor; }
 };
 
@@ -87,7 +90,10 @@ public:
     std::vector<StartCall> starts;
     bool succeed = true;
     bool start(const QString& application, const QString& commandLine,
-               const QString& workingDirectory) override;
+               const QString& workingDirectory) override {
+        starts.push_back({application, commandLine, workingDirectory});
+        return succeed;
+    }
 };
 
 class FakeSockets : public platform::Sockets {
@@ -102,11 +108,22 @@ public:
         platform::HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
     int startups = 0, cleanups = 0;
 
-    int startup(std::uint16_t requestedVersion, platform::WsaData& out) override;
-    int cleanup() override;
+    int startup(std::uint16_t, platform::WsaData& out) override {
+        ++startups;
+        out = data;
+        return startupResult;
+    }
+    int cleanup() override {
+        ++cleanups;
+        return cleanupResult;
+    }
     int lastError() override { return lastErrorCode; }
-    int hostName(QByteArray& out) override;
-    std::optional<platform::HostEntry> hostByName(const QByteArray& name) override;
+    int hostName(QByteArray& out) override {
+        if (hostNameResult == 0)
+            out = name;
+        return hostNameResult;
+    }
+    std::optional<platform::HostEntry> hostByName(const QByteArray&) override { return host; }
 };
 
 class FakeDownloads : public platform::Downloads {
@@ -131,14 +148,20 @@ public:
     std::intptr_t nextHandle = 0x1234;
     QStringList damaged; // lower-case Windows paths of help files that cannot be opened
     std::intptr_t htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
-                           const QVariant& data) override;
+                           const QVariant& data) override {
+        calls.push_back({owner, path, command, data});
+        return nextHandle;
+    }
     bool canOpen(const QString& helpFile) override { return !damaged.contains(helpFile.toLower()); }
 };
 
 class FakeVersionInfo : public platform::VersionInfo {
 public:
     QMap<QString, QByteArray> records; // lower-case Windows path -> VS_FIXEDFILEINFO
-    std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override;
+    std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override {
+        const auto it = records.constFind(windowsPath.toLower());
+        return it == records.constEnd() ? std::nullopt : std::optional(*it);
+    }
 };
 
 // Installs every fake; the file system is the system's own over a fresh temporary prefix
