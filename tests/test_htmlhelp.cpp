@@ -1,5 +1,4 @@
-// The help class: what its display operations hand the HTML Help runtime, or the warning
-// shown instead, and its checks of the help environment (versions, the help-file registry).
+// The help class: what its operations hand the HTML Help runtime or warn; its environment checks.
 
 #include "fakes/fake_platform.h"
 #include "help/HTMLHelp.h"
@@ -28,8 +27,7 @@ QByteArray fixedInfo(quint16 a, quint16 b, quint16 c, quint16 d) {
     return record;
 }
 
-// The program's help file, guide.chm registered, a damaged help file, and HTML Help 1.3 with
-// Internet Explorer 5.01 installed.
+// The program's help file, guide.chm registered, a damaged one, HTML Help 1.3 and IE 5.01.
 struct Fixture {
     fakes::FakePlatform os;
     HTMLHelp help;
@@ -118,8 +116,7 @@ void HtmlHelpTest::displayOperations() {
     }
 
     Fixture f;
-    // The form owns the help window only when it is shown on top; a popup always, and its
-    // handle is not kept.
+    // The form owns the help window only when shown on top; a popup always, its handle not kept.
     f.help.HHDisplayContents(&f.form);
     f.help.setHHShowOnTop(true);
     f.os.help.nextHandle = 0x77;
@@ -137,16 +134,14 @@ void HtmlHelpTest::displayOperations() {
     const auto popup = f.os.help.calls.at(2).data.value<platform::HH_POPUP>();
     QVERIFY(popup.pszText == u"Your name."_s && popup.clrForeground == 0x112233 &&
             popup.pszFont == u"Arial, 10, ascii, Bold "_s);
-    // Its styles and colours go back to their defaults; its text may come from a .txt file in
-    // the help file, and no other file.
+    // Its style and colours go back to the defaults; its text may come from a .txt in the file.
     f.help.setHHPopupType(1);
     f.help.setHHPopupFile(u"popups.txt"_s);
     f.help.HHDisplayPopup(&f.form);
     f.help.setHHPopupFile(u"popups.htm"_s);
     f.help.HHDisplayPopup(&f.form);
     QVERIFY(f.os.help.calls[3].data.value<platform::HH_POPUP>().pszFont == u"Arial, 10, ascii, "_s);
-    // A failed call stores its 0; on top without a form a warning names the operation (as the
-    // original names it).
+    // A failed call stores its 0; on top without a form a warning names the operation.
     f.os.help.nextHandle = 0;
     f.help.HHDisplayIndex(&f.form);
     f.help.HHDisplayALink();
@@ -189,12 +184,9 @@ void HtmlHelpTest::versionsAndRegistry() {
     f.help.HHRegister(file);
     f.help.HHUnRegister(file);
     f.help.HHUnRegister(file); // the name alone is left in the variable
-    // Refused: not a help file, not there, and a bare name found in the program's folder, which
-    // would be registered without its folder.
-    for (const char* name : {"C:\\Docs\\guide.hlp", "C:\\Docs\\missing.chm", "bare.chm", ""}) {
-        QString refused = QString::fromLatin1(name);
-        f.help.HHRegister(refused);
-    }
+    // Refused: not a help file, not there, a bare name (it would be registered without a folder).
+    for (QString name : QStringList{"C:\\Docs\\guide.hlp", "C:\\Docs\\missing.chm", "bare.chm", ""})
+        f.help.HHRegister(name);
     QVERIFY(f.os.registry.values(RootKey::LocalMachine, FileKey)->empty());
     QCOMPARE(f.boxes(),
              QStringList({"The file C:\\Docs\\guide.chm is already registered.",

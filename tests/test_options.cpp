@@ -1,5 +1,4 @@
-// The options dialog: what it loads and saves, "Detect", and the "&Settings..." command that
-// shows it and reloads the main window afterwards.
+// The options dialog: load, save, "Detect", and "&Settings..." showing it and reloading the window.
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
@@ -29,15 +28,13 @@ private slots:
         s.setRouterAddress("198.51.100.1");
         s.setLocalAddressIndex(7);
         os.write(s.image);
-        {
-            frmoptions dialog(os.settingsdir, nullptr);
-            QVERIFY(dialog.Form_Load() && dialog.custumipbox->isEnabled());
-            dialog.custumip->click(); // unchecking empties the box
-            QTest::keyClicks(dialog.txtUserName, "ABCDEFGHIJKLMNOPQR");
-            QCheckBox* box = dialog.chkAutoRouter; // its caption wraps; the second line belongs
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() - 3));
-            dialog.cmdOK->click();
-        }
+        frmoptions dialog(os.settingsdir, nullptr);
+        QVERIFY(dialog.Form_Load() && dialog.custumipbox->isEnabled());
+        dialog.custumip->click(); // unchecking empties the box
+        QTest::keyClicks(dialog.txtUserName, "ABCDEFGHIJKLMNOPQR");
+        QCheckBox* box = dialog.chkAutoRouter; // its caption wraps; the second line belongs
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() - 3));
+        dialog.cmdOK->click();
         s.image[1] = s.image[36] = 0;
         s.image[114] = 1;
         s.setUserName("MatakABCDEFGHIJK");
@@ -102,8 +99,7 @@ private slots:
             QSKIP("this process cannot give up its right to write read-only files");
         dialog.show();
         dialog.cmdOK->click(); // not written, said so, and closed all the same
-        QVERIFY(os.ui.boxes.size() == 3 && !dialog.isVisible());
-        QCOMPARE(os.bytes(), QByteArray(115, '\0'));
+        QVERIFY(os.ui.boxes.size() == 3 && !dialog.isVisible() && os.bytes() == QByteArray(115, 0));
     }
 };
 
