@@ -33,8 +33,11 @@ void choose(frmMain& window, const Choices& c) {
 
 // Clears both options of an exclusive pair, as loading a join choice does to the hosting pair.
 void clear(QRadioButton* a, QRadioButton* b) {
-    for (QRadioButton* button : {a, b})
-        button->setAutoExclusive(false), button->setChecked(false), button->setAutoExclusive(true);
+    for (QRadioButton* button : {a, b}) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
 }
 
 // The picker's folder list as shown: one "depth:text" per row, top to bottom.
