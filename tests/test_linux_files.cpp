@@ -1,5 +1,4 @@
-// The Linux file system backend over a temporary Wine prefix: drives, path mapping both ways,
-// the current drive and folders with Windows semantics, listings and files read from outside.
+// The Linux files over a temporary Wine prefix: drives, paths both ways, current folders, files.
 
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
@@ -50,8 +49,7 @@ private slots:
         const auto opened = files.openRegularFile("Populous\\POPTB.EXE", QIODevice::ReadOnly);
         QVERIFY(opened && opened->readAll() == "MZ");
         // A file that is no file to read is none: a pipe would block.
-        QCOMPARE(::mkfifo(QFile::encodeName(other.path() + "/.windows-label").constData(), 0600),
-                 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(other.filePath(".windows-label")), 0600), 0);
         QVERIFY(files.driveLabel("a:").isEmpty() &&
                 !files.openRegularFile("a:\\.windows-label", {}));
 
@@ -71,7 +69,6 @@ private slots:
         // "/" always has a drive: the highest free letter when Z: is taken.
         prefix.linkDrive("z:", other.path());
         QCOMPARE(files.toWindows("/usr"), QStringLiteral("Y:\\usr"));
-        QDir::setCurrent(QDir::tempPath());
     }
 };
 

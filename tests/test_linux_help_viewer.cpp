@@ -1,5 +1,4 @@
-// The Linux help backend: the tables, sitemaps and PE version resources it reads, and the
-// viewer behind its HTML Help runtime with the built velkorhelp.chm and damaged copies of it.
+// The Linux help backend: the tables, sitemaps and PE resources it reads, and its viewer.
 
 #include "fakes/temp_prefix.h"
 #include "platform/helprecords.h"
@@ -27,8 +26,6 @@ namespace hhcmd = platform::hhcmd;
 
 namespace {
 
-const QString BuiltHelp = QStringLiteral(VELKOR_BUILD_DIR "/velkorhelp.chm");
-
 QByteArray dwords(std::initializer_list<quint32> values) {
     QByteArray bytes(4 * qsizetype(values.size()), '\0');
     qToLittleEndian<quint32>(values.begin(), qsizetype(values.size()), bytes.data());
@@ -40,28 +37,23 @@ struct Runtime {
     fakes::TempPrefix prefix;
     platform::linuxbackend::LinuxFiles files{prefix.prefix()};
     platform::linuxbackend::LinuxHelpRuntime help{files};
-    QString chm = files.toWindows(BuiltHelp);
+    QString chm = files.toWindows(QStringLiteral(VELKOR_BUILD_DIR "/velkorhelp.chm"));
 
     template <typename T>
-    std::intptr_t run(unsigned command, const T& data, const QString& suffix = {},
-                      std::intptr_t owner = 0) {
-        return help.htmlHelp(owner, chm + suffix, command, QVariant::fromValue(data));
+    std::intptr_t run(unsigned command, const T& data, const QString& suffix = {}) {
+        return help.htmlHelp(0, chm + suffix, command, QVariant::fromValue(data));
     }
-    HelpViewer* viewer(std::intptr_t handle) { return help.viewer(handle); }
 };
 
-// In a PE image's resource section (file offset Raw, RVA 0x1000): the name and language
-// directories, the data entry and the version block.
+// Offsets in a PE image's resource section (file offset Raw, RVA 0x1000).
 constexpr quint32 Raw = 0x200, NameDir = 0x18, Language = 0x30, Data = 0x48, Version = 0x58;
 constexpr quint32 Dir = 0x80000000u;
 
-// One section holding a resource tree with a single version resource (type 16, name 1,
-// language 0x409) of file version 5.2.3790.2744.
+// One section holding a single version resource (16/1/0x409) of file version 5.2.3790.2744.
 QByteArray buildPe(bool pe32plus) {
     const quint32 optional = 0x58, section = optional + (pe32plus ? 240 : 224);
     const quint32 directories = optional + (pe32plus ? 112 : 96), v = Raw + Version;
-    // Offset and value: the headers, the section, the tree's three levels (one entry with an
-    // ID each), the data entry and the version block.
+    // Offset and value: headers, section, the tree's three levels, data entry, version block.
     // clang-format off
     const quint32 fields[] = {0, 'M' | 'Z' << 8, 0x3C, 0x40, 0x40, 'P' | 'E' << 8,
         0x44, (pe32plus ? 0x8664u : 0x14Cu) | 1u << 16, 0x54, section - optional,
@@ -137,13 +129,11 @@ void HelpViewerTest::tablesSitemapsAndVersionResources() {
 void HelpViewerTest::commandsAndPopups() {
     Runtime rt;
     const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
-    HelpViewer* viewer = rt.viewer(handle);
-    // The default topic is shown, with its page read from the file.
+    HelpViewer* viewer = rt.help.viewer(handle);
     QVERIFY(viewer && viewer->isVisible() && viewer->currentTopic() == u"/welcome.htm"_s);
     QVERIFY(viewer->browser->toPlainText().contains(u"Your first game"_s));
-    // Each command shows its topic in the one viewer of this file and window: a query runs at
-    // once; of several topics all are offered and the first shown; a keyword not found shows
-    // the default topic given.
+    // Each command shows its topic in the one viewer of this file and window: a query runs at once;
+    // of several topics all are offered, the first shown; a keyword not found shows the fallback.
     platform::HH_FTS_QUERY query;
     query.pszSearchQuery = u"Velkor.cfg"_s;
     query.fExecute = true;
@@ -168,18 +158,16 @@ void HelpViewerTest::commandsAndPopups() {
     QCOMPARE(viewer->currentTopic(), u"/joining.htm"_s);
     QCOMPARE(viewer->browser->loadResource(0, QUrl(u"file:///etc/passwd"_s)),
              QVariant(QByteArray("")));
-    // A topic or number the file lacks shows nothing and opens no window.
     Runtime fresh;
     QCOMPARE(fresh.run(hhcmd::HelpContext, std::int32_t(4242)), std::intptr_t(0));
-    QVERIFY(!fresh.run(hhcmd::HelpContext, std::int32_t(-1)) && !fresh.viewer(0x10000));
-    QVERIFY(!fresh.run(hhcmd::DisplayTopic, u"missing.htm"_s) && !fresh.viewer(0x10002));
+    QVERIFY(!fresh.run(hhcmd::HelpContext, std::int32_t(-1)) && !fresh.help.viewer(0x10000));
+    QVERIFY(!fresh.run(hhcmd::DisplayTopic, u"missing.htm"_s) && !fresh.help.viewer(0x10002));
 
-    platform::HH_POPUP popup;
-    popup.pszText = u"Typed text."_s;
-    popup.pt = QPoint(300, 200);
-    popup.clrForeground = 0x0000FF; // red
-    popup.clrBackground = 0xFFFFFF;
-    popup.pszFont = u"Arial, 10, ascii, Bold Underline"_s;
+    platform::HH_POPUP popup{.pszText = u"Typed text."_s,
+                             .pt = {300, 200},
+                             .clrForeground = 0x0000FF, // red
+                             .clrBackground = 0xFFFFFF,
+                             .pszFont = u"Arial, 10, ascii, Bold Underline"_s};
     HelpPopup* shown = rt.help.popup(rt.run(hhcmd::DisplayTextPopup, popup, u"::/popups.txt"_s));
     QVERIFY(shown && shown->isVisible() && shown->text() == u"Typed text."_s);
     QVERIFY(shown->font().bold() && !shown->font().italic() && shown->font().underline());
@@ -194,24 +182,21 @@ void HelpViewerTest::commandsAndPopups() {
     QVERIFY(fromFile && fromFile->text().startsWith(u"The host's address"_s));
     QVERIFY(fromFile->palette().color(QPalette::Window) !=
             fromFile->palette().color(QPalette::WindowText));
-    // Close-all closes viewers and popups.
-    rt.help.htmlHelp(0, QString(QLatin1String("")), hhcmd::CloseAll, 0);
+    rt.help.htmlHelp(0, QString(QLatin1String("")), hhcmd::CloseAll, 0); // viewers and popups
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!rt.viewer(handle) && rt.help.popup(handle + 1) == nullptr);
+    QVERIFY(!rt.help.viewer(handle) && rt.help.popup(handle + 1) == nullptr);
 }
 
 void HelpViewerTest::refusesWhatIsNotAHelpFile() {
     Runtime rt;
-    QFile built(BuiltHelp);
-    QVERIFY(built.open(QIODevice::ReadOnly));
-    const QByteArray whole = built.readAll();
+    const QByteArray whole = rt.files.openRegularFile(rt.chm, QIODevice::ReadOnly)->readAll();
     rt.prefix.writeFile(u"drive_c/notes.chm"_s, "not a chm");
     rt.prefix.writeFile(u"drive_c/half.chm"_s, whole.left(whole.size() / 2));
     rt.prefix.writeFile(u"drive_c/head.chm"_s, whole.left(0x200));
     rt.prefix.writeFile(u"drive_c/empty.chm"_s, QByteArray());
     rt.prefix.writeFile(u"drive_c/hhctrl.ocx"_s, buildPe(false));
     // Neither a FIFO nor a device is opened: either would never end.
-    QCOMPARE(::mkfifo(QFile::encodeName(rt.prefix.driveC() + "/fifo.chm").constData(), 0600), 0);
+    QCOMPARE(::mkfifo(QFile::encodeName(rt.prefix.driveC() + "/fifo.chm"), 0600), 0);
     QVERIFY(QFile::link(u"/dev/zero"_s, rt.prefix.driveC() + "/zero.chm"));
     for (const char* name : {"C:\\notes.chm", "C:\\missing.chm", "C:\\", "C:\\empty.chm",
                              "C:\\fifo.chm", "C:\\zero.chm", "C:\\head.chm"}) {
@@ -220,7 +205,7 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
     }
     // A damaged file opens as far as it goes; nothing is read past what is there.
     if (HelpViewer* viewer =
-            rt.viewer(rt.help.htmlHelp(0, u"C:\\half.chm"_s, hhcmd::DisplayToc, 0)))
+            rt.help.viewer(rt.help.htmlHelp(0, u"C:\\half.chm"_s, hhcmd::DisplayToc, 0)))
         viewer->search(u"router"_s);
     rt.help.htmlHelp(0, u"C:\\half.chm"_s, hhcmd::HelpContext, 1000);
     // The version reader finds a file whatever its case, and opens no FIFO either.

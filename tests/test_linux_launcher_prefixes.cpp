@@ -1,5 +1,4 @@
-// Finding the game's Wine prefix among those the launchers made, over a throw-away home holding
-// the files each launcher writes.
+// Finding the game's Wine prefix among those launchers made, over a home of their files.
 
 #include "platform/linux/launcher_prefixes.h"
 
@@ -56,10 +55,9 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
         {".PlayOnLinux/wineprefix/Pop/playonlinux.cfg", "ARCH=amd64\nVERSION=4.3\n"},
         {".steam/steam/steamapps/compatdata/1/pfx/system.reg", ""}};
     for (const auto& [name, content] : files) {
-        const QString path = home.filePath(name);
-        QFile file(path);
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QVERIFY(content == "FIFO" ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+        QFile file(home.filePath(name));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(content == "FIFO" ? ::mkfifo(QFile::encodeName(file.fileName()), 0600) == 0
                                   : file.open(QIODevice::WriteOnly) && file.write(content) >= 0);
     }
     qputenv("HOME", QFile::encodeName(home.path()));
@@ -68,26 +66,25 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     qunsetenv("WINEPREFIX");
 
     // In order, each with the Wine its launcher records (0), Proton (1) or none (2), once.
+    const auto environment = QProcessEnvironment::systemEnvironment();
     QStringList found;
-    for (const PrefixCandidate& c :
-         prefixCandidates(home.path(), QProcessEnvironment::systemEnvironment()))
+    for (const PrefixCandidate& c : prefixCandidates(home.path(), environment))
         found << QStringList{c.root, QString::number(int(c.runner.kind)), c.runner.program,
                              c.runner.compatData, c.runner.steamFolder}
-                     .join('|')
-                     .replace(home.path(), "~");
+                     .join('|');
     const QString bottles = "~/.var/app/com.usebottles.bottles/data/bottles/";
     QCOMPARE(
-        found,
-        (QStringList{
-            "~/.wine|0|||", "~/.local/share/wineprefixes/a|0|||",
-            "~/.local/share/wineprefixes/b|0|||", "~/.local/share/wineprefixes/c|0|||",
-            "~/H|0|/w/wine||", "~/HP/pfx|1|/p/proton|~/HP|~/.steam/steam", "~/HN/pfx|2|||",
-            "~/Games/Heroic/Prefixes/default/X|0|||", "~/Games/Heroic/Prefixes/default/Y/pfx|2|||",
-            "~/Games/pop|0|~/.local/share/lutris/runners/wine/lutris-7.2/bin/wine||",
-            "~/Games/Heroic|0|||", "~/.local/share/bottles/bottles/P|0|||",
-            bottles + "bottles/Pop|0|" + bottles + "runners/caffe-7.20/bin/wine||",
-            "~/.PlayOnLinux/wineprefix/Pop|0|~/.PlayOnLinux/wine/linux-amd64/4.3/bin/wine||",
-            "~/.steam/steam/steamapps/compatdata/1/pfx|2|||"}));
+        found.replaceInStrings(home.path(), "~"),
+        QStringList(
+            {"~/.wine|0|||", "~/.local/share/wineprefixes/a|0|||",
+             "~/.local/share/wineprefixes/b|0|||", "~/.local/share/wineprefixes/c|0|||",
+             "~/H|0|/w/wine||", "~/HP/pfx|1|/p/proton|~/HP|~/.steam/steam", "~/HN/pfx|2|||",
+             "~/Games/Heroic/Prefixes/default/X|0|||", "~/Games/Heroic/Prefixes/default/Y/pfx|2|||",
+             "~/Games/pop|0|~/.local/share/lutris/runners/wine/lutris-7.2/bin/wine||",
+             "~/Games/Heroic|0|||", "~/.local/share/bottles/bottles/P|0|||",
+             bottles + "bottles/Pop|0|" + bottles + "runners/caffe-7.20/bin/wine||",
+             "~/.PlayOnLinux/wineprefix/Pop|0|~/.PlayOnLinux/wine/linux-amd64/4.3/bin/wine||",
+             "~/.steam/steam/steamapps/compatdata/1/pfx|2|||"}));
 
     // The first whose registry holds the game's key, in either view: a pipe, a damaged file, one
     // that only names the game are passed over. $WINEPREFIX alone, when set; nothing, ~/.wine.
@@ -99,7 +96,6 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath(".wine"), {}}));
     // Without Steam, Proton runs with the prefix's own folder in its place.
     QDir(home.filePath(".steam")).removeRecursively();
-    const auto environment = QProcessEnvironment::systemEnvironment();
     QCOMPARE(prefixCandidates(home.path(), environment).at(5).runner.steamFolder,
              home.filePath("HP"));
 }
