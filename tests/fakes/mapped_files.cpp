@@ -20,10 +20,8 @@ QString targetFolder(const QString& target) {
 
 MappedFiles::MappedFiles(const TempPrefix& prefix) : prefix_(prefix) {
     const QString start = toWindows(QDir::currentPath());
-    if (!start.isEmpty()) {
-        currentDrive_ = start.at(0);
-        folders_.insert(currentDrive_, start);
-    }
+    if (!start.isEmpty())
+        folders_.enter(start, true);
 }
 
 QStringList MappedFiles::drives() {
@@ -43,16 +41,6 @@ QString MappedFiles::driveLabel(const QString& drive) {
     return QString::fromUtf8(file.read(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
-QString MappedFiles::folderOf(QChar letter) const {
-    letter = letter.toUpper();
-    return folders_.value(letter, platform::wine::driveRoot(letter));
-}
-
-QString MappedFiles::fullPath(const QString& windowsPath) const {
-    return platform::wine::fullPath(windowsPath, currentDrive_,
-                                    [this](QChar letter) { return folderOf(letter); });
-}
-
 QString MappedFiles::realPath(const QString& full) const {
     if (full.isEmpty() || !prefix_.drives().contains(full.at(0)))
         return {};
@@ -64,41 +52,37 @@ QString MappedFiles::realPath(const QString& full) const {
 }
 
 QString MappedFiles::currentDirectory() {
-    return folderOf(currentDrive_);
+    return folders_.current();
 }
 
 QString MappedFiles::currentDirectoryOf(const QString& drive) {
-    if (drive.isEmpty() || !platform::isDriveLetter(drive.at(0)))
-        return currentDirectory();
-    return folderOf(drive.at(0));
+    return folders_.ofDrive(drive);
 }
 
 bool MappedFiles::changeDrive(const QString& drive) {
     if (drive.isEmpty() || !platform::isDriveLetter(drive.at(0)))
         return false;
-    const QChar letter = drive.at(0).toUpper();
-    const QString folder = folderOf(letter);
+    const QString folder = folders_.of(drive.at(0));
     const QString real = realPath(folder);
     if (real.isEmpty() || !QDir::setCurrent(real))
         return false;
-    currentDrive_ = letter;
-    folders_.insert(letter, folder);
+    folders_.enter(folder, true);
     return true;
 }
 
 bool MappedFiles::changeDirectory(const QString& path) {
-    const QString full = fullPath(path);
+    const QString full = folders_.full(path);
     const QString real = realPath(full);
     if (real.isEmpty() || !QFileInfo(real).isDir())
         return false;
-    if (full.at(0) == currentDrive_ && !QDir::setCurrent(real))
+    if (full.at(0) == folders_.drive() && !QDir::setCurrent(real))
         return false;
-    folders_.insert(full.at(0), full);
+    folders_.enter(full, false);
     return true;
 }
 
 QString MappedFiles::toNative(const QString& windowsPath) {
-    return QDir::fromNativeSeparators(realPath(fullPath(windowsPath)));
+    return QDir::fromNativeSeparators(realPath(folders_.full(windowsPath)));
 }
 
 QString MappedFiles::toWindows(const QString& nativePath) {
@@ -125,13 +109,13 @@ QString MappedFiles::toWindows(const QString& nativePath) {
 }
 
 std::optional<QStringList> MappedFiles::subfolders(const QString& windowsPath) {
-    const QString real = realPath(fullPath(windowsPath));
+    const QString real = realPath(folders_.full(windowsPath));
     return real.isEmpty() ? std::nullopt : real_.subfolders(real);
 }
 
 std::unique_ptr<QFile> MappedFiles::openRegularFile(const QString& windowsPath,
                                                     QIODevice::OpenMode mode) {
-    const QString real = realPath(fullPath(windowsPath));
+    const QString real = realPath(folders_.full(windowsPath));
     return real.isEmpty() ? nullptr : real_.openRegularFile(real, mode);
 }
 

@@ -5,6 +5,7 @@
 
 #include "fakes/temp_prefix.h"
 #include "platform/windows/windows_files.h"
+#include "platform/wine/full_path.h"
 
 namespace fakes {
 
@@ -26,14 +27,11 @@ public:
                                            QIODevice::OpenMode mode) override;
 
 private:
-    QString folderOf(QChar letter) const;
-    QString fullPath(const QString& windowsPath) const;
     // The real path of a full path on a mapped drive, in Windows form; empty when unmapped.
     QString realPath(const QString& fullWindowsPath) const;
 
     const TempPrefix& prefix_;
-    QChar currentDrive_ = QLatin1Char('Z');
-    QMap<QChar, QString> folders_;
+    platform::wine::CurrentFolders folders_{QLatin1Char('Z')};
     platform::windowsbackend::WindowsFiles real_;
 };
 

@@ -82,7 +82,7 @@ QString findWithoutCase(int folder, const QString& name) {
 } // namespace
 
 LinuxFiles::LinuxFiles(const WinePrefix& prefix)
-    : dosdevices_(prefix.path(QStringLiteral("dosdevices"))), currentDrive_(QLatin1Char('Z')) {
+    : dosdevices_(prefix.path(QStringLiteral("dosdevices"))) {
     // Like Wine, take $PWD when it names the working folder: it keeps the spelling the user
     // reached it by (through a symbolic link, say).
     QString start = QDir::currentPath();
@@ -92,10 +92,8 @@ LinuxFiles::LinuxFiles(const WinePrefix& prefix)
         sameFile(a, b))
         start = pwd;
     const QString windows = toWindows(start);
-    if (!windows.isEmpty()) {
-        currentDrive_ = windows.at(0);
-        folders_.insert(currentDrive_, windows);
-    }
+    if (!windows.isEmpty())
+        folders_.enter(windows, true);
 }
 
 std::vector<LinuxFiles::Drive> LinuxFiles::driveTable() const {
@@ -174,14 +172,8 @@ QString LinuxFiles::driveLabel(const QString& drive) {
     return text ? QString::fromUtf8(*text).section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
 }
 
-QString LinuxFiles::folderOf(QChar letter) const {
-    letter = letter.toUpper();
-    return folders_.value(letter, wine::driveRoot(letter));
-}
-
 QString LinuxFiles::fullPath(const QString& windowsPath) const {
-    return wine::fullPath(windowsPath, currentDrive_,
-                          [this](QChar letter) { return folderOf(letter); });
+    return folders_.full(windowsPath);
 }
 
 QString LinuxFiles::nativeOf(const Drive& drive, const QString& full) const {
@@ -270,13 +262,11 @@ QString LinuxFiles::toWindows(const QString& nativePath) {
 }
 
 QString LinuxFiles::currentDirectory() {
-    return folderOf(currentDrive_);
+    return folders_.current();
 }
 
 QString LinuxFiles::currentDirectoryOf(const QString& drive) {
-    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
-        return currentDirectory();
-    return folderOf(drive.at(0));
+    return folders_.ofDrive(drive);
 }
 
 bool LinuxFiles::changeDrive(const QString& drive) {
@@ -286,11 +276,10 @@ bool LinuxFiles::changeDrive(const QString& drive) {
     const auto found = findDrive(letter);
     if (!found)
         return false;
-    const QString folder = folderOf(letter);
+    const QString folder = folders_.of(letter);
     if (!QDir::setCurrent(nativeOf(*found, folder)))
         return false;
-    currentDrive_ = letter;
-    folders_.insert(letter, folder);
+    folders_.enter(folder, true);
     return true;
 }
 
@@ -307,13 +296,13 @@ bool LinuxFiles::changeDirectory(const QString& path) {
         return false;
     // The working folder follows the current drive's folder; another drive's folder is only
     // remembered, but it must be one that could be entered.
-    if (letter == currentDrive_) {
+    if (letter == folders_.drive()) {
         if (!QDir::setCurrent(native))
             return false;
     } else if (::access(QFile::encodeName(native).constData(), X_OK) != 0) {
         return false;
     }
-    folders_.insert(letter, full);
+    folders_.enter(full, false);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // Drives, folders and the current directory of the Wine prefix, in Windows form.
 
 #include "platform/filesystem.h"
+#include "platform/wine/full_path.h"
 
 #include <QChar>
 #include <QMap>
@@ -39,13 +40,11 @@ public:
     QString fullPath(const QString& windowsPath) const;
 
 private:
-    QString folderOf(QChar letter) const;
     QString nativeOf(const Drive& drive, const QString& fullWindowsPath) const;
     std::optional<Drive> findDrive(QChar letter) const;
 
     QString dosdevices_;
-    QChar currentDrive_;
-    QMap<QChar, QString> folders_; // letter -> current folder, full Windows path
+    wine::CurrentFolders folders_{QLatin1Char('Z')};
 };
 
 } // namespace platform::linuxbackend

@@ -1,6 +1,7 @@
 #include "platform/windows/windows_files.h"
 
 #include "platform/windows/wide.h"
+#include "platform/wine/full_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,10 +13,6 @@
 namespace platform::windowsbackend {
 
 namespace {
-
-QString rootOf(QChar letter) {
-    return QString(letter.toUpper()) + QStringLiteral(":\\");
-}
 
 // Each drive's current folder lives in the hidden variable "=C:", as the C runtime and the
 // command prompt keep it; the current drive's is the process's current directory.
@@ -68,8 +65,8 @@ QString WindowsFiles::driveLabel(const QString& drive) {
     if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
         return {};
     wchar_t label[MAX_PATH + 1] = {};
-    if (!GetVolumeInformationW(wide(rootOf(drive.at(0))).c_str(), label, MAX_PATH + 1, nullptr,
-                               nullptr, nullptr, nullptr, 0))
+    if (!GetVolumeInformationW(wide(wine::driveRoot(drive.at(0).toUpper())).c_str(), label,
+                               MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
         return {};
     return fromWide(label);
 }
@@ -88,7 +85,7 @@ QString WindowsFiles::currentDirectoryOf(const QString& drive) {
     const std::wstring variable = wide(driveVariable(letter));
     const QString folder = sizedText(
         [&](wchar_t* b, DWORD n) { return GetEnvironmentVariableW(variable.c_str(), b, n); });
-    return folder.isEmpty() ? rootOf(letter) : folder;
+    return folder.isEmpty() ? wine::driveRoot(letter) : folder;
 }
 
 bool WindowsFiles::changeDrive(const QString& drive) {

@@ -44,4 +44,24 @@ QString fullPath(const QString& windowsPath, QChar currentDrive,
     return driveRoot(letter) + parts.join(backslash);
 }
 
+QString CurrentFolders::of(QChar letter) const {
+    letter = letter.toUpper();
+    return folders_.value(letter, driveRoot(letter));
+}
+
+QString CurrentFolders::ofDrive(const QString& drive) const {
+    return drive.isEmpty() || !isDriveLetter(drive.at(0)) ? current() : of(drive.at(0));
+}
+
+QString CurrentFolders::full(const QString& windowsPath) const {
+    return fullPath(windowsPath, drive_, [this](QChar letter) { return of(letter); });
+}
+
+void CurrentFolders::enter(const QString& folder, bool makeCurrent) {
+    const QChar letter = folder.at(0).toUpper();
+    folders_.insert(letter, folder);
+    if (makeCurrent)
+        drive_ = letter;
+}
+
 } // namespace platform::wine

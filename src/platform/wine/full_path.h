@@ -4,6 +4,7 @@
 // current folders can be kept the way Windows keeps them.
 
 #include <QChar>
+#include <QMap>
 #include <QString>
 #include <functional>
 
@@ -17,5 +18,26 @@ QString driveRoot(QChar letter);
 // drive that is not a letter).
 QString fullPath(const QString& windowsPath, QChar currentDrive,
                  const std::function<QString(QChar)>& folderOf);
+
+// The current drive and each drive's current folder, as Windows keeps them for a process.
+class CurrentFolders {
+public:
+    explicit CurrentFolders(QChar drive) : drive_(drive.toUpper()) {}
+
+    QChar drive() const { return drive_; }
+    // The folder of a drive ('d'), its root when it has none yet.
+    QString of(QChar letter) const;
+    // The folder of a drive named "d:" or "D"; the current drive's for anything else.
+    QString ofDrive(const QString& drive) const;
+    QString current() const { return of(drive_); }
+    // A path made full against these folders (see fullPath).
+    QString full(const QString& windowsPath) const;
+    // Keeps a full folder path as its drive's folder; makes that drive current when asked.
+    void enter(const QString& folder, bool makeCurrent);
+
+private:
+    QChar drive_;
+    QMap<QChar, QString> folders_; // upper-case letter -> full Windows path
+};
 
 } // namespace platform::wine
