@@ -10,8 +10,9 @@ trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 root=$work/win
 bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" || exit $?
-# The Windows program picks its own platform plugin; the recorder writes where this names.
-env=(QT_QPA_PLATFORM= VELKOR_RECORD="Z:$root/record")
+# Wine passes no QT_ variable on: the Windows program picks its own platform plugin. The recorder
+# writes where this names.
+env=(VELKOR_RECORD="Z:$root/record")
 # under_wine EXE: $velkor, which up and spawn start, runs EXE under Wine.
 under_wine() { velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$1" >"$velkor" && chmod +x "$velkor"; }
 # expect_game NAME PROGRAM SWITCHES: the recorder ran as PROGRAM in PROGRAM's folder with switches

@@ -10,7 +10,7 @@ command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
 work=$(mktemp -d)
 trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 bash "$(dirname "$0")/../wine/make_prefix.sh" "$work" || exit $? # its server has ended
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" QT_QPA_PLATFORM=offscreen
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xz -dc "$data/system.reg.xz" >"$WINEPREFIX/system.reg" && cp "$data"/{user,userdef}.reg "$WINEPREFIX/" || exit 1
 # Escapes and types Wine's own files rarely hold; text in the ANSI code page (the key's name,
 # read through the wide calls, beyond it).
