@@ -3,6 +3,7 @@
 // sorted: the Windows build under Wine and the Linux build over the same prefix must write the
 // same lines (tests/windows/registry.sh).
 
+#include "help/helpregistry.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -11,19 +12,6 @@
 namespace registrydump {
 
 using namespace platform;
-
-// "HKLM\Software\X": the root and the path below it; nullopt for an unknown root.
-inline std::optional<std::pair<RootKey, QString>> split(const QString& key) {
-    static const std::pair<const char*, RootKey> roots[] = {{"HKLM", RootKey::LocalMachine},
-                                                            {"HKCU", RootKey::CurrentUser},
-                                                            {"HKCR", RootKey::ClassesRoot},
-                                                            {"HKU", RootKey::Users}};
-    const QString root = key.section(QLatin1Char('\\'), 0, 0);
-    for (const auto& [name, value] : roots)
-        if (root == QLatin1String(name))
-            return std::pair{value, key.section(QLatin1Char('\\'), 1)};
-    return std::nullopt;
-}
 
 // Strings as the text they stand for in the program's 8-bit encoding (the ANSI code page on
 // Windows, UTF-8 on Linux), NULs kept; other types as their bytes.
@@ -61,10 +49,11 @@ inline bool dump(Registry& registry, const QStringList& keys, const QString& fil
         (exclude ? excluded : subtrees) << key.mid(exclude ? 1 : 0);
     }
     for (const QString& key : subtrees) {
-        const auto found = split(key);
-        if (!found)
+        // "HKLM\Software\X": the root by its short name, the path below it.
+        const auto root = helpregistry::RootKeyFromName(key.section(QLatin1Char('\\'), 0, 0));
+        if (!root)
             return false;
-        walk(registry, found->first, key, found->second, excluded, lines);
+        walk(registry, *root, key, key.section(QLatin1Char('\\'), 1), excluded, lines);
     }
     lines.sort();
     QFile out(file);
