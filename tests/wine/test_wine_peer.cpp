@@ -47,7 +47,6 @@ private slots:
     void launch_data() {
         QTest::addColumn<QString>("switches"); // the form is set up to give these
         for (const char* switches : {"/h tcp /boundip 192.168.0.2 /externip 203.0.113.7 /nPlayer1",
-                                     "/GAME=UW /h tcp /boundip 192.168.0.2 /nPlayer1",
                                      "/GAME=UW /j tcp 198.51.100.4 /nPlayer One"})
             QTest::newRow(switches) << QString::fromLatin1(switches);
     }
