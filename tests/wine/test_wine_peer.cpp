@@ -82,32 +82,6 @@ private slots:
                 switches.split(u' ') + QStringList{QString()});
     }
 
-    // What the options dialog and closing save, a new process reads.
-    void settingsWritten() {
-        Session session;
-        frmMain w;
-        w.Form_Load();
-        QTimer::singleShot(0, &w, [] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            for (const char* name : {"rDefUW", "rDefJoin", "rDefWRouter", "custumip"})
-                dialog->findChild<QAbstractButton*>(name)->click();
-            dialog->findChild<QLineEdit*>(u"txtUserName"_s)->setText(u"WinePlayer"_s);
-            dialog->findChild<QLineEdit*>(u"custumipbox"_s)->setText(u"10.1.2.3"_s);
-            dialog->findChild<QLineEdit*>(u"txtRouterIP"_s)->setText(u"203.0.113.7"_s);
-            dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
-        });
-        w.mnusettings_Click();
-        QVERIFY(w.close() && session.ui.boxes.empty());
-    }
-    void settingsReadBack() {
-        Session session;
-        frmMain w;
-        w.Form_Load();
-        QVERIFY(w.selUW->isChecked() && w.seljoin->isChecked() && session.ui.boxes.empty());
-        QCOMPARE(QStringList({w.username->text(), w.txtLocalIP->text(), w.txtRouterIP->text()}),
-                 QStringList({u"WinePlayer"_s, u"10.1.2.3"_s, u"203.0.113.7"_s}));
-    }
-
     // What HHRegister writes into the prefix's hive, Wine's reg.exe reads.
     void helpRegistration() {
         QString file = Game + u"\\velkorhelp.chm"_s;
