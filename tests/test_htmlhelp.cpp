@@ -168,8 +168,7 @@ void HtmlHelpTest::versionsAndRegistry() {
         {"4.74.8702.00", "4.74.8702", true}, {"10.0.0.0", "4.72.7290", true},
         {"4.72.7289.00", "4.72.7290", false}, {"5.00.2919.6307", "5.00.2919.800", true},
         {"5.00.2919.800", "5.00.2919.3800", false}, {"", "4.72.7290", false},
-        {"unknown", "4.72.7290", false}, {"4.7x.8702", "4.72.7290", false},
-        {"4.72", "4.72.0.0", true}};
+        {"4.72.7x", "4.72", false}, {"4.72", "4.72.0.0", true}};
     // clang-format on
     for (const auto& [installed, minimum, reached] : rows)
         QVERIFY2(versionReaches(QLatin1String(installed), QLatin1String(minimum)) == reached,
@@ -214,7 +213,6 @@ void HtmlHelpTest::versionsAndRegistry() {
     f.help.HHVersion();
     f.os.registry.keys.clear();
     f.help.IEVersion();
-    QCOMPARE(f.os.ui.boxes.at(0).style, 16);
     QCOMPARE(f.boxes(), QStringList({"Hhctrl.ocx is not in its registered location.",
                                      "Shdocvw.dll is not registered."}));
 }

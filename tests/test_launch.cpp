@@ -176,17 +176,9 @@ private slots:
                  R"(C:\Z:)");
     }
 
-    // Tab order and keys; a missing folder, file or refused start gives one message, dialog stays.
+    // Keys; a missing folder, file or refused start gives one message, the dialog stays.
     void altLoadKeysAndFailures() {
         frmaltload dialog(true, "");
-        QWidget* order[] = {dialog.popdir, dialog.browse,   dialog.reset,        dialog.selsoftware,
-                            dialog.selD3D, dialog.OKButton, dialog.CancelButton, dialog.gameexe};
-        for (std::size_t i = 1; i < std::size(order); ++i) {
-            QWidget* next = order[i - 1]->nextInFocusChain();
-            while (next->focusPolicy() == Qt::NoFocus)
-                next = next->nextInFocusChain();
-            QCOMPARE(next, order[i]);
-        }
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog) && dialog.popdir->hasFocus());
         QTest::keyClick(dialog.popdir, Qt::Key_Escape); // closes nothing, nor Enter in a box

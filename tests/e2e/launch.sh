@@ -13,7 +13,6 @@ while IFS='|' read -r -u 3 name arch set_up actions pattern; do
     stop_velkor
 done 3<<'CASES'
 join|win64||click_at 214 240; type_into 242 361 127.0.0.1; type_into 66 361 'A;rm -rf ~ $(id)'|</j> <tcp> <127\.0\.0\.1> </nA;rm> <-rf> <~> <\$\(id\)>
-host|win32||click_at 214 192; type_into 66 361 Bo|</GAME=UW> </h> <tcp> </boundip> (<[0-9.]+> )?</nBo>
 relative|win64|env=(WINEPREFIX=../prefix)|type_into 66 361 Rel|</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>
 fifo hives|win64|hives 'mkfifo "$root/prefix/$h"'
 zero hives|win64|hives 'ln -s /dev/zero "$root/prefix/$h"'

@@ -3,7 +3,6 @@
 set -u
 if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }; done
-    # A random first display number: -a alone races with runs started at the same moment.
     exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
 velkor=$2 work=$(mktemp -d) velkor_pid= failures=0 background=()
@@ -67,7 +66,6 @@ x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; x.XInternAtom.re
 x.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]; x.XFlush.argtypes = [c.c_void_p]
 x.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.c_void_p]
 d, w = x.XOpenDisplay(None), int(sys.argv[1])
-# An XClientMessageEvent (type, serial, send_event, display, window, message_type, format, data)
 e = (c.c_long * 24)(33, 0, 0, 0, w, x.XInternAtom(d, b"WM_PROTOCOLS", 0), 32, x.XInternAtom(d, b"WM_DELETE_WINDOW", 0))
 x.XSendEvent(d, w, 0, 0, e); x.XFlush(d)
 PY

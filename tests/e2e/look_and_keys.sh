@@ -1,6 +1,6 @@
 #!/bin/bash
 # Under Xvfb: the etched divider and the two-line caption in screenshots; Enter presses a focused
-# button, not from a text box; the picker opened at an unlistable folder hands that folder over.
+# button, not from a text box, in the main window and the options dialog.
 source "$(dirname "$0")/lib.sh" "$@"
 command -v import >/dev/null || { echo "SKIP: ImageMagick's import is not installed"; exit 77; }
 # looks WINDOW divider Y X0 X1: row Y (negative: from the bottom) one dark colour, white below;
@@ -23,7 +23,7 @@ click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 keys() { local k; for k; do if [[ $k == +* ]]; then xdotool type --delay 40 "${k#+}"; else xdotool key $k; fi; done; }
 
 root=$work/run && make_prefix "$root/prefix" win32
-folder=$(dirname "$game") && recorder "$folder/D3Dpoptb.exe" && sed -i '2i echo start >>"$0.starts"' "$game"
+sed -i '2i echo start >>"$0.starts"' "$game"
 up main "$root" || finish
 # Line1 at 5760 twips (row 384) and Line2 below it, of the 437 rows of the client area.
 check "divider" 'wait_for "looks $wid divider $((384 - 437)) 20 400" 50'
@@ -40,14 +40,5 @@ check "Enter on Cancel" 'gone Options && [[ "$(field "$(cfg "$root")" 4 32)" != 
 xdotool windowfocus --sync "$wid" key ctrl+o
 did=$(dialog Options) && click_in "$did" 300 199 && keys ctrl+a +Zed Return +2 "Tab Return"
 check "Enter on OK" 'gone Options && wait_for "[[ \$(field \"\$(cfg \"\$root\")\" 4 32) == Zed2 ]]"'
-
-# The picker opens at the folder the alternative load dialog entered, now gone; Enter on its OK
-# hands it over, and with the folder back the game starts from there.
-xdotool windowfocus --sync "$wid" key ctrl+t
-aid=$(dialog "Alternative Load") && mv "$folder" "$folder.gone"
-click_in "$aid" 303 97 # &Browse: (4060, 1320, 975, 285) twips
-check "Enter on the picker's OK" 'dialog "Locate Populous Directory" >/dev/null && xdotool key Return && gone "Locate Populous Directory"'
-mv "$folder.gone" "$folder" && xdotool windowfocus --sync "$aid" && click_in "$aid" 264 180 # OK: (3360, 2520, 1215, 375)
-expect_run "picker on an unlistable folder" "$folder/D3Dpoptb.exe" '</h> <tcp> </boundip> (<[0-9.]+> )?</nZed2>'
 close_velkor
 finish
