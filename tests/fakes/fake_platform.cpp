@@ -10,14 +10,12 @@ namespace fakes {
 
 int FakeUi::messageBox(const QString& text, const QString& title, int style) {
     boxes.push_back({text, title, style});
-    if (onMessageBox)
-        onMessageBox(boxes.back());
     return 1;
 }
 
 long FakeSystem::specialFolderPath(int csidl, QString& path) {
-    if (specialFolderResult != 0 || csidl != 26)
-        return specialFolderResult != 0 ? specialFolderResult : 1;
+    if (csidl != 26) // the application data only
+        return 1;
     path = appData;
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <QMap>
 #include <QPoint>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,16 +23,13 @@ class FakeUi : public platform::Ui {
 public:
     std::vector<MessageBoxCall> boxes;
     QStringList openedUrls;
-    QPoint cursor{0, 0};
-    // Runs inside each message box call, while the box would be up.
-    std::function<void(const MessageBoxCall&)> onMessageBox;
 
     int messageBox(const QString& text, const QString& title, int style) override;
     bool openUrl(const QString& url) override {
         openedUrls << url;
         return true;
     }
-    QPoint cursorPos() override { return cursor; }
+    QPoint cursorPos() override { return {}; }
 };
 
 class FakeSystem : public platform::System {
@@ -41,7 +37,6 @@ public:
     bool anotherInstance = false;
     int endProgramCalls = 0;
     QString programDir = QStringLiteral("C:\\Program Files\\Velkor");
-    long specialFolderResult = 0;
     QString appData = QStringLiteral("C:\\users\\player\\AppData\\Roaming");
     platform::OsVersion version{2, 10, 0, 19045};
 
@@ -101,23 +96,19 @@ public:
     int startupResult = 0;
     platform::WsaData data{0x0101, 100};
     int cleanupResult = 0;
-    int lastErrorCode = 0;
     int hostNameResult = 0;
     QByteArray name = "velkor-test";
     std::optional<platform::HostEntry> host =
         platform::HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
-    int startups = 0, cleanups = 0;
+    int startups = 0;
 
     int startup(std::uint16_t, platform::WsaData& out) override {
         ++startups;
         out = data;
         return startupResult;
     }
-    int cleanup() override {
-        ++cleanups;
-        return cleanupResult;
-    }
-    int lastError() override { return lastErrorCode; }
+    int cleanup() override { return cleanupResult; }
+    int lastError() override { return 0; }
     int hostName(QByteArray& out) override {
         if (hostNameResult == 0)
             out = name;

@@ -19,23 +19,14 @@ std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
 // The system's own process start over those files; nullptr where it cannot see them.
 std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem& files);
 
-// For root too: gives up the right to write read-only files for good. False when the file can
-// still be written.
+// Read-only for root too (the right to write such files is given up for good); false when the
+// file can still be written.
 bool makeReadOnly(const QString& file);
-// A FIFO whose writer stays open, so a reader gets `bytes` at once instead of waiting for ever.
-// False where the system has none at a path.
+// A FIFO whose writer stays open, so a reader gets `bytes` at once; false where there is none.
 bool makeFifo(const QString& path, const QByteArray& bytes);
 
-// While this lives, a disk that takes no more bytes, if `on` and possible().
-class DiskFull {
-public:
-    explicit DiskFull(bool on);
-    ~DiskFull();
-    static bool possible();
-
-private:
-    struct Saved;
-    std::unique_ptr<Saved> saved_;
-};
+// A disk that takes no more bytes until the returned guard goes; nullptr where a test cannot
+// make one.
+std::shared_ptr<void> fullDisk();
 
 } // namespace fakes

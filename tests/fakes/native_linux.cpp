@@ -43,23 +43,16 @@ bool makeFifo(const QString& path, const QByteArray& bytes) {
     return fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
 }
 
-struct DiskFull::Saved {
-    rlimit limit{};
-};
-
-DiskFull::DiskFull(bool on) : saved_(std::make_unique<Saved>()) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_->limit);
+std::shared_ptr<void> fullDisk() {
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit none{0, saved_->limit.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, on ? &none : &saved_->limit);
-}
-
-DiskFull::~DiskFull() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_->limit);
-}
-
-bool DiskFull::possible() {
-    return true;
+    const rlimit none{0, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &none);
+    return std::shared_ptr<rlimit>(new rlimit(saved), [](rlimit* limit) {
+        ::setrlimit(RLIMIT_FSIZE, limit);
+        delete limit;
+    });
 }
 
 } // namespace fakes

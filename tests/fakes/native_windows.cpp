@@ -26,14 +26,8 @@ bool makeFifo(const QString&, const QByteArray&) {
     return false;
 }
 
-struct DiskFull::Saved {};
-
-DiskFull::DiskFull(bool) {}
-
-DiskFull::~DiskFull() = default;
-
-bool DiskFull::possible() {
-    return false;
+std::shared_ptr<void> fullDisk() {
+    return nullptr;
 }
 
 } // namespace fakes

@@ -11,14 +11,10 @@ namespace fakes {
 // folder and then one "<argument>" line per argument into "<nativePath>.args".
 bool writeRecordingGame(const QString& nativePath);
 
-// The lines the script at `nativePath` recorded, waiting up to `timeoutMs` for it to run;
-// empty when it never ran.
+// What the script at `nativePath` recorded, waiting up to `timeoutMs` for it to run: its lines,
+// the arguments alone (without "<" ">") or the working folder; empty when it never ran.
 QStringList recordedLines(const QString& nativePath, int timeoutMs = 5000);
-
-// The recorded arguments alone, without the "<" ">" around each.
 QStringList recordedArguments(const QString& nativePath, int timeoutMs = 5000);
-
-// The recorded working folder; empty when the script never ran.
 QString recordedFolder(const QString& nativePath, int timeoutMs = 5000);
 
 } // namespace fakes

@@ -23,22 +23,21 @@ inline QString line(const QString& key, const RegEntry& value) {
            QLatin1Char('\t') + QString::fromLatin1(data.toHex());
 }
 
-inline void walk(Registry& registry, RootKey root, const QString& shown, const QString& path,
-                 const QStringList& excluded, QStringList& lines) {
-    if (excluded.contains(shown, Qt::CaseInsensitive))
+// A key ("HKLM\Software\X") and what lies below it.
+inline void walk(Registry& registry, RootKey root, const QString& key, const QStringList& excluded,
+                 QStringList& lines) {
+    if (excluded.contains(key, Qt::CaseInsensitive))
         return;
+    const QString path = key.section(QLatin1Char('\\'), 1);
     const auto values = registry.values(root, path);
     const auto subkeys = registry.subkeys(root, path);
-    if (!values || !subkeys) {
-        lines << shown + QStringLiteral("\t(missing)");
+    lines << (values && subkeys ? key : key + QStringLiteral("\t(missing)"));
+    if (!values || !subkeys)
         return;
-    }
-    lines << shown;
     for (const RegEntry& value : *values)
-        lines << line(shown, value);
+        lines << line(key, value);
     for (const QString& name : *subkeys)
-        walk(registry, root, shown + QLatin1Char('\\') + name, path + QLatin1Char('\\') + name,
-             excluded, lines);
+        walk(registry, root, key + QLatin1Char('\\') + name, excluded, lines);
 }
 
 // The subtrees named (a leading '-' excludes a key and what lies below it) into the file.
@@ -49,11 +48,10 @@ inline bool dump(Registry& registry, const QStringList& keys, const QString& fil
         (exclude ? excluded : subtrees) << key.mid(exclude ? 1 : 0);
     }
     for (const QString& key : subtrees) {
-        // "HKLM\Software\X": the root by its short name, the path below it.
         const auto root = helpregistry::RootKeyFromName(key.section(QLatin1Char('\\'), 0, 0));
         if (!root)
             return false;
-        walk(registry, *root, key, key.section(QLatin1Char('\\'), 1), excluded, lines);
+        walk(registry, *root, key, excluded, lines);
     }
     lines.sort();
     QFile out(file);

@@ -1,10 +1,8 @@
 #!/bin/bash
 # velkor.exe under Wine on Xvfb, in a fresh prefix holding the game's key as its 32-bit installer
-# left it: the window comes up; each of the six launches (either game; host without or with
-# router, join) runs the game itself in its folder with the form's switches; the alternative load
-# runs the program and folder chosen in it; F1 opens the help window; a second start is turned
-# away; closing saves Velkor.cfg in the application data, which a second start reads back, the
-# same bytes as the Linux build (when named) writes over that prefix.
+# left it: the six launches and the alternative load run the chosen program in its folder with the
+# form's switches; F1 opens the help window; a second instance is turned away; Velkor.cfg is read
+# back by a second start, and the Linux build (when named) writes the same bytes over that prefix.
 # Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
 source "$(dirname "$0")/lib.sh" "$@"
 exe=$velkor linux_velkor=${3:-}

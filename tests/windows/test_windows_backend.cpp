@@ -25,9 +25,7 @@ namespace {
 
 const QString TestKey = QStringLiteral("Software\\Velkor Backend Test");
 
-QString windowsForm(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
+const auto windowsForm = &QDir::toNativeSeparators;
 
 } // namespace
 
@@ -41,7 +39,7 @@ class TestWindowsBackend : public QObject {
 
 private slots:
     void registryValuesAsTheAnsiCallsGiveThem() {
-        // As stored, NULs and all; the Latin-1 byte is the ANSI code page's.
+        // The Latin-1 byte is the ANSI code page's.
         const std::vector<RegEntry> stored{
             {QString(), regtype::Sz, QByteArray("default\0", 8)},
             {QStringLiteral("InstallPath"), regtype::Sz, QByteArray("C:\\Games\\Pop\xe9\0", 14)},
@@ -50,32 +48,24 @@ private slots:
             {QStringLiteral("Count"), regtype::Dword, QByteArray("\x07\0\0\0", 4)},
             {QStringLiteral("Raw"), regtype::Binary, QByteArray("\0\1\2", 3)},
         };
+        // Written, then read back as stored, NULs and all (reading alone:
+        // tests/windows/registry.sh).
+        const auto text = [](const std::vector<RegEntry>& values) {
+            QStringList lines;
+            for (const RegEntry& v : values)
+                lines << v.name + u'|' + QString::number(v.type) + u'|' + v.data.toHex();
+            lines.sort(); // Wine keeps values by name
+            return lines;
+        };
         for (const RegEntry& entry : stored)
             QCOMPARE(os.registry->setValue(RootKey::CurrentUser, TestKey, entry),
                      winerror::Success);
-        const auto values = os.registry->values(RootKey::CurrentUser, TestKey);
-        QVERIFY(values);
-        QCOMPARE(values->size(), stored.size());
-        // In the registry's order, which Wine keeps by name.
-        for (const RegEntry& entry : stored) {
-            const auto found = std::find_if(values->begin(), values->end(), [&](const RegEntry& v) {
-                return v.name == entry.name;
-            });
-            QVERIFY2(found != values->end(), qPrintable(entry.name));
-            QCOMPARE(found->type, entry.type);
-            QCOMPARE(found->data, entry.data);
-        }
+        QCOMPARE(text(*os.registry->values(RootKey::CurrentUser, TestKey)), text(stored));
         QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
                  winerror::Success);
         QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
                  winerror::FileNotFound);
         QCOMPARE(os.registry->values(RootKey::CurrentUser, TestKey)->size(), stored.size() - 1);
-        QVERIFY(os.registry->subkeys(RootKey::CurrentUser, QStringLiteral("Software"))
-                    ->contains(QStringLiteral("Velkor Backend Test")));
-        QVERIFY(!os.registry->values(RootKey::CurrentUser, TestKey + QStringLiteral("\\None")));
-        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey + QStringLiteral("\\None"),
-                                          QStringLiteral("x")),
-                 winerror::FileNotFound);
     }
 
     void registryInTheGameInstallersView() {
@@ -139,36 +129,19 @@ private slots:
         QCOMPARE(*os.files->subfolders(list), QStringList({"A", "b", "c"}));
         QVERIFY(!os.files->subfolders(list + QStringLiteral("\\missing")));
 
-        const QString file = list + QStringLiteral("\\file");
-        {
-            const auto written = os.files->openRegularFile(file, QIODevice::ReadWrite);
-            QVERIFY(written && written->write("12345") == 5);
-        }
-        {
-            // Opened for writing again, nothing is cut.
-            const auto again = os.files->openRegularFile(file, QIODevice::ReadWrite);
-            QVERIFY(again && again->write("ab") == 2);
-        }
-        QCOMPARE(os.files->openRegularFile(file, QIODevice::ReadOnly)->readAll(), "ab345");
+        // Writing in place and reading: the settings tests, run under Wine by windows_units.
         for (const QString& refused : {list, list + QStringLiteral("\\missing"),
                                        QStringLiteral("NUL"), QStringLiteral("CON"), QString()})
             QVERIFY2(!os.files->openRegularFile(refused, QIODevice::ReadOnly), qPrintable(refused));
     }
 
     void startsTheProgramNamed() {
-        // A decoy where an unquoted path with a blank would lead; cmd.exe itself must run, in
-        // the folder given, and see the line as given after its own path.
-        const QString folder = windowsForm(temp.filePath(QStringLiteral("run dir")));
-        QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("run dir"))));
+        // The game itself in its folder, not the decoy at the blank: tests/windows/start.sh. A
+        // program or folder that is not there starts nothing.
+        const QString folder = windowsForm(temp.path());
         QString cmd;
         QCOMPARE(os.system->specialFolderPath(0x25, cmd), 0L); // CSIDL_SYSTEM
         cmd += QStringLiteral("\\cmd.exe");
-        QVERIFY(os.processes->start(cmd, cmd + QStringLiteral(" /c cd > out.txt"), folder));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile(temp.filePath(QStringLiteral("run dir/out.txt"))).size() > 0,
-                                 20000);
-        QFile out(temp.filePath(QStringLiteral("run dir/out.txt")));
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(out.readAll()).trimmed(), folder);
         QVERIFY(!os.processes->start(cmd + QStringLiteral(".missing"), cmd, folder));
         QVERIFY(!os.processes->start(cmd, cmd, folder + QStringLiteral("\\missing")));
     }
