@@ -9,7 +9,9 @@
 # line of output:   qt=$(scripts/build-qt-windows.sh | tail -n1)
 #
 # Environment: VELKOR_QT_WINDOWS_CACHE (cache root), VELKOR_QT_WINDOWS_JOBS.
-# Run it with nice on a shared machine: the build takes half an hour on 2 cores.
+# Run it with nice on a shared machine: the build takes about 20 minutes on 2 cores.
+# Installs the packages of "scripts/setup.sh windows"; the source comes through the project's own
+# apt configuration (scripts/debian-source.sh), so /etc/apt is left as it is.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,27 +23,6 @@ say() { echo "build-qt-windows: $*" >&2; }
 die() {
   say "$*"
   exit 1
-}
-
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-
-install_missing_packages() {
-  local packages=(
-    cmake ninja-build perl xz-utils dpkg-dev
-    qt6-base-dev qt6-base-dev-tools
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    nsis # not for Qt: the program's installer, made by scripts/build-windows.sh after this
-  )
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  say "installing ${missing[*]}"
-  $sudo apt-get update -qq >&2
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
 # Options for Qt's own configure step. Qt 6.4 spells features FEATURE_x.
@@ -83,49 +64,6 @@ cache_key() {
   } | sha256sum | cut -c1-12
 }
 
-# The source lists this machine already uses for binaries, as source lists.
-deb_src_entry() {
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    # Stanzas whose Types include "deb", copied with Types set to deb-src.
-    awk 'BEGIN { RS = "" }
-      {
-        n = split($0, lines, "\n"); out = ""; binary = 0; enabled = 1
-        for (i = 1; i <= n; i++) {
-          line = lines[i]
-          if (line ~ /^#/) continue
-          if (tolower(line) ~ /^types:/) {
-            if (line ~ /[: \t]deb([ \t]|$)/) binary = 1
-            line = "Types: deb-src"
-          }
-          if (tolower(line) ~ /^enabled:[ \t]*no/) enabled = 0
-          out = out line "\n"
-        }
-        if (binary && enabled) printf "%s\n", out
-      }' /etc/apt/sources.list.d/debian.sources | sed -e '${/^$/d}'
-  elif [ -f /etc/apt/sources.list ]; then
-    sed -n -e 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list
-  fi
-}
-
-source_available() { # <version>
-  apt-cache showsrc qt6-base 2>/dev/null | grep -qx "Version: $1"
-}
-
-enable_debian_sources() { # <version>
-  source_available "$1" && return 0
-  local format=sources
-  [ -f /etc/apt/sources.list.d/debian.sources ] || format=list
-  local file="/etc/apt/sources.list.d/velkor-deb-src.$format" entry
-  entry=$(deb_src_entry)
-  [ -n "$entry" ] || die "no Debian entry found in /etc/apt/sources.list.d/debian.sources or /etc/apt/sources.list"
-  if [ "$(cat "$file" 2>/dev/null)" != "$entry" ]; then
-    say "adding source lists in $file"
-    printf '%s\n' "$entry" | $sudo tee "$file" >/dev/null
-  fi
-  $sudo apt-get update -qq >&2
-  source_available "$1" || die "Debian no longer offers the source of qt6-base $1; update qt6-base-dev and run again"
-}
-
 run_logged() { # <what> <command...>
   local what=$1
   shift
@@ -136,7 +74,7 @@ run_logged() { # <what> <command...>
   fi
 }
 
-install_missing_packages
+bash "$repo/scripts/setup.sh" windows >&2
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 [ -n "$version" ] || die "cannot tell the installed qt6-base-dev version"
 name="qt6-windows-$version-$(cache_key)"
@@ -168,13 +106,8 @@ trap 'exit 1' INT TERM HUP
 start=$SECONDS
 say "building Qt $version for Windows into $dest (log: $log)"
 
-enable_debian_sources "$version"
-cd "$work"
-run_logged "fetching the source of qt6-base $version" \
-  apt-get source --download-only qt6-base="$version"
-# dpkg-source applies Debian's patches, security fixes included.
-run_logged "unpacking" dpkg-source -x ./qt6-base_*.dsc src
-rm -f ./*.tar.* ./*.dsc
+run_logged "fetching and unpacking the source of qt6-base $version" \
+  env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" qt6-base "$version" "$work/src"
 
 rm -rf "$dest"
 run_logged "configuring" configure_qt "$work/src" "$work/build" "$dest"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Lists the C and C++ files under src/ tests/ fuzz/ bench/ that clang-format, with the project's
 # .clang-format, would change, and fails if there is any. Mend them with: clang-format -i FILE...
-# Layout differs between clang-format versions; the project's is Debian 12's (14).
+# Layout differs between clang-format versions; the project's is Debian 12's (14), which
+# "scripts/setup.sh format" installs when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-command -v clang-format >/dev/null || { echo "check-format: clang-format is missing"; exit 1; }
+bash scripts/setup.sh format
 
 mapfile -t files < <(find src tests fuzz bench -type f \
     \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort)

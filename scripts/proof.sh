@@ -7,7 +7,7 @@
 # benchmark's included, as CI's do.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh proof
 # The package is made from the test command's build.
 cmake -S . -B build -G Ninja ${VELKOR_WERROR:+-DVELKOR_WERROR=$VELKOR_WERROR} >/dev/null
 cmake --build build

@@ -1,19 +1,44 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Velkor need.
-# Only what is missing is installed; safe to run again.
+# Installs the Debian 12 packages one job needs, and only those; installing packages with
+# apt-get is the only change it makes to the system. Safe to run again: only what is missing is
+# installed, and nothing when all is there.
+#
+#   scripts/setup.sh run       build Velkor and start it
+#   scripts/setup.sh test      run: and the Linux build's tests (Xvfb, xdotool, Wine, MinGW for
+#                              the stand-in game, the package checkers)
+#   scripts/setup.sh windows   test: and the Windows build (MinGW's posix compilers, Debian's
+#                              source tools for Qt, NSIS)
+#   scripts/setup.sh proof     test: and clang with its sanitizer runtime for fuzzing
+#   scripts/setup.sh format    clang-format
 set -euo pipefail
 
-packages=(
+run=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libchm-dev libpng-dev fp-utils
-  xvfb xauth xdotool x11-apps python3 imagemagick
-  desktop-file-utils appstream lintian fonts-liberation2
-  clang libclang-rt-14-dev clang-format xz-utils
 )
-if [ "${VELKOR_WITH_WINE:-0}" = 1 ]; then
-  packages+=(wine wine64 g++-mingw-w64-x86-64)
-fi
+test=(
+  "${run[@]}"
+  xvfb xauth xdotool python3 imagemagick fonts-liberation2 xz-utils
+  desktop-file-utils appstream lintian
+  wine wine64 gcc-mingw-w64-x86-64-posix
+)
+windows=(
+  "${test[@]}"
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev perl nsis
+)
+proof=("${test[@]}" clang libclang-rt-14-dev)
+format=(clang-format)
+
+job=${1:?usage: setup.sh run|test|windows|proof|format}
+case $job in
+  run | test | windows | proof | format) ;;
+  *)
+    echo "setup.sh: no such job '$job' (run, test, windows, proof, format)" >&2
+    exit 2
+    ;;
+esac
+declare -n packages=$job
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,6 +48,7 @@ done
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "setup.sh: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
