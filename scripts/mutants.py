@@ -8,9 +8,12 @@ in the tests only. The same seed and source give the same mutants, so the figure
 after a change to the tests can be compared.
 
     scripts/mutants.py [--build build] [--count 60] [--seed 1] [--only REGEX] [--ctest ARGS]
+    scripts/mutants.py --replay OLD.json [--renamed-since COMMIT]
 
 Writes one line per mutant and a summary; --json FILE keeps the results. The source files are
-restored after each mutant, also when interrupted.
+restored after each mutant, also when interrupted. --replay plants again the mutants an earlier
+--json recorded, found by their line's text in the file as it is now (followed through the
+renames git sees since COMMIT), so that a change that moved code is measured on the same faults.
 """
 import argparse
 import json
@@ -43,6 +46,20 @@ OPERATORS = [
 SKIP_LINE = re.compile(r"^\s*(//|#|\*|/\*)|static_assert|Q_OBJECT|QStringLiteral\(\"[^\"]*[<>=]")
 
 
+def line_sites(code):
+    """The (start, end, name, replacement, occurrence) of every mutation site on one line."""
+    found = []
+    for name, pattern, replacement in OPERATORS:
+        occurrence = 0
+        for match in re.finditer(pattern, code):
+            # Leave string literals alone.
+            if code[: match.start()].count('"') % 2:
+                continue
+            found.append((match.start(), match.end(), name, replacement, occurrence))
+            occurrence += 1
+    return found
+
+
 def sites(only):
     found = []
     for path in sorted((ROOT / "src").rglob("*.cpp")):
@@ -52,14 +69,44 @@ def sites(only):
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
             if SKIP_LINE.search(line) or "template" in line or "#include" in line:
                 continue
-            code = line.split("//")[0]
-            for name, pattern, replacement in OPERATORS:
-                for match in re.finditer(pattern, code):
-                    # Leave string literals alone.
-                    if code[: match.start()].count('"') % 2:
-                        continue
-                    found.append((rel, number, match.start(), match.end(), name, replacement))
+            for start, end, name, replacement, occurrence in line_sites(line.split("//")[0]):
+                found.append((rel, number, start, end, name, replacement, occurrence))
     return found
+
+
+def renames(since):
+    """Old path -> new path for the files git sees renamed since a commit."""
+    out = subprocess.run(["git", "diff", "--name-status", "-M", since, "--", "src"], cwd=ROOT,
+                         capture_output=True, text=True, check=True).stdout
+    moved = {}
+    for row in out.splitlines():
+        fields = row.split("\t")
+        if fields[0].startswith("R"):
+            moved[fields[1]] = fields[2]
+    return moved
+
+
+def replayed(records, since):
+    """The recorded mutants located in today's sources; those not found are reported and left."""
+    moved = renames(since) if since else {}
+    chosen = []
+    for record in records:
+        rel = moved.get(record["file"], record["file"])
+        path = ROOT / rel
+        lines = path.read_text(encoding="utf-8").splitlines() if path.exists() else []
+        matches = [n for n, line in enumerate(lines, 1) if line.strip() == record["code"]]
+        site = None
+        if matches:
+            number = min(matches, key=lambda n: abs(n - record["line"]))
+            for start, end, name, replacement, occurrence in line_sites(
+                    lines[number - 1].split("//")[0]):
+                if name == record["mutation"] and occurrence == record.get("occurrence", 0):
+                    site = (rel, number, start, end, name, replacement, occurrence)
+        if site:
+            chosen.append(site)
+        else:
+            print(f"{'lost':8} {record['file']}:{record['line']} {record['mutation']}", flush=True)
+    return chosen
 
 
 def run(command, timeout):
@@ -79,17 +126,24 @@ def main():
     parser.add_argument("--ctest", default="-LE wine -E install_",
                         help="extra ctest arguments (default: no Wine, no install checks)")
     parser.add_argument("--json", help="file to write the results to")
+    parser.add_argument("--replay", help="the results of an earlier run, to plant again")
+    parser.add_argument("--renamed-since", help="with --replay: follow git's renames since then")
     args = parser.parse_args()
 
-    candidates = sites(args.only)
-    chosen = random.Random(args.seed).sample(candidates, min(args.count, len(candidates)))
+    if args.replay:
+        candidates = replayed(json.loads(pathlib.Path(args.replay).read_text()),
+                              args.renamed_since)
+        chosen = candidates
+    else:
+        candidates = sites(args.only)
+        chosen = random.Random(args.seed).sample(candidates, min(args.count, len(candidates)))
     chosen.sort()
     build = ["cmake", "--build", args.build]
     if run(build, 3600) != 0:
         sys.exit("the unchanged build fails")
     results = []
     started = time.time()
-    for rel, number, start, end, name, replacement in chosen:
+    for rel, number, start, end, name, replacement, occurrence in chosen:
         path = ROOT / rel
         original = path.read_bytes()
         lines = original.decode("utf-8").split("\n")
@@ -107,8 +161,8 @@ def main():
             path.write_bytes(original)
         where = f"{rel}:{number}"
         print(f"{status:8} {where:45} {name:14} {line.strip()[:70]}", flush=True)
-        results.append({"file": rel, "line": number, "mutation": name, "status": status,
-                        "code": line.strip()})
+        results.append({"file": rel, "line": number, "mutation": name, "occurrence": occurrence,
+                        "status": status, "code": line.strip()})
     run(build, 3600)
     caught = sum(r["status"] == "caught" for r in results)
     valid = sum(r["status"] != "invalid" for r in results)
