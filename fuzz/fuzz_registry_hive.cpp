@@ -6,7 +6,7 @@
 // Input: the hive text, with its last bytes (when there are enough) choosing the key, the value
 // name, the type and the data.
 
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
 
 #include <cstdio>
 #include <cstdlib>

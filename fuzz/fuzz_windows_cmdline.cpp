@@ -3,13 +3,13 @@
 // whether the program in front of them is found by the known application path or by the line's
 // own first word.
 
-#include "platform/wine/windows_cmdline.h"
+#include "win32/command_line.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 
-using namespace platform::wine::wincmd;
+using namespace win32::cmdline;
 
 namespace {
 

@@ -2,14 +2,14 @@
 
 #include "fakes/temp_prefix.h"
 #include "platform/helprecords.h"
-#include "platform/helpviewer/chm_file.h"
-#include "platform/helpviewer/help_search.h"
-#include "platform/helpviewer/help_sitemap.h"
-#include "platform/helpviewer/help_viewer.h"
+#include "platform/linux/helpviewer/chm_file.h"
+#include "platform/linux/helpviewer/help_search.h"
+#include "platform/linux/helpviewer/help_sitemap.h"
+#include "platform/linux/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
 #include "platform/linux/linux_versions.h"
-#include "platform/wine/pe_version.h"
+#include "win32/pe_version.h"
 
 #include <QListWidget>
 #include <QTabWidget>
@@ -21,7 +21,7 @@
 
 using namespace platform::helpviewer;
 using namespace Qt::StringLiterals;
-using platform::wine::fixedFileInfoFromPe;
+using win32::fixedFileInfoFromPe;
 namespace hhcmd = platform::hhcmd;
 
 namespace {

@@ -1,6 +1,7 @@
 // Finding the game's Wine prefix among those launchers made, over a home of their files.
 
-#include "platform/linux/launcher_prefixes.h"
+#include "platform/linux/game_prefix.h"
+#include "platform/linux/regular_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,7 +69,8 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     // In order, each with the Wine its launcher records (0), Proton (1) or none (2), once.
     const auto environment = QProcessEnvironment::systemEnvironment();
     QStringList found;
-    for (const PrefixCandidate& c : prefixCandidates(home.path(), environment))
+    for (const PrefixCandidate& c :
+         launchers::prefixCandidates(home.path(), environment, readRegularFile))
         found << QStringList{c.root, QString::number(int(c.runner.kind)), c.runner.program,
                              c.runner.compatData, c.runner.steamFolder}
                      .join('|');
@@ -96,7 +98,9 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath(".wine"), {}}));
     // Without Steam, Proton runs with the prefix's own folder in its place.
     QDir(home.filePath(".steam")).removeRecursively();
-    QCOMPARE(prefixCandidates(home.path(), environment).at(5).runner.steamFolder,
+    QCOMPARE(launchers::prefixCandidates(home.path(), environment, readRegularFile)
+                 .at(5)
+                 .runner.steamFolder,
              home.filePath("HP"));
 }
 

@@ -3,7 +3,7 @@
 
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
 
 #include <QDir>
 #include <QMap>

@@ -1,8 +1,8 @@
 // The single-instance lock: one live instance per user; nothing planted at the lock stops a start.
 
 #include "fakes/temp_prefix.h"
+#include "launchers/wine_prefix.h"
 #include "platform/linux/backend.h"
-#include "platform/linux/wine_prefix.h"
 
 #include <QTemporaryDir>
 #include <QTest>

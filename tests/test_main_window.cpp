@@ -3,8 +3,8 @@
 #include "app/frmMain.h"
 #include "buildconfig.h"
 #include "fakes/fake_platform.h"
+#include "forms/forms.h"
 #include "help/frmAbout.h"
-#include "platform/forms.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -3,10 +3,10 @@
 // Linear work shows as a steady time per component. Prints its figures; run by hand:
 //   bench_paths [rounds]
 
+#include "launchers/wine_prefix.h"
 #include "median.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/linux/wine_prefix.h"
 
 #include <QCoreApplication>
 #include <QDir>

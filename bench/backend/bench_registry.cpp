@@ -5,9 +5,9 @@
 //   bench_registry [rounds]
 
 #include "median.h"
-#include "platform/linux/launcher_prefixes.h"
+#include "platform/linux/game_prefix.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
 
 #include <QCoreApplication>
 #include <QDir>

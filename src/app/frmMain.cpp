@@ -1,11 +1,11 @@
 #include "app/frmMain.h"
 
+#include "forms/forms.h"
+#include "game/basRegistry.h"
 #include "game/game.h"
 #include "help/HTMLHelp.h"
 #include "net/WinSockReport.h"
 #include "net/mWinSock.h"
-#include "platform/basRegistry.h"
-#include "platform/forms.h"
 #include "platform/platform.h"
 #include "settings/mShellFolders.h"
 

@@ -1,4 +1,4 @@
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,22 +1,22 @@
-#include "platform/message_box.h"
+#include "forms/message_box.h"
 
 #include "platform/ui.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-namespace platform {
+namespace forms {
 
 int showMessageBox(const QString& text, const QString& title, int style) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style & 0xF0) {
-    case mbstyle::Stop:
+    case platform::mbstyle::Stop:
         icon = QMessageBox::Critical;
         break;
-    case mbstyle::Exclamation:
+    case platform::mbstyle::Exclamation:
         icon = QMessageBox::Warning;
         break;
-    case mbstyle::Information:
+    case platform::mbstyle::Information:
         icon = QMessageBox::Information;
         break;
     }
@@ -26,4 +26,4 @@ int showMessageBox(const QString& text, const QString& title, int style) {
     return 1;
 }
 
-} // namespace platform
+} // namespace forms

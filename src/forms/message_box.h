@@ -4,9 +4,9 @@
 
 #include <QString>
 
-namespace platform {
+namespace forms {
 
 // A modal box with one OK button; its icon stands for the MessageBox style (mbstyle). Returns 1.
 int showMessageBox(const QString& text, const QString& title, int style);
 
-} // namespace platform
+} // namespace forms

@@ -1,7 +1,7 @@
-#include "platform/basRegistry.h"
+#include "game/basRegistry.h"
 
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QtEndian>
 

@@ -5,7 +5,7 @@
 #include "help/programstrings.h"
 #include "platform/helprecords.h"
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QFileInfo>
 #include <QWhatsThis>

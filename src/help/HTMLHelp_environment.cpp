@@ -5,7 +5,7 @@
 #include "help/helpregistry.h"
 #include "help/helpversions.h"
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QFileInfo>
 

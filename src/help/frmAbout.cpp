@@ -1,7 +1,7 @@
 #include "help/frmAbout.h"
 
 #include "buildconfig.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #pragma once
 // The about box: the program's name, version and description, and whom to ask for help.
 
-#include "platform/forms.h"
+#include "forms/forms.h"
 #include <array>
 
 class QLabel;

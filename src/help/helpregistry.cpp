@@ -1,7 +1,7 @@
 #include "help/helpregistry.h"
 
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <array>
 #include <utility>

@@ -3,7 +3,7 @@
 // QueryRegistryValue builds, expandable strings, and file-name parts of Windows paths.
 
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,8 +1,6 @@
-#include "platform/linux/launcher_prefixes.h"
+#include "launchers/launcher_prefixes.h"
 
-#include "platform/linux/linux_registry.h"
-#include "platform/linux/regular_file.h"
-#include "platform/linux/wine_prefix.h"
+#include "launchers/launcher_yaml.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,17 +9,10 @@
 #include <QJsonObject>
 #include <QSet>
 
-#include <algorithm>
-#include <functional>
-#include <string_view>
-
-namespace platform::linuxbackend {
+namespace launchers {
 
 namespace {
 
-// The key the game's installer writes; the start-up reads its InstallDrive and InstallPath.
-const QString GameKey =
-    QStringLiteral("Software\\Bullfrog Productions Ltd\\Populous: The Beginning");
 // Launchers' settings files are a few KiB.
 constexpr qint64 SettingsLimit = 1 << 20;
 
@@ -72,83 +63,11 @@ QStringList xdgFolders(const QProcessEnvironment& environment, const char* varia
     return folders;
 }
 
-// A scalar of a YAML line "key: value": quotes removed, a trailing comment cut; null forms empty.
-QString yamlScalar(QString text) {
-    text = text.trimmed();
-    if (text.startsWith(QLatin1Char('"'))) {
-        QString value;
-        for (qsizetype i = 1; i < text.size() && text[i] != QLatin1Char('"'); ++i)
-            value += text[i] == QLatin1Char('\\') && i + 1 < text.size() ? text[++i] : text[i];
-        return value;
-    }
-    if (text.startsWith(QLatin1Char('\''))) {
-        QString value;
-        for (qsizetype i = 1; i < text.size(); ++i) {
-            if (text[i] == QLatin1Char('\'')) {
-                if (i + 1 >= text.size() || text[i + 1] != QLatin1Char('\''))
-                    break;
-                ++i;
-            }
-            value += text[i];
-        }
-        return value;
-    }
-    if (const qsizetype comment = text.indexOf(QLatin1String(" #")); comment >= 0)
-        text.truncate(comment);
-    text = text.trimmed();
-    return text == QLatin1String("~") || text == QLatin1String("null") ? QString() : text;
-}
-
-// The value of `key` directly under the top-level `section` of a YAML text (an empty section:
-// top level), or empty. A tolerant line reader for the few plain keys the launchers write.
-QString yamlValue(const QByteArray& text, const QString& section, const QString& key) {
-    bool inSection = section.isEmpty();
-    qsizetype childIndent = section.isEmpty() ? 0 : -1;
-    for (const QByteArray& raw : text.split('\n')) {
-        const QString line = QString::fromUtf8(raw).remove(QLatin1Char('\r'));
-        const QString content = line.trimmed();
-        if (content.isEmpty() || content.startsWith(QLatin1Char('#')))
-            continue;
-        const qsizetype indent = line.indexOf(content.at(0));
-        if (indent == 0 && !section.isEmpty()) {
-            inSection = content.section(QLatin1Char(':'), 0, 0).trimmed() == section &&
-                        yamlScalar(content.section(QLatin1Char(':'), 1)).isEmpty();
-            childIndent = -1;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (childIndent < 0)
-            childIndent = indent;
-        const qsizetype colon = content.indexOf(QLatin1String(": "));
-        if (indent == childIndent && colon > 0 && content.left(colon).trimmed() == key)
-            return yamlScalar(content.mid(colon + 2));
-    }
-    return {};
-}
-
-char foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// Whether the text holds the lower-case ASCII needle in any case; skips ahead as far as the
-// needle is long, where lowering the whole text first would touch every byte twice.
-bool containsFolded(const QByteArray& text, std::string_view needle) {
-    struct Hash {
-        std::size_t operator()(char c) const { return std::hash<char>()(foldAscii(c)); }
-    };
-    struct Equal {
-        bool operator()(char a, char b) const { return foldAscii(a) == foldAscii(b); }
-    };
-    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end(), Hash(),
-                                                      Equal());
-    return std::search(text.begin(), text.end(), searcher) != text.end();
-}
-
 class Collector {
 public:
-    Collector(const QString& home, const QProcessEnvironment& environment)
-        : home_(home), config_(xdgFolders(environment, "XDG_CONFIG_HOME", home + "/.config")),
+    Collector(const QString& home, const QProcessEnvironment& environment, const ReadFile& read)
+        : read_(read), home_(home),
+          config_(xdgFolders(environment, "XDG_CONFIG_HOME", home + "/.config")),
           data_(xdgFolders(environment, "XDG_DATA_HOME", home + "/.local/share")) {}
 
     std::vector<PrefixCandidate> collect() {
@@ -212,7 +131,7 @@ private:
     }
 
     void heroicGame(const QString& file) {
-        const auto bytes = readRegularFile(file, SettingsLimit);
+        const auto bytes = read_(file, SettingsLimit);
         if (!bytes)
             return;
         const QJsonObject games = QJsonDocument::fromJson(*bytes).object();
@@ -265,7 +184,7 @@ private:
     }
 
     void lutrisGame(const QString& file, const QStringList& data) {
-        const auto bytes = readRegularFile(file, SettingsLimit);
+        const auto bytes = read_(file, SettingsLimit);
         if (!bytes)
             return;
         const QString prefix = yamlValue(*bytes, QStringLiteral("game"), QStringLiteral("prefix"));
@@ -315,7 +234,7 @@ private:
         for (const QString& base : bases) {
             for (const QString& bottle : subfolders(below(base, QStringLiteral("bottles")))) {
                 const auto bytes =
-                    readRegularFile(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
+                    read_(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
                 const QString runner =
                     bytes ? yamlValue(*bytes, QString(), QStringLiteral("Runner")) : QString();
                 if (runner.isEmpty() || runner.startsWith(QLatin1String("sys-")))
@@ -331,8 +250,8 @@ private:
         const QString base = below(home_, QStringLiteral(".PlayOnLinux"));
         for (const QString& prefix : subfolders(below(base, QStringLiteral("wineprefix")))) {
             QString version, arch = QStringLiteral("x86");
-            if (const auto bytes = readRegularFile(below(prefix, QStringLiteral("playonlinux.cfg")),
-                                                   SettingsLimit))
+            if (const auto bytes =
+                    read_(below(prefix, QStringLiteral("playonlinux.cfg")), SettingsLimit))
                 for (const QByteArray& line : bytes->split('\n')) {
                     const QString text = QString::fromUtf8(line).trimmed();
                     if (text.startsWith(QLatin1String("VERSION=")))
@@ -356,6 +275,7 @@ private:
                 add(below(game, QStringLiteral("pfx")), {WineRunner::Kind::None, {}, {}, {}});
     }
 
+    const ReadFile& read_;
     QString home_;
     QStringList config_, data_;
     std::vector<PrefixCandidate> found_;
@@ -365,27 +285,9 @@ private:
 } // namespace
 
 std::vector<PrefixCandidate> prefixCandidates(const QString& home,
-                                              const QProcessEnvironment& environment) {
-    return Collector(QDir::cleanPath(home), environment).collect();
+                                              const QProcessEnvironment& environment,
+                                              const ReadFile& read) {
+    return Collector(QDir::cleanPath(home), environment, read).collect();
 }
 
-FoundPrefix findGamePrefix() {
-    if (qEnvironmentVariableIsEmpty("WINEPREFIX")) {
-        for (PrefixCandidate& candidate :
-             prefixCandidates(QDir::homePath(), QProcessEnvironment::systemEnvironment())) {
-            // A hive holding the key names it on a section line (a link keeps its own name
-            // too): a file without the name needs no parse, which is most of the time spent
-            // with several large hives.
-            const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
-                                              LinuxRegistry::MaxHiveSize);
-            if (!text || !containsFolded(*text, "populous: the beginning"))
-                continue;
-            auto registry = std::make_unique<LinuxRegistry>(WinePrefix{candidate.root});
-            if (registry->values(RootKey::LocalMachine, GameKey))
-                return {std::move(candidate), std::move(registry)};
-        }
-    }
-    return {{WinePrefix::fromEnvironment().root, {}}, nullptr};
-}
-
-} // namespace platform::linuxbackend
+} // namespace launchers

@@ -1,19 +1,22 @@
 #pragma once
-// Which Wine prefix holds the game: players install it with a launcher (Heroic, Lutris, Bottles,
-// ...) that makes a prefix of its own and records which Wine runs it. Candidates are read from
-// the launchers' files in a home folder; the game's prefix is the first whose registry holds
-// the game's key.
-
-#include "platform/linux/linux_registry.h"
+// The Wine prefixes that may hold the game: players install it with a launcher (Heroic, Lutris,
+// Bottles, ...) that makes a prefix of its own and records which Wine runs it. Candidates are
+// read from the launchers' files in a home folder; which one holds the game is for the backend
+// to tell from its registry.
 
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <vector>
 
-namespace platform::linuxbackend {
+namespace launchers {
+
+// Reads one of the launchers' files whole: its bytes when it is a regular file of at most
+// `limit` bytes, nullopt otherwise. Each backend gives its own, as only it can open a file
+// without blocking on a FIFO or a device put in its place.
+using ReadFile = std::function<std::optional<QByteArray>(const QString& path, qint64 limit)>;
 
 // How Windows programs are started in a prefix.
 struct WineRunner {
@@ -41,17 +44,7 @@ struct PrefixCandidate {
 // Heroic's, Lutris's, Bottles', PlayOnLinux's and Steam's, each launcher's native files before
 // its Flatpak ones. The same folder appears once, with the first runner found for it. Folders
 // are not checked for a registry here; files that cannot be read or understood are skipped.
-std::vector<PrefixCandidate> prefixCandidates(const QString& home,
-                                              const QProcessEnvironment& environment);
+std::vector<PrefixCandidate>
+prefixCandidates(const QString& home, const QProcessEnvironment& environment, const ReadFile& read);
 
-// The prefix found, with the registry that was read to find it, so that start-up reads its
-// game key from there instead of from the file again; no registry when none was read.
-struct FoundPrefix : PrefixCandidate {
-    std::unique_ptr<LinuxRegistry> registry;
-};
-
-// The prefix to run: $WINEPREFIX alone when set; else the first candidate that holds the game;
-// else ~/.wine with the default Wine. From the process's environment.
-FoundPrefix findGamePrefix();
-
-} // namespace platform::linuxbackend
+} // namespace launchers

@@ -1,9 +1,9 @@
 #pragma once
-// Where the Wine prefix lies: $WINEPREFIX, else ~/.wine.
+// Where the Wine prefix lies when no launcher's record chose one: $WINEPREFIX, else ~/.wine.
 
 #include <QString>
 
-namespace platform::linuxbackend {
+namespace launchers {
 
 struct WinePrefix {
     QString root; // absolute, without trailing slash; the folder may not exist
@@ -14,10 +14,6 @@ struct WinePrefix {
 
     // A file or folder inside the prefix ("system.reg", "dosdevices").
     QString path(const QString& relative) const { return root + QLatin1Char('/') + relative; }
-
-    // True while a wineserver holds the prefix: it has the registry in memory and would
-    // overwrite any edit made to the files.
-    bool serverRunning() const;
 };
 
-} // namespace platform::linuxbackend
+} // namespace launchers

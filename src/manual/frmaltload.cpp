@@ -1,8 +1,8 @@
 #include "manual/frmaltload.h"
 
+#include "forms/forms.h"
 #include "game/game.h"
 #include "manual/frmfindpop.h"
-#include "platform/forms.h"
 #include "platform/platform.h"
 
 #include <QGroupBox>

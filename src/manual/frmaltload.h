@@ -2,7 +2,7 @@
 // The alternative load dialog: starts the game by hand from a chosen folder and renderer when
 // the normal launch does not work.
 
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 class QGroupBox;
 class QLabel;

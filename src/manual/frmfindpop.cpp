@@ -1,7 +1,7 @@
 #include "manual/frmfindpop.h"
 
+#include "forms/forms.h"
 #include "manual/frmaltload.h"
-#include "platform/forms.h"
 #include "platform/platform.h"
 
 #include <QApplication>

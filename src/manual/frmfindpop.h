@@ -2,7 +2,7 @@
 // The game folder picker: a drive list and a folder list; OK hands the folder the list is
 // open at to the alternative load dialog.
 
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 class frmaltload;
 class QComboBox;

@@ -1,7 +1,7 @@
 #include "net/mWinSock.h"
 
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 namespace {
 

@@ -50,12 +50,6 @@ public:
                                                    QIODevice::OpenMode mode) = 0;
 };
 
-// A letter a drive may be named by, either case.
-inline bool isDriveLetter(QChar c) {
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
-}
-
 // The order subfolders() gives: without regard to case, names that differ only in case in a
 // fixed order.
 inline void sortFolderNames(QStringList& names) {

@@ -4,7 +4,7 @@
 // Every reader and writer keeps the whole image: a writer changes only the fields it owns, so the
 // bytes no field covers (and the odd bytes inside UserName) survive a load and a save.
 
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QByteArray>
 #include <QString>

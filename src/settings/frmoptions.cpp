@@ -1,9 +1,9 @@
 #include "settings/frmoptions.h"
 
+#include "forms/forms.h"
 #include "net/AddressEcho.h"
 #include "net/WinSockReport.h"
 #include "net/mWinSock.h"
-#include "platform/forms.h"
 #include "platform/platform.h"
 
 #include <QCheckBox>

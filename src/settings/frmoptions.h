@@ -2,7 +2,7 @@
 // The options dialog: the stored defaults, the player name, the local-address override, the
 // chosen local address and the router address.
 
-#include "platform/forms.h"
+#include "forms/forms.h"
 #include "settings/LaunchSettings.h"
 #include "settings/OptionPairs.h"
 

@@ -1,7 +1,7 @@
 #include "settings/mShellFolders.h"
 
 #include "platform/platform.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 QString GetSpecialFolderPath(QWidget* /*owner*/, int folderId, int /*flags*/) {
     QString path;

@@ -1,6 +1,6 @@
-#include "platform/wine/windows_cmdline.h"
+#include "win32/command_line.h"
 
-namespace platform::wine::wincmd {
+namespace win32::cmdline {
 
 namespace {
 
@@ -115,4 +115,4 @@ QStringList argumentsFor(const QString& commandLine, const QString& application)
     return splitCommandLine(commandLine).mid(1);
 }
 
-} // namespace platform::wine::wincmd
+} // namespace win32::cmdline

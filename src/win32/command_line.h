@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace platform::wine::wincmd {
+namespace win32::cmdline {
 
 // Splits the argument part of a command line (what follows the program's name). Blanks and
 // tabs separate arguments; double quotes group; backslashes are literal except in front of a
@@ -27,4 +27,4 @@ std::optional<QString> textAfterApplication(const QString& commandLine, const QS
 // the line does not begin with it, everything after the line's own first argument.
 QStringList argumentsFor(const QString& commandLine, const QString& application);
 
-} // namespace platform::wine::wincmd
+} // namespace win32::cmdline

@@ -1,10 +1,8 @@
-#include "platform/wine/full_path.h"
-
-#include "platform/filesystem.h"
+#include "win32/full_path.h"
 
 #include <QStringList>
 
-namespace platform::wine {
+namespace win32 {
 
 namespace {
 constexpr QChar backslash = QLatin1Char('\\');
@@ -64,4 +62,4 @@ void CurrentFolders::enter(const QString& folder, bool makeCurrent) {
         drive_ = letter;
 }
 
-} // namespace platform::wine
+} // namespace win32

@@ -8,7 +8,13 @@
 #include <QString>
 #include <functional>
 
-namespace platform::wine {
+namespace win32 {
+
+// A letter a drive may be named by, either case.
+inline bool isDriveLetter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
 
 // "C:\" for 'C'.
 QString driveRoot(QChar letter);
@@ -40,4 +46,4 @@ private:
     QMap<QChar, QString> folders_; // upper-case letter -> full Windows path
 };
 
-} // namespace platform::wine
+} // namespace win32

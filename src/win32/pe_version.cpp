@@ -1,11 +1,11 @@
-#include "platform/wine/pe_version.h"
+#include "win32/pe_version.h"
 
 #include <QtEndian>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-namespace platform::wine {
+namespace win32 {
 
 namespace {
 
@@ -213,4 +213,4 @@ std::optional<QByteArray> fixedFileInfoFromPe(QByteArrayView image) {
     return pe.fixedFileInfo();
 }
 
-} // namespace platform::wine
+} // namespace win32

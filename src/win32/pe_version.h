@@ -6,10 +6,10 @@
 #include <QByteArrayView>
 #include <optional>
 
-namespace platform::wine {
+namespace win32 {
 
 // The VS_FIXEDFILEINFO record (52 bytes) of the image's first version resource; nullopt when
 // the bytes are not a PE image, have no version resource, or any part lies outside them.
 std::optional<QByteArray> fixedFileInfoFromPe(QByteArrayView image);
 
-} // namespace platform::wine
+} // namespace win32

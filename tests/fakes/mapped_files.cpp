@@ -1,6 +1,6 @@
 #include "fakes/mapped_files.h"
 
-#include "platform/wine/full_path.h"
+#include "win32/full_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,7 +60,7 @@ QString MappedFiles::currentDirectoryOf(const QString& drive) {
 }
 
 bool MappedFiles::changeDrive(const QString& drive) {
-    if (drive.isEmpty() || !platform::isDriveLetter(drive.at(0)))
+    if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
         return false;
     const QString folder = folders_.of(drive.at(0));
     const QString real = realPath(folder);
@@ -105,7 +105,7 @@ QString MappedFiles::toWindows(const QString& nativePath) {
         return {};
     QString rest = path.mid(covered);
     rest.chop(1);
-    return platform::wine::driveRoot(*letter) + QDir::toNativeSeparators(rest);
+    return win32::driveRoot(*letter) + QDir::toNativeSeparators(rest);
 }
 
 std::optional<QStringList> MappedFiles::subfolders(const QString& windowsPath) {

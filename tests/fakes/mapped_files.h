@@ -5,7 +5,7 @@
 
 #include "fakes/temp_prefix.h"
 #include "platform/windows/windows_files.h"
-#include "platform/wine/full_path.h"
+#include "win32/full_path.h"
 
 namespace fakes {
 
@@ -31,7 +31,7 @@ private:
     QString realPath(const QString& fullWindowsPath) const;
 
     const TempPrefix& prefix_;
-    platform::wine::CurrentFolders folders_{QLatin1Char('Z')};
+    win32::CurrentFolders folders_{QLatin1Char('Z')};
     platform::windowsbackend::WindowsFiles real_;
 };
 

@@ -3,7 +3,7 @@
 // writes into it. On Windows, where there is no prefix, the same folders under a stand-in for
 // the drives (see MappedFiles).
 
-#include "platform/linux/wine_prefix.h"
+#include "launchers/wine_prefix.h"
 
 #include <QChar>
 #include <QMap>
@@ -18,7 +18,7 @@ public:
 
     QString root() const { return dir_.path(); }
     QString driveC() const { return dir_.path() + QStringLiteral("/drive_c"); }
-    platform::linuxbackend::WinePrefix prefix() const { return {root()}; }
+    launchers::WinePrefix prefix() const { return {root()}; }
 
     // Creates a folder below drive_c ("Games/Populous") and returns its native path.
     QString makeFolder(const QString& relative) const;

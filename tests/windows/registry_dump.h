@@ -5,7 +5,7 @@
 
 #include "help/helpregistry.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QFile>
 

@@ -5,8 +5,8 @@
 #include "platform/windows/backend.h"
 #include "platform/windows/windows_files.h"
 #include "platform/windows/windows_system.h"
-#include "platform/wine/windows_cmdline.h"
 #include "registry_dump.h"
+#include "win32/command_line.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,7 +168,7 @@ private slots:
                 for (int i = 0; i < count; ++i)
                     windows << QString::fromWCharArray(argv[i]);
                 LocalFree(argv);
-                QCOMPARE(wine::wincmd::splitCommandLine(line), windows);
+                QCOMPARE(win32::cmdline::splitCommandLine(line), windows);
             }
         }
     }

@@ -3,8 +3,8 @@
 #include "fakes/fake_platform.h"
 #include "help/HTMLHelp.h"
 #include "help/helpversions.h"
+#include "launchers/wine_prefix.h"
 #include "platform/linux/backend.h"
-#include "platform/linux/wine_prefix.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -19,7 +19,7 @@ const QString Game = u"C:\\Program Files\\Bullfrog\\Populous"_s;
 
 // The real backend with message boxes recorded and no network.
 struct Session {
-    platform::linuxbackend::Backend backend{platform::linuxbackend::WinePrefix::fromEnvironment()};
+    platform::linuxbackend::Backend backend{launchers::WinePrefix::fromEnvironment()};
     platform::Services previous = platform::current();
     fakes::FakeUi ui;
     fakes::FakeDownloads downloads;

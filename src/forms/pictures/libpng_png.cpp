@@ -1,5 +1,5 @@
 // PNG pictures through libpng's simple API, with no image plugin loaded to ask first.
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QFile>
 #include <png.h>

@@ -1,6 +1,6 @@
 // PNG pictures through Qt's own reader, built into QtGui; naming the format keeps the image
 // plugins from being asked first.
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QImageReader>
 

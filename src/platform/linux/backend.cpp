@@ -1,6 +1,6 @@
 #include "platform/linux/backend.h"
 
-#include "platform/linux/launcher_prefixes.h"
+#include "platform/linux/game_prefix.h"
 #include "platform/linux/linux_downloads.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
@@ -10,7 +10,6 @@
 #include "platform/linux/linux_system.h"
 #include "platform/linux/linux_ui.h"
 #include "platform/linux/linux_versions.h"
-#include "platform/linux/wine_prefix.h"
 
 namespace platform::linuxbackend {
 

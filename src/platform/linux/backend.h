@@ -1,13 +1,14 @@
 #pragma once
 // The Linux backend: Windows as the game's Wine prefix presents it.
 
+#include "launchers/wine_prefix.h"
 #include "platform/backend.h"
 
 #include <memory>
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
+using launchers::WinePrefix;
 struct FoundPrefix;
 class LinuxRegistry;
 class LinuxFiles;

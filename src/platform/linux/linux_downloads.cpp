@@ -1,9 +1,8 @@
 #include "platform/linux/linux_downloads.h"
 
-#include "buildconfig.h"
+#include "platform/common/download_body.h"
 #include "platform/filesystem.h"
 
-#include <QSaveFile>
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <optional>
@@ -12,27 +11,18 @@ namespace platform::linuxbackend {
 
 namespace {
 
-#define VELKOR_STR2(x) #x
-#define VELKOR_STR(x) VELKOR_STR2(x)
-constexpr const char* UserAgent = "Velkor/" VELKOR_STR(VELKOR_VERSION_MAJOR) "." VELKOR_STR(
-    VELKOR_VERSION_MINOR) "." VELKOR_STR(VELKOR_VERSION_PATCH);
-
 struct Body {
-    QByteArray bytes;
+    common::DownloadBody kept;
     bool cut = false;
 };
 
 size_t keep(char* data, size_t size, size_t count, void* user) {
     auto* body = static_cast<Body*>(user);
-    const qsizetype room = LinuxDownloads::MaxBody - body->bytes.size();
-    const qsizetype length = static_cast<qsizetype>(size * count);
-    if (length > room) {
-        // Enough: keep what fits and end the transfer (curl reports a write error for it).
-        body->bytes.append(data, room);
+    if (!body->kept.append(data, static_cast<qsizetype>(size * count))) {
+        // Enough: end the transfer with what fits (curl reports a write error for it).
         body->cut = true;
         return 0;
     }
-    body->bytes.append(data, length);
     return size * count;
 }
 
@@ -88,6 +78,7 @@ long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPa
         return CURLE_FAILED_INIT;
     Body body;
     const QByteArray address = url.toUtf8();
+    const QByteArray agent = common::userAgent().toUtf8();
     lib->setopt(curl, CURLOPT_URL, address.constData());
     lib->setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     lib->setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -97,7 +88,7 @@ long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPa
     lib->setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
     lib->setopt(curl, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
     lib->setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    lib->setopt(curl, CURLOPT_USERAGENT, UserAgent);
+    lib->setopt(curl, CURLOPT_USERAGENT, agent.constData());
     lib->setopt(curl, CURLOPT_WRITEFUNCTION, keep);
     lib->setopt(curl, CURLOPT_WRITEDATA, &body);
     CURLcode result = lib->perform(curl);
@@ -107,12 +98,7 @@ long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPa
     if (result != CURLE_OK)
         return result;
 
-    // Written aside and renamed into place, so a failed write leaves no partial file.
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body.bytes) != body.bytes.size() ||
-        !file.commit())
-        return CURLE_WRITE_ERROR;
-    return CURLE_OK;
+    return body.kept.commitTo(native) ? CURLE_OK : CURLE_WRITE_ERROR;
 }
 
 } // namespace platform::linuxbackend

@@ -1,8 +1,8 @@
 #include "platform/linux/linux_files.h"
 
+#include "launchers/wine_prefix.h"
 #include "platform/linux/regular_file.h"
-#include "platform/linux/wine_prefix.h"
-#include "platform/wine/full_path.h"
+#include "win32/full_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,7 +102,8 @@ std::vector<LinuxFiles::Drive> LinuxFiles::driveTable() const {
         while (const dirent* entry = ::readdir(dir)) {
             const QString name = QFile::decodeName(entry->d_name);
             // "c:" is a drive; "c::" (its raw device), "com1", "lpt1" are not.
-            if (name.size() != 2 || name.at(1) != QLatin1Char(':') || !isDriveLetter(name.at(0)))
+            if (name.size() != 2 || name.at(1) != QLatin1Char(':') ||
+                !win32::isDriveLetter(name.at(0)))
                 continue;
             const QString link = dosdevices_ + QLatin1Char('/') + name;
             char buffer[4096];
@@ -258,7 +259,7 @@ QString LinuxFiles::toWindows(const QString& nativePath) {
     if (rest.startsWith(QLatin1Char('/')))
         rest.remove(0, 1);
     rest.replace(QLatin1Char('/'), backslash);
-    return wine::driveRoot(*letter) + rest;
+    return win32::driveRoot(*letter) + rest;
 }
 
 QString LinuxFiles::currentDirectory() {
@@ -270,7 +271,7 @@ QString LinuxFiles::currentDirectoryOf(const QString& drive) {
 }
 
 bool LinuxFiles::changeDrive(const QString& drive) {
-    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
+    if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
         return false;
     const QChar letter = drive.at(0).toUpper();
     const auto found = findDrive(letter);

@@ -1,8 +1,9 @@
 #pragma once
 // Drives, folders and the current directory of the Wine prefix, in Windows form.
 
+#include "launchers/wine_prefix.h"
 #include "platform/filesystem.h"
-#include "platform/wine/full_path.h"
+#include "win32/full_path.h"
 
 #include <QChar>
 #include <QMap>
@@ -10,7 +11,7 @@
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
+using launchers::WinePrefix;
 
 class LinuxFiles : public FileSystem {
 public:
@@ -44,7 +45,7 @@ private:
     std::optional<Drive> findDrive(QChar letter) const;
 
     QString dosdevices_;
-    wine::CurrentFolders folders_{QLatin1Char('Z')};
+    win32::CurrentFolders folders_{QLatin1Char('Z')};
 };
 
 } // namespace platform::linuxbackend

@@ -1,9 +1,9 @@
 #include "platform/linux/linux_processes.h"
 
+#include "launchers/wine_prefix.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
-#include "platform/linux/wine_prefix.h"
-#include "platform/wine/windows_cmdline.h"
+#include "win32/command_line.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -11,7 +11,7 @@
 
 namespace platform::linuxbackend {
 
-namespace wincmd = wine::wincmd;
+namespace cmdline = win32::cmdline;
 
 namespace {
 
@@ -66,7 +66,7 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
     }
 
     // The application is the exact file named; the command line only supplies the arguments.
-    QStringList arguments = wincmd::argumentsFor(commandLine, application);
+    QStringList arguments = cmdline::argumentsFor(commandLine, application);
     QString program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // A relative $WINEPREFIX holds for Velkor's start folder: what it starts gets it absolute.

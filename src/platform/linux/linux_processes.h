@@ -2,14 +2,16 @@
 // Starting programs the way CreateProcess does with both the application and the command
 // line given: a Windows program through Wine, anything else directly.
 
-#include "platform/linux/launcher_prefixes.h"
+#include "launchers/launcher_prefixes.h"
+#include "launchers/wine_prefix.h"
 #include "platform/processes.h"
 
 #include <QStringList>
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
+using launchers::WinePrefix;
+using launchers::WineRunner;
 class LinuxFiles;
 class LinuxRegistry;
 

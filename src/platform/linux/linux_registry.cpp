@@ -1,7 +1,8 @@
 #include "platform/linux/linux_registry.h"
 
 #include "platform/linux/regular_file.h"
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
+#include "platform/linux/wine_server.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -210,7 +211,7 @@ long LinuxRegistry::prepareWrite(RootKey root, const QString& path, PendingWrite
     if (!input.exists())
         return winerror::FileNotFound;
     // A running server would overwrite the edit with its own copy.
-    if (prefix_.serverRunning())
+    if (wineServerRunning(prefix_))
         return winerror::Busy;
     const Stamp before = stampOf(input.fileName());
     // A hive that reads as empty because it was refused must not be replaced by a new one.

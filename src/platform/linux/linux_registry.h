@@ -1,7 +1,7 @@
 #pragma once
 // The registry of the Wine prefix, read from and written to its .reg files.
 
-#include "platform/linux/wine_prefix.h"
+#include "launchers/wine_prefix.h"
 #include "platform/registry.h"
 
 #include <QHash>
@@ -13,6 +13,7 @@ class Hive;
 
 namespace platform::linuxbackend {
 
+using launchers::WinePrefix;
 using wine::Hive;
 
 class LinuxRegistry : public Registry {

@@ -2,7 +2,7 @@
 
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/text.h"
+#include "win32/text.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,12 @@
 // The program's own process: single instance, end, folders and the Windows version the prefix
 // presents.
 
-#include "platform/linux/wine_prefix.h"
+#include "launchers/wine_prefix.h"
 #include "platform/system.h"
 
 namespace platform::linuxbackend {
 
+using launchers::WinePrefix;
 class LinuxFiles;
 class LinuxRegistry;
 

@@ -1,19 +1,13 @@
 #pragma once
+// The shared Qt message box and cursor; web pages opened by the desktop's handler.
 
-#include "platform/ui.h"
+#include "platform/common/qt_ui.h"
 
 namespace platform::linuxbackend {
 
-struct WinePrefix;
-class LinuxFiles;
-class LinuxRegistry;
-
-class LinuxUi : public Ui {
+class LinuxUi : public common::QtUi {
 public:
-    LinuxUi() = default;
-    int messageBox(const QString& text, const QString& title, int style) override;
     bool openUrl(const QString& url) override;
-    QPoint cursorPos() override;
 };
 
 } // namespace platform::linuxbackend

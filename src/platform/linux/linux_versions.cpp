@@ -2,13 +2,13 @@
 
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
-#include "platform/wine/pe_version.h"
+#include "win32/pe_version.h"
 
 #include <QFile>
 
 namespace platform::linuxbackend {
 
-using wine::fixedFileInfoFromPe;
+using win32::fixedFileInfoFromPe;
 
 namespace {
 // Larger files are not taken for programs; they are not mapped either.

@@ -1,11 +1,10 @@
 #include "platform/windows/windows_downloads.h"
 
-#include "buildconfig.h"
+#include "platform/common/download_body.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/windows_files.h"
 
 #include <QDeadlineTimer>
-#include <QSaveFile>
 
 #include <windows.h>
 
@@ -17,13 +16,6 @@ namespace {
 
 constexpr long DownloadFailure = long(0x800C0008); // INET_E_DOWNLOAD_FAILURE
 constexpr long WriteFault = long(0x8003001D);      // STG_E_WRITEFAULT
-
-std::wstring userAgent() {
-    return wide(QStringLiteral("Velkor/%1.%2.%3")
-                    .arg(VELKOR_VERSION_MAJOR)
-                    .arg(VELKOR_VERSION_MINOR)
-                    .arg(VELKOR_VERSION_PATCH));
-}
 
 // A WinHTTP handle, closed with the object.
 class Handle {
@@ -52,7 +44,7 @@ bool limitWait(HINTERNET request, const QDeadlineTimer& deadline) {
                             sizeof left);
 }
 
-std::optional<QByteArray> fetch(const QString& url) {
+std::optional<common::DownloadBody> fetch(const QString& url) {
     const QDeadlineTimer deadline(WindowsDownloads::TotalTimeoutMs);
     const std::wstring address = wide(url);
     URL_COMPONENTS parts{};
@@ -65,8 +57,9 @@ std::optional<QByteArray> fetch(const QString& url) {
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    const Handle session(WinHttpOpen(userAgent().c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    const Handle session(WinHttpOpen(wide(common::userAgent()).c_str(),
+                                     WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                     WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session.get() ||
         !WinHttpSetTimeouts(session.get(), WindowsDownloads::ConnectTimeoutMs,
                             WindowsDownloads::ConnectTimeoutMs, WindowsDownloads::TotalTimeoutMs,
@@ -91,18 +84,17 @@ std::optional<QByteArray> fetch(const QString& url) {
         status >= 400)
         return std::nullopt;
 
-    QByteArray body;
+    common::DownloadBody body;
     char chunk[8192];
-    while (body.size() < WindowsDownloads::MaxBody) {
+    while (body.room() > 0) {
         DWORD read = 0;
-        const DWORD wanted =
-            DWORD(std::min<qsizetype>(sizeof chunk, WindowsDownloads::MaxBody - body.size()));
+        const DWORD wanted = DWORD(std::min<qsizetype>(sizeof chunk, body.room()));
         if (!limitWait(request.get(), deadline) ||
             !WinHttpReadData(request.get(), chunk, wanted, &read))
             return std::nullopt;
         if (read == 0)
             break;
-        body.append(chunk, read);
+        body.append(chunk, qsizetype(read));
     }
     return body;
 }
@@ -118,11 +110,7 @@ long WindowsDownloads::downloadToFile(const QString& url, const QString& windows
     const auto body = fetch(url);
     if (!body)
         return DownloadFailure;
-    // Written aside and renamed into place, so a failed write leaves no partial file.
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*body) != body->size() || !file.commit())
-        return WriteFault;
-    return 0;
+    return body->commitTo(native) ? 0 : WriteFault;
 }
 
 } // namespace platform::windowsbackend

@@ -1,7 +1,7 @@
 #include "platform/windows/windows_files.h"
 
 #include "platform/windows/wide.h"
-#include "platform/wine/full_path.h"
+#include "win32/full_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,17 +55,17 @@ QStringList WindowsFiles::drives() {
         sizedText([](wchar_t* b, DWORD n) { return GetLogicalDriveStringsW(n, b); });
     QStringList names;
     for (const QString& root : list.split(QChar(0), Qt::SkipEmptyParts))
-        if (root.size() >= 2 && isDriveLetter(root.at(0)) && root.at(1) == QLatin1Char(':'))
+        if (root.size() >= 2 && win32::isDriveLetter(root.at(0)) && root.at(1) == QLatin1Char(':'))
             names << root.left(1).toLower() + QLatin1Char(':');
     names.sort();
     return names;
 }
 
 QString WindowsFiles::driveLabel(const QString& drive) {
-    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
+    if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
         return {};
     wchar_t label[MAX_PATH + 1] = {};
-    if (!GetVolumeInformationW(wide(wine::driveRoot(drive.at(0).toUpper())).c_str(), label,
+    if (!GetVolumeInformationW(wide(win32::driveRoot(drive.at(0).toUpper())).c_str(), label,
                                MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
         return {};
     return fromWide(label);
@@ -76,7 +76,7 @@ QString WindowsFiles::currentDirectory() {
 }
 
 QString WindowsFiles::currentDirectoryOf(const QString& drive) {
-    if (drive.isEmpty() || !isDriveLetter(drive.at(0)))
+    if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
         return currentDirectory();
     const QChar letter = drive.at(0).toUpper();
     const QString current = currentDirectory();
@@ -85,11 +85,11 @@ QString WindowsFiles::currentDirectoryOf(const QString& drive) {
     const std::wstring variable = wide(driveVariable(letter));
     const QString folder = sizedText(
         [&](wchar_t* b, DWORD n) { return GetEnvironmentVariableW(variable.c_str(), b, n); });
-    return folder.isEmpty() ? wine::driveRoot(letter) : folder;
+    return folder.isEmpty() ? win32::driveRoot(letter) : folder;
 }
 
 bool WindowsFiles::changeDrive(const QString& drive) {
-    if (drive.isEmpty() || !isDriveLetter(drive.at(0)) || !driveExists(drive.at(0)))
+    if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)) || !driveExists(drive.at(0)))
         return false;
     const QString leaving = currentDirectory();
     const QString folder = currentDirectoryOf(drive);

@@ -1,7 +1,7 @@
 #include "platform/windows/windows_processes.h"
 
 #include "platform/windows/wide.h"
-#include "platform/wine/windows_cmdline.h"
+#include "win32/command_line.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ bool WindowsProcesses::start(const QString& application, const QString& commandL
     // The application's path is quoted at the head of the line, so that the started program
     // splits off exactly that path and sees the same arguments as under the Linux backend; the
     // rest goes as given. (CreateProcessW may write into the line: it gets its own copy.)
-    const auto rest = wine::wincmd::textAfterApplication(commandLine, application);
+    const auto rest = win32::cmdline::textAfterApplication(commandLine, application);
     std::wstring line =
         wide(rest ? QLatin1Char('"') + application + QLatin1Char('"') + *rest : commandLine);
     const std::wstring folder = wide(workingDirectory);

@@ -1,10 +1,7 @@
 #include "platform/windows/windows_ui.h"
 
-#include "platform/message_box.h"
-
 #include "platform/windows/wide.h"
 
-#include <QCursor>
 #include <QUrl>
 
 #include <windows.h>
@@ -12,10 +9,6 @@
 #include <shellapi.h>
 
 namespace platform::windowsbackend {
-
-int WindowsUi::messageBox(const QString& text, const QString& title, int style) {
-    return showMessageBox(text, title, style);
-}
 
 bool WindowsUi::openUrl(const QString& url) {
     const QUrl address(url);
@@ -25,10 +18,6 @@ bool WindowsUi::openUrl(const QString& url) {
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32; // smaller numbers are errors
-}
-
-QPoint WindowsUi::cursorPos() {
-    return QCursor::pos();
 }
 
 } // namespace platform::windowsbackend

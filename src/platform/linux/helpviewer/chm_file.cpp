@@ -1,4 +1,4 @@
-#include "platform/helpviewer/chm_file.h"
+#include "platform/linux/helpviewer/chm_file.h"
 
 #include <QFile>
 #include <QtEndian>

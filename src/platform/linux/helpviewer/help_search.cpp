@@ -1,6 +1,6 @@
-#include "platform/helpviewer/help_search.h"
+#include "platform/linux/helpviewer/help_search.h"
 
-#include "platform/helpviewer/help_sitemap.h"
+#include "platform/linux/helpviewer/help_sitemap.h"
 
 #include <algorithm>
 

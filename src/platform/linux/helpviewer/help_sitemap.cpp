@@ -1,4 +1,4 @@
-#include "platform/helpviewer/help_sitemap.h"
+#include "platform/linux/helpviewer/help_sitemap.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
-#include "platform/helpviewer/help_viewer.h"
+#include "platform/linux/helpviewer/help_viewer.h"
 
-#include "platform/helpviewer/chm_file.h"
-#include "platform/helpviewer/help_search.h"
-#include "platform/helpviewer/help_sitemap.h"
+#include "platform/linux/helpviewer/chm_file.h"
+#include "platform/linux/helpviewer/help_search.h"
+#include "platform/linux/helpviewer/help_sitemap.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>

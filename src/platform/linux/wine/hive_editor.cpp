@@ -1,6 +1,6 @@
 // Edits of Wine's registry text that keep every line they do not concern byte for byte, and
 // values and key paths written as Wine writes them.
-#include "platform/wine/hive_scan.h"
+#include "platform/linux/wine/hive_scan.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Wine's registry text into a key tree: the whole file, or only the keys along a few paths.
-#include "platform/wine/hive_scan.h"
+#include "platform/linux/wine/hive_scan.h"
 
 namespace platform::wine {
 

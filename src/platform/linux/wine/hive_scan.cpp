@@ -1,4 +1,4 @@
-#include "platform/wine/hive_scan.h"
+#include "platform/linux/wine/hive_scan.h"
 
 #include <algorithm>
 #include <cstring>

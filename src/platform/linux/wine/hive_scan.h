@@ -1,7 +1,7 @@
 #pragma once
 // Reading Wine's registry text line by line: the part the parser and the editor share.
 
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
 
 namespace platform::wine::scan {
 

@@ -1,6 +1,6 @@
-#include "platform/wine/registry_hive.h"
+#include "platform/linux/wine/registry_hive.h"
 
-#include "platform/wine/hive_scan.h"
+#include "platform/linux/wine/hive_scan.h"
 
 namespace platform::wine {
 

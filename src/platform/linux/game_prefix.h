@@ -1,0 +1,24 @@
+#pragma once
+// The Wine prefix the game was installed into, found among those the launchers made.
+
+#include "launchers/launcher_prefixes.h"
+#include "platform/linux/linux_registry.h"
+
+#include <memory>
+
+namespace platform::linuxbackend {
+
+using launchers::PrefixCandidate;
+using launchers::WineRunner;
+
+// The prefix found, with the registry that was read to find it, so that start-up reads its
+// game key from there instead of from the file again; no registry when none was read.
+struct FoundPrefix : PrefixCandidate {
+    std::unique_ptr<LinuxRegistry> registry;
+};
+
+// The prefix to run: $WINEPREFIX alone when set; else the first candidate whose registry holds
+// the game's key; else ~/.wine with the default Wine. From the process's environment.
+FoundPrefix findGamePrefix();
+
+} // namespace platform::linuxbackend
