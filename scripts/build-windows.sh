@@ -2,7 +2,8 @@
 # Builds velkor.exe for 64-bit Windows into a folder (default build-windows) that then holds
 # everything the program needs to run, on Windows or under Wine: Qt's libraries and plugins,
 # the compiler's runtime and the help file. Makes or reuses the Windows Qt build first
-# (scripts/build-qt-windows.sh; half an hour the first time, seconds after). The folder also gets
+# (scripts/build-qt-windows.sh, which installs the packages of "scripts/setup.sh windows"; about
+# 20 minutes the first time, seconds after). The folder also gets
 # the installer velkor-VERSION-setup.exe and velkor-VERSION-windows.zip, made from those files, and
 # test_windows_backend.exe, which tests/windows/backend.sh runs under Wine.
 #
