@@ -12,7 +12,6 @@ mkdir -p "$work/files"
 exec 3< <(exec python3 "$server" 120) && server_pid=$! && read -r -u 3 port
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export VELKOR_TEST_FOLDER="Z:$work/files" VELKOR_ECHO_URL="http://127.0.0.1:$port/"
-export VELKOR_CMDLINE_CORPUS="Z:$(realpath "$(dirname "$0")/../../fuzz/corpus/windows_cmdline")"
 # Wine gives the console no output of a windowed Qt program: the results go to a file.
 wine "$build/test_windows_backend.exe" -o "Z:$work/result.txt,txt"
 status=$?

@@ -1,0 +1,173 @@
+// The Windows rules kept as pure text: how a command line splits into arguments (on Windows, as
+// its own CommandLineToArgvW splits it too), and how a path is made full against the drives'
+// current folders.
+
+#include "rows.h"
+#include "win32/command_line.h"
+#include "win32/full_path.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
+using namespace win32;
+
+// Declared ahead of the test data: moc cannot read past raw string literals.
+class Win32RulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void splitArguments_data();
+    void splitArguments();
+    void programAndApplication_data();
+    void programAndApplication();
+    void fullPath_data();
+    void fullPath();
+    void currentFolders();
+};
+
+namespace {
+
+// Arguments as "<one><two>", so that an empty one shows.
+QString shown(const QStringList& arguments) {
+    return arguments.isEmpty() ? QString() : '<' + arguments.join("><") + '>';
+}
+
+#ifdef Q_OS_WIN
+// The line as Windows' own CommandLineToArgvW splits it.
+QString shownByWindows(const QString& line) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(line.toStdWString().c_str(), &count);
+    QStringList arguments;
+    for (int i = 0; i < count; ++i)
+        arguments << QString::fromWCharArray(argv[i]);
+    LocalFree(argv);
+    return shown(arguments);
+}
+#endif
+
+} // namespace
+
+void Win32RulesTest::splitArguments_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("arguments");
+    addRow("blanks and tabs only", {" \t ", ""});
+    addRow("blanks and tabs separate", {" a\t\tb  c \t", "<a><b><c>"});
+    addRow("quotes group", {R"("a b"c "d" e"f g"h)", "<a bc><d><ef gh>"});
+    addRow("empty arguments", {R"("" a "")", "<><a><>"});
+    addRow("unclosed quote runs to the end", {"\"a\tb ", "<a\tb >"});
+    addRow("backslashes alone are literal", {R"(a\b\\c \ d\)", R"(<a\b\\c><\><d\>)"});
+    addRow("2n backslashes, quote: n, and it groups", {R"(a\\"b c" \\\\")", R"(<a\b c><\\>)"});
+    addRow("2n+1 backslashes, quote: n and a quote",
+           {R"(a\"b \\\"c "d\" e")", R"(<a"b><\"c><d" e>)"});
+    addRow("doubled quote in quotes: one, section closed", {R"("a""b c")", R"(<a"b><c>)"});
+    addRow("doubled quote outside: empty", {R"(a""b c)", "<ab><c>"});
+    addRow("tripled quotes: one each", {R"("""a""" b)", R"(<"a"><b>)"});
+    addRow("four quotes: one, section open", {R"(x """" y)", R"(<x><" y>)"});
+}
+
+void Win32RulesTest::splitArguments() {
+    QFETCH(QString, text);
+    QFETCH(QString, arguments);
+    QCOMPARE(shown(cmdline::splitArguments(text)), arguments);
+    // After a program's name the same part splits the same way.
+    QCOMPARE(shown(cmdline::splitCommandLine("p " + text)), "<p>" + arguments);
+#ifdef Q_OS_WIN
+    QCOMPARE(shownByWindows("p " + text), "<p>" + arguments);
+#endif
+}
+
+void Win32RulesTest::programAndApplication_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("application");
+    QTest::addColumn<QString>("after"); // "none": the line does not begin with the application
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("program"); // the line's own first argument
+    const QString pf = R"(C:\Program Files\Pop\x.exe)";
+    addRow("bare path, a blank in it",
+           {pf + " /h tcp", pf, " /h tcp", "</h><tcp>", R"(C:\Program)"});
+    addRow("bare path alone", {pf, pf, "", "", R"(C:\Program)"});
+    addRow("bare path, a tab",
+           {"C:\\x.exe\t\"/h x\"", R"(C:\x.exe)", "\t\"/h x\"", "</h x>", R"(C:\x.exe)"});
+    addRow("quoted path, an argument right after",
+           {'"' + pf + "\"/j x", pf, "/j x", "</j><x>", pf});
+    addRow("case differs",
+           {R"(c:\PROGRAM files\pop\X.EXE /h)", pf, " /h", "</h>", R"(c:\PROGRAM)"});
+    addRow("a prefix of the path",
+           {pf + "2 /h", pf, "none", R"(<Files\Pop\x.exe2></h>)", R"(C:\Program)"});
+    addRow("a prefix of the path, quoted",
+           {R"("C:\Pop\x.exe" /h)", R"(C:\Pop\x)", "none", "</h>", R"(C:\Pop\x.exe)"});
+    addRow("bare path, then a quote",
+           {R"(C:\x.exe"a b")", R"(C:\x.exe)", "none", "<b>", R"(C:\x.exe"a)"});
+    addRow("program quoted, no escapes in it",
+           {R"("C:\a\"b "c d")", R"(C:\y.exe)", "none", "<b><c d>", R"(C:\a\)"});
+    addRow("program quoted, unclosed", {"\"C:\\a b", "C:\\a", "none", "", "C:\\a b"});
+    addRow("no application, a leading blank: empty program",
+           {" x.exe a", "", "none", "<x.exe><a>", ""});
+}
+
+void Win32RulesTest::programAndApplication() {
+    QFETCH(QString, line);
+    QFETCH(QString, application);
+    QFETCH(QString, after);
+    QFETCH(QString, arguments);
+    QFETCH(QString, program);
+    QCOMPARE(cmdline::textAfterApplication(line, application).value_or("none"), after);
+    QCOMPARE(shown(cmdline::argumentsFor(line, application)), arguments);
+    QCOMPARE(cmdline::splitCommandLine(line).at(0), program);
+#ifdef Q_OS_WIN
+    QCOMPARE(shown(cmdline::splitCommandLine(line)), shownByWindows(line));
+#endif
+}
+
+void Win32RulesTest::fullPath_data() {
+    // C: is current, at C:\Games\Pop; D: is at D:\Maps\Old; the other drives at their roots.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("full");
+    addRow("root", {R"(C:\)", R"(C:\)"});
+    addRow("lower-case drive letter", {R"(d:\x)", R"(D:\x)"});
+    addRow("relative", {R"(Maps\x)", R"(C:\Games\Pop\Maps\x)"});
+    addRow("drive-relative", {"D:x", R"(D:\Maps\Old\x)"});
+    addRow("drive-relative, lower-case, up", {R"(d:..\y)", R"(D:\Maps\y)"});
+    addRow("drive alone", {"d:", R"(D:\Maps\Old)"});
+    addRow("drive with no folder yet", {"E:x", R"(E:\x)"});
+    addRow("rooted", {R"(\x\y)", R"(C:\x\y)"});
+    addRow("dot and dot-dot", {R"(.\a\.\b\..\c)", R"(C:\Games\Pop\a\c)"});
+    addRow("past the root", {R"(..\..\..\x\..\..\y)", R"(C:\y)"});
+    addRow("past a drive's root", {R"(D:\..)", R"(D:\)"});
+    addRow("forward slashes", {"D:/a/b/", R"(D:\a\b)"});
+    addRow("doubled separators", {R"(C:\a\\b/\c)", R"(C:\a\b\c)"});
+    addRow("UNC", {R"(\\server\share\x)", ""});
+    addRow("UNC with slashes", {"//server/share", ""});
+    addRow("empty", {"", ""});
+    addRow("drive not a letter", {R"(1:\x)", ""});
+}
+
+void Win32RulesTest::fullPath() {
+    QFETCH(QString, path);
+    QFETCH(QString, full);
+    CurrentFolders folders('c');
+    folders.enter(R"(D:\Maps\Old)", false);
+    folders.enter(R"(C:\Games\Pop)", false);
+    QCOMPARE(folders.full(path), full);
+}
+
+void Win32RulesTest::currentFolders() {
+    CurrentFolders folders('c');
+    QCOMPARE(folders.current() + folders.of('d'), R"(C:\D:\)"); // the roots until entered
+    folders.enter(R"(D:\Maps)", false);                         // remembered, D: not current
+    folders.enter(R"(C:\Games)", false);
+    for (const char* drive : {"d:", "d", "D:"})
+        QVERIFY2(folders.ofDrive(drive) == R"(D:\Maps)", drive);
+    for (const char* drive : {"", ":", "1:"})
+        QVERIFY2(folders.ofDrive(drive) == R"(C:\Games)", drive);
+    folders.enter(R"(D:\Maps\Old)", true); // entering a drive's folder can make it current
+    QCOMPARE(folders.drive() + folders.current() + '|' + folders.of('c'),
+             R"(DD:\Maps\Old|C:\Games)");
+}
+
+QTEST_MAIN(Win32RulesTest)
+#include "test_win32_rules.moc"
