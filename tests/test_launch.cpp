@@ -2,10 +2,10 @@
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
-#include "fakes/native.h"
-#include "fakes/recording_game.h"
+#include "game/BuildGameArgs.h"
 #include "manual/frmaltload.h"
 #include "manual/frmfindpop.h"
+#include "rows.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -19,6 +19,7 @@ struct Choices {
     int way = 0; // 0 host without router, 1 host with router, 2 join
     QString local, external, join, name;
 };
+using ArgumentsCase = std::tuple<bool, game::Way, game::Hosting, QString>;
 
 void choose(frmMain& window, const Choices& c) {
     (c.expansion ? window.selUW : window.selpoptb)->setChecked(true);
@@ -68,35 +69,33 @@ private slots:
     }
     void cleanup() { fake.reset(); }
 
-    // Through the real process start: what the game gets word by word, and never a decoy
-    // C:\Program.exe that an unquoted "C:\Program Files\..." would run instead.
-    void commandLinesReachTheGame() {
-        // {the choices, the arguments as the game gets them, one per "<>"}
-        const std::pair<Choices, const char*> rows[] = {
-            {{true, 2, "", "", "1.2.3.4", "\"A B\" $H; rm ~"},
-             "</GAME=UW></j><tcp><1.2.3.4></nA B><$H;><rm><~>"},
-            // At the drive's root; blanks alone and empty addresses give no arguments.
-            {{false, 1, "", "", "", "   "}, "</h><tcp></boundip></externip></n>"},
-        };
-        const auto real = fakes::realProcesses(*fake->files);
-        if (!real)
-            QSKIP("no process start over the test's drives here");
-        QVERIFY(fakes::writeRecordingGame(fake->prefix.driveC() + "/Program.exe"));
-        platform::Services services = fake->services();
-        services.processes = real.get();
-        platform::install(services);
-        for (const auto& row : rows) {
-            const bool root = &row == &rows[1];
-            const QString game = (root ? fake->prefix.driveC() : gameNative) + "/HW_SW_Select.exe";
-            QVERIFY(fakes::writeRecordingGame(game));
-            QVERIFY(!root || fake->files->changeDirectory(R"(C:\)"));
-            frmMain window;
-            choose(window, row.first);
-            window.launch_Click();
-            QCOMPARE('<' + fakes::recordedArguments(game).join("><") + '>', row.second);
-        }
-        QVERIFY(fake->ui.boxes.empty() &&
-                !QFile::exists(fake->prefix.driveC() + "/Program.exe.args"));
+    // The command for each game, way and hosting, the addresses and the name exactly as typed;
+    // none where no option of the way or its hosting is selected.
+    void gameArguments_data() {
+        using game::Way, game::Hosting;
+        const QString host = "/h tcp /boundip  10.0.0.7", name = " /nAnn \"B\"",
+                      router = host + " /externip 203.0.113.7 " + name,
+                      join = "/j tcp host:1" + name;
+        // {the expansion, the way, its hosting, the arguments}
+        addCases<ArgumentsCase>(
+            {{"poptb, host", {false, Way::Host, Hosting::WithoutRouter, host + name}},
+             {"UW, host", {true, Way::Host, Hosting::WithoutRouter, host + name}},
+             {"poptb, host with router", {false, Way::Host, Hosting::WithRouter, router}},
+             {"UW, host with router", {true, Way::Host, Hosting::WithRouter, router}},
+             {"poptb, join", {false, Way::Join, Hosting::None, join}},
+             {"UW, join, hosting left set", {true, Way::Join, Hosting::WithRouter, join}},
+             {"host, no hosting option", {false, Way::Host, Hosting::None, "none"}},
+             {"no way", {true, Way::None, Hosting::WithRouter, "none"}}});
+    }
+    void gameArguments() {
+        QFETCH(ArgumentsCase, row);
+        const auto& [expansion, way, hosting, arguments] = row;
+        const auto args =
+            game::BuildGameArgs(way, hosting, " 10.0.0.7", "203.0.113.7 ", "host:1", "Ann \"B\"");
+        QCOMPARE(args.value_or("none"), arguments);
+        const QString command = game::SelectorCommand(GameFolder, expansion);
+        QCOMPARE(command, GameFolder + "\\HW_SW_Select.exe " + (expansion ? "/GAME=UW " : ""));
+        QCOMPARE(game::SelectorApplication(command), GameFolder + "\\HW_SW_Select.exe");
     }
 
     // Only a selection replaces its part of the command; each click passing the checks starts one.

@@ -2,6 +2,9 @@
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
+#include "net/AddressEcho.h"
+#include "net/IpAddress.h"
+#include "rows.h"
 #include "settings_support.h"
 
 #include <QtTest>
@@ -11,6 +14,9 @@
 static QByteArray patterned(int size) {
     return QByteArray("\xA1\xB2\xC3\xD4\xE5\xF6\x97", 7).repeated(30).left(size);
 }
+
+using LocalCase = std::tuple<bool, QString, QString, int, bool, QString>;
+using SocketCase = std::tuple<int, std::uint16_t, std::int16_t, int, int, bool, QString>;
 
 class MainSettingsTest : public QObject {
     Q_OBJECT
@@ -47,57 +53,119 @@ private slots:
 
     // Loading never waits and reads only a regular file; a save that does not write the whole
     // record says so and leaves what is there. Read-only comes last: it gives up a right for good.
+    void failedSaveChangesNothing_data() {
+        QTest::addColumn<QByteArray>("obstacle");
+        for (const char* obstacle : {"disk full", "fifo", "read-only"})
+            QTest::newRow(obstacle) << QByteArray(obstacle);
+    }
     void failedSaveChangesNothing() {
-        for (const QByteArray obstacle : {"disk full", "fifo", "read-only"}) {
-            Place os;
-            if (obstacle != "fifo")
-                os.write(patterned(200));
-            if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X'))) {
-                qInfo("fifo: not on this system");
-                continue;
-            }
-            if (obstacle == "read-only" && !makeReadOnly(os.file))
-                QSKIP("this process cannot give up its right to write read-only files");
-            frmMain window;
-            window.Form_Load();
-            QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
-            const auto full = obstacle == "disk full" ? fullDisk() : nullptr;
-            if (obstacle == "disk full" && !full) {
-                qInfo("disk full: not on this system");
-                continue;
-            }
-            window.close();
-            QCOMPARE(os.ui.boxes.at(0).text, settingsfile::notWritableMessage());
-            QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
-                     obstacle == "fifo" ? "FIFO" : patterned(200));
-        }
+        QFETCH(QByteArray, obstacle);
+        Place os;
+        if (obstacle != "fifo")
+            os.write(patterned(200));
+        if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X')))
+            QSKIP("no FIFO on this system");
+        if (obstacle == "read-only" && !makeReadOnly(os.file))
+            QSKIP("this process cannot give up its right to write read-only files");
+        frmMain window;
+        window.Form_Load();
+        QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
+        const auto full = obstacle == "disk full" ? fullDisk() : nullptr;
+        if (obstacle == "disk full" && !full)
+            QSKIP("no disk to fill on this system");
+        window.close();
+        QCOMPARE(os.ui.boxes.empty() ? "none" : os.ui.boxes[0].text,
+                 settingsfile::notWritableMessage());
+        QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
+                 obstacle == "fifo" ? "FIFO" : patterned(200));
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
+    void localAddressShown_data() {
+        // {override on, override, stored address and index, any detected, the address shown}
+        addCases<LocalCase>(
+            {{"override", {true, "10.9.8.7", "", 1, true, "10.9.8.7"}},
+             {"blank override: the detected", {true, " ", "", 1, true, "10.0.0.7"}},
+             {"override off", {false, "10.9.8.7", "", 1, true, "10.0.0.7"}},
+             {"index past the detected: the stored among them",
+              {false, "", "10.0.0.7", 2, true, "10.0.0.7"}},
+             {"the stored not detected: the first",
+              {false, "", "172.16.0.9", 2, true, "192.168.1.10"}},
+             {"none detected: the stored", {false, "", "172.16.0.9", 0, false, "172.16.0.9"}}});
+    }
     void localAddressShown() {
-        using Case = std::tuple<bool, QString, QString, int, bool, QString>;
-        for (const auto& [overrideOn, overrideAddress, stored, index, detected, shown] :
-             std::initializer_list<Case>{{true, "10.9.8.7", "", 1, true, "10.9.8.7"},
-                                         {true, " ", "", 1, true, "10.0.0.7"},
-                                         {false, "10.9.8.7", "", 1, true, "10.0.0.7"},
-                                         {false, "", "10.0.0.7", 2, true, "10.0.0.7"},
-                                         {false, "", "172.16.0.9", 2, true, "192.168.1.10"},
-                                         {false, "", "172.16.0.9", 0, false, "172.16.0.9"}}) {
-            Place os;
-            LaunchSettings s;
-            s.setOverrideEnabled(overrideOn);
-            s.setOverrideAddress(overrideAddress);
-            s.setLocalAddress(stored);
-            s.setLocalAddressIndex(index);
-            os.write(s.image);
-            if (!detected)
-                os.sockets.host = platform::HostEntry{4, {}};
-            frmMain window;
-            window.Form_Load();
-            QCOMPARE(window.txtLocalIP->text(), shown);
-            window.close();
-            QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
-        }
+        QFETCH(LocalCase, row);
+        const auto& [overrideOn, overrideAddress, stored, index, detected, shown] = row;
+        Place os;
+        LaunchSettings s;
+        s.setOverrideEnabled(overrideOn);
+        s.setOverrideAddress(overrideAddress);
+        s.setLocalAddress(stored);
+        s.setLocalAddressIndex(index);
+        os.write(s.image);
+        if (!detected)
+            os.sockets.host = platform::HostEntry{4, {}};
+        frmMain window;
+        window.Form_Load();
+        QCOMPARE(window.txtLocalIP->text(), shown);
+        window.close();
+        QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
+    }
+
+    // What counts of an echo page's answer: one whole IPv4 or IPv6 address, white space around it
+    // dropped; the rule itself takes no white space at all.
+    void wholeAddresses_data() {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("address"); // empty: no address
+        for (const char* whole : {"203.0.113.7", "0.0.0.0", "255.255.255.255", "1:2:3:4:5:6:7:ffff",
+                                  "1:2:3:4:5:6:7::", "::", "::1", "2001:DB8::a:0",
+                                  "0001:0db8::0000", "::ffff:192.0.2.1", "1:2:3:4:5:6:1.2.3.4",
+                                  "ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255"})
+            QTest::newRow(whole) << QString(whole) << QString(whole);
+        addRow("white space around", {" \t\v\f203.0.113.7\r\n", "203.0.113.7"});
+        addRow("white space around IPv6", {"\n2001:db8::7 ", "2001:db8::7"});
+        for (const char* none : {"203.0.113.7 203.0.113.8",
+                                 "1.2.3.4 /j 6.6.6.6 \"/nEvil x",
+                                 "203.0.113.256",
+                                 "203.0.113.07",
+                                 "203.0.113",
+                                 "203.0.113.7.1",
+                                 "1.2.3.4.",
+                                 ".1.2.3.4",
+                                 "1.2.3.1234",
+                                 "0xcb.0.113.7",
+                                 "1.2.3.-4",
+                                 "1:2:3:4:5:6:7:8:9",
+                                 "1:2:3:4:5:6:7",
+                                 "1::2::3",
+                                 "1:2:3:4::5:6:7:8",
+                                 ":1:2:3:4:5:6:7",
+                                 "1:",
+                                 "1:::2",
+                                 ":::",
+                                 "12345::1",
+                                 "g::1",
+                                 "::1.2.3.4:1",
+                                 "1:2:3:4:5:6:7:1.2.3.4",
+                                 "::ffff:1.2.3.04",
+                                 "::ffff:1.2.3",
+                                 "fe80::1%eth0",
+                                 "[::1]",
+                                 "2001:db8::/32"})
+            QTest::newRow(none) << QString(none) << QString();
+        addRow("nothing", {"", ""});
+        addRow("white space only", {" \r\n", ""});
+        addRow("switches on the next line", {"203.0.113.7\r\n/j 6.6.6.6", ""});
+        addRow("a NUL after", {QString("1.2.3.4") + QChar(0), ""});
+        addRow("a no-break space before", {QString::fromUtf8("\u00a01.2.3.4"), ""});
+        addRow("other digits", {QString::fromUtf8("\u0662.\u0660.\u0663.\u0667"), ""});
+        addRow("longer than any address", {QString(64 * 1024, u'1'), ""});
+    }
+    void wholeAddresses() {
+        QFETCH(QString, body);
+        QFETCH(QString, address);
+        QCOMPARE(addressecho::addressIn(body), address);
+        QCOMPARE(net::isIpAddress(body), !address.isEmpty() && address == body);
     }
 
     // The echo page's answer is used only when it is one whole address that the field holds.
@@ -117,17 +185,18 @@ private slots:
         QCOMPARE(LaunchSettings{os.bytes()}.RouterAddress(), old);
         s.setAutoDetectRouter(true);
         os.write(s.image);
-        using Case = std::tuple<QByteArray, QString, QString>; // the answer, shown, then stored
-        for (const auto& [body, shown, stored] :
-             std::initializer_list<Case>{{"1.2.3.4 /j 6.6.6.6", old, old},
-                                         {v6.toLatin1(), v6, old},
-                                         {"203.0.113.7\n", "203.0.113.7", "203.0.113.7"}}) {
-            os.downloads.bodies[url] = body;
+        // The answer, then as "shown|stored"; the temporary file never stays.
+        for (const auto& [body, after] : std::initializer_list<std::pair<QString, QString>>{
+                 {"1.2.3.4 /j 6.6.6.6", old + '|' + old},
+                 {v6, v6 + '|' + old},
+                 {"203.0.113.7\n", "203.0.113.7|203.0.113.7"}}) {
+            os.downloads.bodies[url] = body.toLatin1();
             window.LoadSettings();
-            QVERIFY(window.txtRouterIP->text() == shown &&
-                    !QFileInfo::exists(os.folder + "/ip.tmp"));
             window.SaveSettings();
-            QCOMPARE(LaunchSettings{os.bytes()}.RouterAddress(), stored);
+            const bool left = QFileInfo::exists(os.folder + "/ip.tmp");
+            QCOMPARE(body + ": " + window.txtRouterIP->text() + '|' +
+                         LaunchSettings{os.bytes()}.RouterAddress() + (left ? " ip.tmp" : ""),
+                     body + ": " + after);
         }
         window.txtLocalIP->clear(); // empty boxes never wipe stored addresses
         window.txtRouterIP->clear();
@@ -137,33 +206,37 @@ private slots:
     }
 
     // The window shows what the socket module reports, then ends the program or loads on.
+    void socketMessages_data() {
+        // {startup's result, version, sockets, cleanup's, host name's, resolves, the message}
+        addCases<SocketCase>(
+            {{"all well", {0, 0x0101, 1, 0, 0, true, ""}},
+             {"startup fails", {10091, 0x0101, 9, 0, 0, true, "Winsock.dll is not responding."}},
+             {"version 1.0",
+              {0, 0x0001, 9, 0, 0, true,
+               "Windows Sockets version 1.0 is not supported by winsock.dll "}},
+             {"no sockets",
+              {0, 0x0101, 0, 0, 0, true,
+               "This application requires a minimum of 1 supported sockets."}},
+             {"cleanup fails", {0, 0x0101, 9, -1, 0, true, "Socket error -1 occurred in Cleanup "}},
+             {"no host name", {0, 0x0101, 9, 0, -1, true, "Windows Sockets error  0"}}, // blank: +
+             {"host not resolved", {0, 0x0101, 9, 0, 0, false, "Winsock.dll is not responding."}}});
+    }
     void socketMessages() {
-        using Case = std::tuple<int, std::uint16_t, std::int16_t, int, int, bool, QString>;
-        for (const auto& [startup, version, sockets, cleanup, hostName, resolves, message] :
-             std::initializer_list<Case>{
-                 {0, 0x0101, 1, 0, 0, true, ""},
-                 {10091, 0x0101, 9, 0, 0, true, "Winsock.dll is not responding."},
-                 {0, 0x0001, 9, 0, 0, true,
-                  "Windows Sockets version 1.0 is not supported by winsock.dll "},
-                 {0, 0x0101, 0, 0, 0, true,
-                  "This application requires a minimum of 1 supported sockets."},
-                 {0, 0x0101, 9, -1, 0, true, "Socket error -1 occurred in Cleanup "},
-                 {0, 0x0101, 9, 0, -1, true, "Windows Sockets error  0"}, // a blank for +
-                 {0, 0x0101, 9, 0, 0, false, "Winsock.dll is not responding."}}) {
-            Place os;
-            os.write(QByteArray("\0\0\0\0B", 5)); // the name "B"
-            os.sockets.startupResult = startup;
-            os.sockets.data = {version, sockets};
-            os.sockets.cleanupResult = cleanup;
-            os.sockets.hostNameResult = hostName;
-            if (!resolves)
-                os.sockets.host.reset();
-            frmMain window;
-            window.Form_Load();
-            const bool ends = !message.isEmpty() && hostName == 0 && resolves;
-            QCOMPARE(os.ui.boxes.empty() ? QString() : os.ui.boxes.back().text, message);
-            QVERIFY(os.system.endProgramCalls == ends && window.username->text().isEmpty() == ends);
-        }
+        QFETCH(SocketCase, row);
+        const auto& [startup, version, sockets, cleanup, hostName, resolves, message] = row;
+        Place os;
+        os.write(QByteArray("\0\0\0\0B", 5)); // the name "B"
+        os.sockets.startupResult = startup;
+        os.sockets.data = {version, sockets};
+        os.sockets.cleanupResult = cleanup;
+        os.sockets.hostNameResult = hostName;
+        if (!resolves)
+            os.sockets.host.reset();
+        frmMain window;
+        window.Form_Load();
+        const bool ends = !message.isEmpty() && hostName == 0 && resolves;
+        QCOMPARE(os.ui.boxes.empty() ? QString() : os.ui.boxes.back().text, message);
+        QVERIFY(os.system.endProgramCalls == ends && window.username->text().isEmpty() == ends);
     }
 };
 

@@ -82,24 +82,22 @@ private slots:
         QVERIFY(dialog.Form_Load());
         const QString url = VELKOR_ADDRESS_ECHO_URL;
         dialog.txtRouterIP->setText("198.51.100.1");
-        dialog.cmdGetRouterIP->click();                  // no answer: said so, the box kept
-        os.downloads.bodies[url] = "1.2.3.4 /j 6.6.6.6"; // anything but an address is no answer
-        dialog.cmdGetRouterIP->click();
-        QVERIFY(os.ui.boxes.size() == 2 && dialog.txtRouterIP->text() == "198.51.100.1");
+        dialog.cmdGetRouterIP->click(); // no answer: said so, the box kept
+        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "198.51.100.1");
         os.downloads.bodies[url] = "203.0.113.7\n";
         dialog.cmdGetRouterIP->click();
-        QVERIFY(os.ui.boxes.size() == 2 && dialog.txtRouterIP->text() == "203.0.113.7");
+        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "203.0.113.7");
         os.downloads.bodies.clear(); // without the folder: made, one more try, and no message
         QVERIFY(QDir(os.appData + "/Populous").removeRecursively());
         dialog.cmdGetRouterIP->click();
-        QVERIFY(QFileInfo(os.folder).isDir() && os.ui.boxes.size() == 2);
-        QCOMPARE(os.downloads.requests, QStringList(5, url));
+        QVERIFY(QFileInfo(os.folder).isDir() && os.ui.boxes.size() == 1);
+        QCOMPARE(os.downloads.requests, QStringList(4, url));
         os.write(QByteArray(115, '\0'));
         if (!makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
         dialog.show();
         dialog.cmdOK->click(); // not written, said so, and closed all the same
-        QVERIFY(os.ui.boxes.size() == 3 && !dialog.isVisible() && os.bytes() == QByteArray(115, 0));
+        QVERIFY(os.ui.boxes.size() == 2 && !dialog.isVisible() && os.bytes() == QByteArray(115, 0));
     }
 };
 

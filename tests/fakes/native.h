@@ -1,7 +1,7 @@
 #pragma once
 // What the tests do natively, one source per system they run on (native_linux.cpp,
-// native_windows.cpp): the file system over a temporary prefix, the real process start and the
-// obstacles a save can meet.
+// native_windows.cpp): the file system over a temporary prefix and the obstacles a save can
+// meet.
 
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
@@ -16,8 +16,6 @@ namespace fakes {
 void linkNatively(const QString& link, const QString& target);
 // The file system the forms see: C: is the prefix's drive_c, and its other drives.
 std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
-// The system's own process start over those files; nullptr where it cannot see them.
-std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem& files);
 
 // Read-only for root too (the right to write such files is given up for good); false when the
 // file can still be written.

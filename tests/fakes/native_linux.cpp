@@ -1,7 +1,6 @@
 #include "fakes/native.h"
 
 #include "platform/linux/linux_files.h"
-#include "platform/linux/linux_processes.h"
 
 #include <QFile>
 #include <csignal>
@@ -21,11 +20,6 @@ void linkNatively(const QString& link, const QString& target) {
 
 std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
     return std::make_unique<platform::linuxbackend::LinuxFiles>(prefix.prefix());
-}
-
-std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem& files) {
-    return std::make_unique<platform::linuxbackend::LinuxProcesses>(
-        dynamic_cast<platform::linuxbackend::LinuxFiles&>(files));
 }
 
 bool makeReadOnly(const QString& file) {

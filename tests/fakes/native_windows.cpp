@@ -12,12 +12,6 @@ std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
     return std::make_unique<MappedFiles>(prefix);
 }
 
-// CreateProcess takes the system's own drives, not the stand-in's; tests/windows/start.sh
-// starts the game through it end to end.
-std::unique_ptr<platform::Processes> realProcesses(platform::FileSystem&) {
-    return nullptr;
-}
-
 bool makeReadOnly(const QString& file) {
     return QFile::setPermissions(file, QFile::ReadOwner) && !QFile(file).open(QIODevice::ReadWrite);
 }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # velkor.exe under Wine on Xvfb, in a fresh prefix holding the game's key as its 32-bit installer
-# left it: the six launches and the alternative load run the chosen program in its folder with the
+# left it: three launches and the alternative load run the chosen program in its folder with the
 # form's switches; F1 opens the help window; a second instance is turned away; Velkor.cfg is read
 # back by a second start, and the Linux build (when named) writes the same bytes over that prefix.
 # Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
@@ -15,7 +15,7 @@ started=$(date +%s%N)
 up start "$root" "${env[@]}" || finish
 ok "start: the window after $((($(date +%s%N) - started) / 1000000)) ms"
 
-# Each launch in turn, the form changed between them: the game itself (not the decoy at the blank)
+# Launches in turn, the form changed between them: the game itself (not the decoy at the blank)
 # in its folder, with the form's switches; the external address is the stored one.
 shown=
 while IFS='|' read -r -u 3 name actions switches; do
@@ -24,11 +24,8 @@ while IFS='|' read -r -u 3 name actions switches; do
     [[ -n $shown ]] || shown=${record[6]:-}
 done 3<<'CASES'
 host|type_into 66 361 Bo|/h tcp /boundip [0-9.]+ /nBo
-host with router|click_at 214 288|/h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
-join|click_at 214 240; type_into 242 361 127.0.0.1|/j tcp 127\.0\.0\.1 /nBo
-expansion join|click_at 214 192|/GAME=UW /j tcp 127\.0\.0\.1 /nBo
-expansion host|click_at 66 240|/GAME=UW /h tcp /boundip [0-9.]+ /nBo
-expansion host with router|click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
+expansion join|click_at 214 240; type_into 242 361 127.0.0.1; click_at 214 192|/GAME=UW /j tcp 127\.0\.0\.1 /nBo
+expansion host with router|click_at 66 240; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
 # The manual load from a folder chosen in the picker by keys (Tab to its folder list, Home to C:\,
