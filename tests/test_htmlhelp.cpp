@@ -5,6 +5,7 @@
 #include "help/helpregistry.h"
 #include "help/helpversions.h"
 #include "platform/helprecords.h"
+#include "rows.h"
 
 #include <QRegularExpression>
 #include <QWidget>
@@ -69,52 +70,65 @@ struct Fixture {
     }
 };
 
+using OperationCase = std::tuple<void (HTMLHelp::*)(QWidget*), QString, QString, QString, QString>;
+
 } // namespace
 
 class HtmlHelpTest : public QObject {
     Q_OBJECT
 private slots:
+    void displayOperations_data();
     void displayOperations();
+    void windowsAndPopups();
     void versionsAndRegistry();
 };
 
-void HtmlHelpTest::displayOperations() {
+void HtmlHelpTest::displayOperations_data() {
     using H = HTMLHelp;
     // {operation, help file, window, the calls made, the warning}
-    const std::tuple<void (H::*)(QWidget*), QString, QString, QString, QString> rows[] = {
-        {&H::HHDisplayContents, "velkorhelp.chm", " ", "1 @ 0", ""},
-        {&H::HHDisplayIndex, "guide.chm", "main", "2 C:\\Docs\\guide.chm>main 0", ""},
-        {&H::HHDisplayTopicURL, Help, "", "0 @ joining.htm", ""},
-        {&H::HHDisplayTopicID, Help, "", "15 @ 1030", ""},
-        {&H::HHDisplaySearch, Help, " main", "3 @> main ", ""},
-        // A keyword look-up shows the file first; the window travels in the record.
-        {&H::HHDisplayKeyword, Help, "main", "0 @ 0;13 @ ", ""},
-        {&H::HHDisplayALink, Help, "", "19 @ ", ""},
-        {&H::HHDisplayKeyword, "help.htm", "", "", "help.htm is not a valid HTML Help file."},
-        {&H::HHDisplayALink, "gone.chm", "", "",
-         "The file C:\\Program Files\\Velkor\\gone.chm does not exist."},
-        // A file that cannot be opened would show nothing at all.
-        {&H::HHDisplayContents, "C:\\Docs\\damaged.chm", "", "",
-         "The file C:\\Docs\\damaged.chm does not exist."}};
-    for (const auto& [operation, file, window, calls, warning] : rows) {
-        Fixture f;
-        f.help.setCHMFile(file);
-        f.help.setHHWindow(window);
-        f.help.setHHTopicURL(u"joining.htm"_s);
-        f.help.setHHTopicID(1030);
-        f.help.setHHKeyword(u"router;hosting"_s);
-        f.help.setHHALink(u"joining"_s);
-        f.help.setHHMsgText(u"Nothing found."_s);
-        (f.help.*operation)(nullptr);
-        QCOMPARE(f.calls(), calls);
-        QCOMPARE(f.boxes(), warning.isEmpty() ? QStringList() : QStringList{warning});
-        if (calls.startsWith(QLatin1String("0 @ 0;"))) {
-            const auto link = f.os.help.calls.back().data.value<platform::HH_AKLINK>();
-            QVERIFY(link.pszKeywords == u"router;hosting"_s && !link.pszUrl &&
-                    link.pszMsgText == u"Nothing found."_s && link.pszWindow == window);
-        }
-    }
+    addCases<OperationCase>(
+        {{"contents, a bare name", {&H::HHDisplayContents, "velkorhelp.chm", " ", "1 @ 0", ""}},
+         {"index, a registered file",
+          {&H::HHDisplayIndex, "guide.chm", "main", "2 C:\\Docs\\guide.chm>main 0", ""}},
+         {"topic URL", {&H::HHDisplayTopicURL, Help, "", "0 @ joining.htm", ""}},
+         {"topic ID", {&H::HHDisplayTopicID, Help, "", "15 @ 1030", ""}},
+         {"search", {&H::HHDisplaySearch, Help, " main", "3 @> main ", ""}},
+         // A keyword look-up shows the file first; the window travels in the record.
+         {"keyword", {&H::HHDisplayKeyword, Help, "main", "0 @ 0;13 @ ", ""}},
+         {"ALink", {&H::HHDisplayALink, Help, "", "19 @ ", ""}},
+         {"keyword, not a help file",
+          {&H::HHDisplayKeyword, "help.htm", "", "", "help.htm is not a valid HTML Help file."}},
+         {"ALink, a missing file",
+          {&H::HHDisplayALink, "gone.chm", "", "",
+           "The file C:\\Program Files\\Velkor\\gone.chm does not exist."}},
+         // A file that cannot be opened would show nothing at all.
+         {"contents, a damaged file",
+          {&H::HHDisplayContents, "C:\\Docs\\damaged.chm", "", "",
+           "The file C:\\Docs\\damaged.chm does not exist."}}});
+}
 
+void HtmlHelpTest::displayOperations() {
+    QFETCH(OperationCase, row);
+    const auto& [operation, file, window, calls, warning] = row;
+    Fixture f;
+    f.help.setCHMFile(file);
+    f.help.setHHWindow(window);
+    f.help.setHHTopicURL(u"joining.htm"_s);
+    f.help.setHHTopicID(1030);
+    f.help.setHHKeyword(u"router;hosting"_s);
+    f.help.setHHALink(u"joining"_s);
+    f.help.setHHMsgText(u"Nothing found."_s);
+    (f.help.*operation)(nullptr);
+    QCOMPARE(f.calls(), calls);
+    QCOMPARE(f.boxes(), warning.isEmpty() ? QStringList() : QStringList{warning});
+    if (calls.startsWith(QLatin1String("0 @ 0;"))) {
+        const auto link = f.os.help.calls.back().data.value<platform::HH_AKLINK>();
+        QVERIFY(link.pszKeywords == u"router;hosting"_s && !link.pszUrl &&
+                link.pszMsgText == u"Nothing found."_s && link.pszWindow == window);
+    }
+}
+
+void HtmlHelpTest::windowsAndPopups() {
     Fixture f;
     // The form owns the help window only when shown on top; a popup always, its handle not kept.
     f.help.HHDisplayContents(&f.form);
@@ -172,7 +186,7 @@ void HtmlHelpTest::versionsAndRegistry() {
     // clang-format on
     for (const auto& [installed, minimum, reached] : rows)
         QVERIFY2(versionReaches(QLatin1String(installed), QLatin1String(minimum)) == reached,
-                 installed);
+                 qPrintable(u"%1 against %2"_s.arg(installed, minimum)));
     // Unknown names and a lone % stay as written.
     const helpregistry::Environment vars{{u"A"_s, u"1"_s}};
     QCOMPARE(helpregistry::ExpandEnvironmentStrings(u"%NO%x%a%%A% 5% %a"_s, vars),

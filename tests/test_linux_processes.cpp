@@ -4,16 +4,26 @@
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_processes.h"
+#include "rows.h"
 
 #include <QtTest>
 
 using namespace platform::linuxbackend;
+using StartCase = std::tuple<QString, QString, QString, QString>;
 
 // Declared ahead of the test data: moc cannot read past raw string literals.
 class LinuxProcessesTest : public QObject {
     Q_OBJECT
+    fakes::TempPrefix prefix;
+    LinuxFiles files{prefix.prefix()};
+    LinuxProcesses processes{files};
+    const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
+
 private slots:
+    void initTestCase();
+    void startsTheExactFile_data();
     void startsTheExactFile();
+    void refusesGuessesAndStartsThroughWine();
 };
 
 namespace {
@@ -28,30 +38,38 @@ QString canonical(const QString& path) {
 
 } // namespace
 
-void LinuxProcessesTest::startsTheExactFile() {
-    fakes::TempPrefix prefix;
-    LinuxFiles files(prefix.prefix());
-    LinuxProcesses processes(files);
-    const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
-    fakes::writeRecordingGame(decoy);
+void LinuxProcessesTest::initTestCase() {
+    QVERIFY(fakes::writeRecordingGame(decoy));
     prefix.makeFolder("Program Files/Bullfrog/Populous");
     QVERIFY(files.changeDirectory(R"(C:\Program Files\Bullfrog)") && files.changeDrive("c"));
-    const QList<std::tuple<QString, QString, QString, QStringList>> rows = {
-        {Game, Game + " /h tcp /boundip  /nAnn", "", {"/h", "tcp", "/boundip", "/nAnn"}},
-        {Game, Game.toUpper() + " /n;rm $(touch x) `id`", "", {"/n;rm", "$(touch", "x)", "`id`"}},
-        {Game, '"' + Game + "\"/j tcp /nB", Folder, {"/j", "tcp", "/nB"}},
-        {R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe/x /h)", "", {"/h"}},
-    };
-    for (const auto& [application, commandLine, folder, expected] : rows) {
-        const QString script = files.toNative(application);
-        QFile::remove(script + ".args");
-        QVERIFY(fakes::writeRecordingGame(script));
-        QVERIFY(processes.start(application, commandLine, folder));
-        QCOMPARE(fakes::recordedArguments(script), expected);
-        // An empty working folder is the current one.
-        QCOMPARE(canonical(fakes::recordedFolder(script)),
-                 canonical(files.toNative(folder.isEmpty() ? files.currentDirectory() : folder)));
-    }
+}
+
+void LinuxProcessesTest::startsTheExactFile_data() {
+    // {the application, the command line, the working folder (empty: the current one), the
+    // arguments the program gets, one per "<>"}
+    addCases<StartCase>(
+        {{"a blank in the path, another case, shell text",
+          {Game, Game.toUpper() + " /h  tcp /n;rm $(touch x) `id`", "",
+           "</h><tcp></n;rm><$(touch><x)><`id`>"}},
+         {"quoted, in the game's folder",
+          {Game, '"' + Game + "\"/j tcp /nB", Folder, "</j><tcp></nB>"}},
+         {"a doubled backslash, the path run on",
+          {R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe/x /h)", "", "</h>"}}});
+}
+
+void LinuxProcessesTest::startsTheExactFile() {
+    QFETCH(StartCase, row);
+    const auto& [application, commandLine, folder, arguments] = row;
+    const QString script = files.toNative(application);
+    QFile::remove(script + ".args"); // of an earlier row
+    QVERIFY(fakes::writeRecordingGame(script));
+    QVERIFY(processes.start(application, commandLine, folder));
+    QCOMPARE('<' + fakes::recordedArguments(script).join("><") + '>', arguments);
+    QCOMPARE(canonical(fakes::recordedFolder(script)),
+             canonical(files.toNative(folder.isEmpty() ? files.currentDirectory() : folder)));
+}
+
+void LinuxProcessesTest::refusesGuessesAndStartsThroughWine() {
     // Nothing starts from what is no executable file, nor from a guess at the command line.
     prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
     for (const QString& bad :

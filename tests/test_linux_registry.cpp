@@ -24,6 +24,7 @@ private slots:
     void parsesAsWine();
     void editsKeepOtherLines();
     void readsAndWritesAPrefix();
+    void refusesWhatIsNoHive_data();
     void refusesWhatIsNoHive();
 };
 
@@ -155,7 +156,7 @@ void TestLinuxRegistry::editsKeepOtherLines() {
             const Hive written = parseHive(hiveWithValue(file(damaged), {key}, dword, now));
             const HiveValue* stored = written.value(written.open({key}), "v");
             QVERIFY2(stored && stored->type == 4 && !written.value(written.open({"e"}), "x"),
-                     damaged.constData());
+                     qPrintable(damaged + " with a value in " + key));
         }
     }
     // Deleting removes every copy of the value and stamps its key; a missing one changes nothing.
@@ -234,36 +235,41 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
             !registry.values(Users, "S-1-5-21-0-0-0-1\\Control Panel"));
 }
 
+// A FIFO would block for ever, a device or a huge file exhaust the memory: each reads as an
+// empty registry, and a write neither replaces it nor makes up a file where there is none.
+void TestLinuxRegistry::refusesWhatIsNoHive_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"missing", "fifo", "device", "too large"})
+        QTest::newRow(kind) << QString(kind);
+}
+
 void TestLinuxRegistry::refusesWhatIsNoHive() {
-    // A FIFO would block for ever, a device or a huge file exhaust the memory: each reads as an
-    // empty registry, and a write neither replaces it nor makes up a file where there is none.
-    for (const QString kind : {"missing", "fifo", "device", "too large"}) {
-        fakes::TempPrefix prefix;
-        for (const QString name : {"system.reg", "user.reg"}) {
-            const QString path = prefix.root() + "/" + name;
-            if (kind == "fifo")
-                QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
-            else if (kind == "device")
-                QVERIFY(QFile::link("/dev/zero", path));
-            else if (kind == "too large") // a sparse tail
-                QVERIFY(QFile::resize(prefix.writeFile(name, file("[Software\\\\A] 1\n")),
-                                      LinuxRegistry::MaxHiveSize + 1));
-        }
-        const auto files = [&] {
-            QStringList state;
-            for (const QFileInfo& f : QDir(prefix.root()).entryInfoList(QDir::Files | QDir::System))
-                state << f.fileName() + (f.isSymLink() ? "@" : " ") + QString::number(f.size());
-            return state;
-        };
-        const QStringList before = files();
-        LinuxRegistry registry(prefix.prefix());
-        QVERIFY(!registry.subkeys(LocalMachine, "Software"));
-        QVERIFY(!registry.values(LocalMachine, "Software\\A"));
-        QVERIFY(!registry.values(CurrentUser, "Software\\A"));
-        QCOMPARE(registry.setValue(LocalMachine, helpKey, {"a.chm", regtype::Sz, "C:\\"}),
-                 kind == "missing" ? winerror::FileNotFound : winerror::AccessDenied);
-        QCOMPARE(files(), before);
+    QFETCH(QString, kind);
+    fakes::TempPrefix prefix;
+    for (const QString name : {"system.reg", "user.reg"}) {
+        const QString path = prefix.root() + "/" + name;
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        else if (kind == "device")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (kind == "too large") // a sparse tail
+            QVERIFY(QFile::resize(prefix.writeFile(name, file("[Software\\\\A] 1\n")),
+                                  LinuxRegistry::MaxHiveSize + 1));
     }
+    const auto files = [&] {
+        QStringList state;
+        for (const QFileInfo& f : QDir(prefix.root()).entryInfoList(QDir::Files | QDir::System))
+            state << f.fileName() + (f.isSymLink() ? "@" : " ") + QString::number(f.size());
+        return state;
+    };
+    const QStringList before = files();
+    LinuxRegistry registry(prefix.prefix());
+    QVERIFY(!registry.subkeys(LocalMachine, "Software"));
+    QVERIFY(!registry.values(LocalMachine, "Software\\A"));
+    QVERIFY(!registry.values(CurrentUser, "Software\\A"));
+    QCOMPARE(registry.setValue(LocalMachine, helpKey, {"a.chm", regtype::Sz, "C:\\"}),
+             kind == "missing" ? winerror::FileNotFound : winerror::AccessDenied);
+    QCOMPARE(files(), before);
 }
 
 QTEST_GUILESS_MAIN(TestLinuxRegistry)

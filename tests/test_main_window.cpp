@@ -5,12 +5,14 @@
 #include "fakes/fake_platform.h"
 #include "forms/forms.h"
 #include "help/frmAbout.h"
+#include "rows.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 using namespace std::literals;
 using platform::RootKey;
+using FolderCase = std::tuple<const char*, int, std::string_view, QString, QString>;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -66,42 +68,44 @@ private slots:
     }
 
     // The load: the settings folder and the game's folder from the registry, however it was left.
-    void loadFindsTheFolders() {
-        const QString key = "SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning";
-        const QString pop = "C:\\Games\\Populous", root = "C:\\";
+    void loadFindsTheFolders_data() {
         // {InstallDrive ("": none), InstallPath's type (0: none) and data, the current folder
         // afterwards ("": the start folder), that drive's own current folder afterwards}
-        const std::tuple<const char*, int, std::string_view, QString, QString> rows[] = {
-            {"C:", 1, "C:\\Games\\Populous\0"sv, pop, pop},
-            {"C:", 1, "C:\\Games\\Populous\0\\Other\0"sv, pop, pop},
-            {"C:", 1, "C:\\Games\\Gone\0"sv, root, root},
-            {"C:", 4, "\x07\0\0\0"sv, root, root}, // a number, no folder: no text, no change
-            {"", 0, ""sv, "", root},
-            {"", 1, "C:\\Games\\Populous\0"sv, "", pop}, // C:'s folder, the start drive stays
-            {"C:", 1, "D:\\Pop\0"sv, root, "D:\\Pop"},   // another drive's folder, C: stays
-        };
-        for (const auto& [drive, type, path, current, ofDrive] : rows) {
-            QDir::setCurrent(QDir::tempPath()); // out of the last row's prefix
-            fakes::FakePlatform os;
-            // Trimmed, and doubled backslashes halved in one pass: three become two.
-            os.system.appData = "  C:\\\\users\\p\\\\\\AppData";
-            os.prefix.makeFolder("Games/Populous");
-            os.prefix.makeFolder("D/Pop");
-            os.prefix.linkDrive("d:", os.prefix.driveC() + "/D");
-            if (*drive)
-                os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", drive);
-            if (type)
-                os.registry.set(RootKey::LocalMachine, key, "InstallPath", type,
-                                QByteArray(path.data(), path.size()));
-            const QString now = current.isEmpty() ? os.files->currentDirectory() : current;
-            frmMain window;
-            window.Form_Load();
-            QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");
-            QCOMPARE(os.files->currentDirectory(), now);
-            QCOMPARE(os.files->currentDirectoryOf(ofDrive.left(1)), ofDrive);
-            QCOMPARE(QDir::currentPath(), os.files->toNative(now));
-            QVERIFY(os.ui.boxes.empty());
-        }
+        const QString pop = "C:\\Games\\Populous", root = "C:\\";
+        addCases<FolderCase>(
+            {{"the game's folder", {"C:", 1, "C:\\Games\\Populous\0"sv, pop, pop}},
+             {"text after a NUL", {"C:", 1, "C:\\Games\\Populous\0\\Other\0"sv, pop, pop}},
+             {"a folder gone", {"C:", 1, "C:\\Games\\Gone\0"sv, root, root}},
+             {"a number, no text", {"C:", 4, "\x07\0\0\0"sv, root, root}},
+             {"neither value", {"", 0, ""sv, "", root}},
+             // C:'s folder; the start drive stays current.
+             {"no drive", {"", 1, "C:\\Games\\Populous\0"sv, "", pop}},
+             // Another drive's folder; C: stays.
+             {"another drive's folder", {"C:", 1, "D:\\Pop\0"sv, root, "D:\\Pop"}}});
+    }
+    void loadFindsTheFolders() {
+        QFETCH(FolderCase, row);
+        const auto& [drive, type, path, current, ofDrive] = row;
+        const QString key = "SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning";
+        fakes::FakePlatform os;
+        // Trimmed, and doubled backslashes halved in one pass: three become two.
+        os.system.appData = "  C:\\\\users\\p\\\\\\AppData";
+        os.prefix.makeFolder("Games/Populous");
+        os.prefix.makeFolder("D/Pop");
+        os.prefix.linkDrive("d:", os.prefix.driveC() + "/D");
+        if (*drive)
+            os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", drive);
+        if (type)
+            os.registry.set(RootKey::LocalMachine, key, "InstallPath", type,
+                            QByteArray(path.data(), path.size()));
+        const QString now = current.isEmpty() ? os.files->currentDirectory() : current;
+        frmMain window;
+        window.Form_Load();
+        QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");
+        QCOMPARE(os.files->currentDirectory(), now);
+        QCOMPARE(os.files->currentDirectoryOf(ofDrive.left(1)), ofDrive);
+        QCOMPARE(QDir::currentPath(), os.files->toNative(now));
+        QVERIFY(os.ui.boxes.empty());
     }
 
     // The about box closes by OK, Enter or Escape; the Help menu's commands.
@@ -112,7 +116,7 @@ private slots:
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about) && about.cmdOK->hasFocus());
             key ? QTest::keyClick(&about, Qt::Key(key)) : about.cmdOK->click();
-            QVERIFY(!about.isVisible());
+            QVERIFY2(!about.isVisible(), key ? qPrintable(QKeySequence(key).toString()) : "OK");
         }
         frmMain window;
         window.mnuhelp->trigger();
