@@ -33,7 +33,8 @@ public:
     QChar drive() const { return drive_; }
     // The folder of a drive ('d'), its root when it has none yet.
     QString of(QChar letter) const;
-    // The folder of a drive named "d:" or "D"; the current drive's for anything else.
+    // The folder of the drive whose letter a name begins with ("d:", "D"); the current drive's
+    // for a name that does not begin with a letter (empty, "\\").
     QString ofDrive(const QString& drive) const;
     QString current() const { return of(drive_); }
     // A path made full against these folders (see fullPath).
