@@ -14,8 +14,7 @@
 namespace fakes {
 
 struct MessageBoxCall {
-    QString text;
-    QString title;
+    QString text, title;
     int style = 0;
 };
 
@@ -24,7 +23,10 @@ public:
     std::vector<MessageBoxCall> boxes;
     QStringList openedUrls;
 
-    int messageBox(const QString& text, const QString& title, int style) override;
+    int messageBox(const QString& text, const QString& title, int style) override {
+        boxes.push_back({text, title, style});
+        return 1;
+    }
     bool openUrl(const QString& url) override {
         openedUrls << url;
         return true;
@@ -75,9 +77,7 @@ public:
 };
 
 struct StartCall {
-    QString application;
-    QString commandLine;
-    QString workingDirectory;
+    QString application, commandLine, workingDirectory;
 };
 
 class FakeProcesses : public platform::Processes {
@@ -93,14 +93,11 @@ public:
 
 class FakeSockets : public platform::Sockets {
 public:
-    int startupResult = 0;
+    int startupResult = 0, cleanupResult = 0, hostNameResult = 0, startups = 0;
     platform::WsaData data{0x0101, 100};
-    int cleanupResult = 0;
-    int hostNameResult = 0;
     QByteArray name = "velkor-test";
     std::optional<platform::HostEntry> host =
         platform::HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
-    int startups = 0;
 
     int startup(std::uint16_t, platform::WsaData& out) override {
         ++startups;

@@ -1,7 +1,6 @@
 #pragma once
-// The Windows tests' stand-in for a prefix's drives: letters mapped to folders of a TempPrefix,
-// so that "C:\Games" is a fresh folder in each test, as it is on Linux. Paths are mapped here,
-// with the Windows rule for current folders; listing and opening are the Windows backend's own.
+// The Windows tests' drives: letters mapped to a TempPrefix's folders, so that "C:\Games" is fresh
+// in each test as on Linux; listing and opening are the Windows backend's own.
 
 #include "fakes/temp_prefix.h"
 #include "platform/windows/windows_files.h"

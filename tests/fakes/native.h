@@ -1,7 +1,6 @@
 #pragma once
-// What the tests do natively, one source per system they run on (native_linux.cpp,
-// native_windows.cpp): the file system over a temporary prefix and the obstacles a save can
-// meet.
+// What the tests do natively (native_linux.cpp, native_windows.cpp): the file system over a
+// temporary prefix and the obstacles a save can meet.
 
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
@@ -12,19 +11,17 @@
 
 namespace fakes {
 
-// Makes `link` in a prefix's dosdevices name the drive's target, where the system reads it there.
+// Links a prefix's dosdevices entry to the drive's target, where the system reads it there.
 void linkNatively(const QString& link, const QString& target);
 // The file system the forms see: C: is the prefix's drive_c, and its other drives.
 std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
 
-// Read-only for root too (the right to write such files is given up for good); false when the
-// file can still be written.
+// Read-only even for root (the right is given up for good); false if it can still be written.
 bool makeReadOnly(const QString& file);
 // A FIFO whose writer stays open, so a reader gets `bytes` at once; false where there is none.
 bool makeFifo(const QString& path, const QByteArray& bytes);
 
-// A disk that takes no more bytes until the returned guard goes; nullptr where a test cannot
-// make one.
+// A disk that takes no more bytes until the guard goes; nullptr where a test cannot make one.
 std::shared_ptr<void> fullDisk();
 
 } // namespace fakes

@@ -1,7 +1,6 @@
 #pragma once
-// A throw-away Wine prefix: drive_c, dosdevices/c: and z:, and whatever registry text a test
-// writes into it. On Windows, where there is no prefix, the same folders under a stand-in for
-// the drives (see MappedFiles).
+// A throw-away Wine prefix: drive_c, dosdevices/c: and z:, and what a test writes into it. On
+// Windows the same folders, under MappedFiles' stand-in for the drives.
 
 #include "launchers/wine_prefix.h"
 
