@@ -69,8 +69,7 @@ private slots:
     }
     void cleanup() { fake.reset(); }
 
-    // The command for each game, way and hosting, the addresses and the name exactly as typed;
-    // none where no option of the way or its hosting is selected.
+    // The command for each game, way and hosting, the text as typed; none where an option is unset.
     void gameArguments_data() {
         using game::Way, game::Hosting;
         const QString host = "/h tcp /boundip  10.0.0.7", name = " /nAnn \"B\"",
@@ -79,8 +78,6 @@ private slots:
         // {the expansion, the way, its hosting, the arguments}
         addCases<ArgumentsCase>(
             {{"poptb, host", {false, Way::Host, Hosting::WithoutRouter, host + name}},
-             {"UW, host", {true, Way::Host, Hosting::WithoutRouter, host + name}},
-             {"poptb, host with router", {false, Way::Host, Hosting::WithRouter, router}},
              {"UW, host with router", {true, Way::Host, Hosting::WithRouter, router}},
              {"poptb, join", {false, Way::Join, Hosting::None, join}},
              {"UW, join, hosting left set", {true, Way::Join, Hosting::WithRouter, join}},
@@ -155,8 +152,8 @@ private slots:
         QCOMPARE(call.workingDirectory, GameFolder);
     }
 
-    // Opening enters the default folder, drive and all; without it nothing changes. The picker
-    // still opens at the entered folder when it has gone since, and OK hands it over, not nothing.
+    // Opening enters the default folder, drive and all (without it nothing changes); the picker
+    // opens there even when it has gone since, and OK hands it over.
     void altLoadEntersItsFolder() {
         QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
         frmaltload dialog(false, "");
@@ -199,10 +196,8 @@ private slots:
         QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
     }
 
-    // The picker opens at the current folder with its subfolders. A double click or Enter
-    // opens a folder, other keys only move; OK hands over the open folder, not the highlighted.
-    // Each drive opens at its own current folder; a drive that cannot be read is reported and
-    // changes nothing. Only the picker moves, not the drives' folders nor the process's.
+    // A double click or Enter opens a folder, other keys only move; OK hands over the open one.
+    // Each drive opens at its own folder, an unreadable one is reported; only the picker moves.
     void pickerFoldersAndDrives() {
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Levels");
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Sounds");
@@ -246,8 +241,7 @@ private slots:
     }
 
 private:
-    // Once the alternative load dialog is up, notes its game file if `owner` owns it, then
-    // presses Cancel, or OK with the start now succeeding.
+    // Once the alternative load dialog is up: its game file if `owner` owns it; Cancel, or OK.
     void onAltLoad(QWidget* owner, bool ok = false) {
         seen.clear();
         QTimer::singleShot(0, this, [=, this] {

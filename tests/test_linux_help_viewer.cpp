@@ -113,8 +113,8 @@ void HelpViewerTest::tablesSitemapsAndVersionResources() {
 
     const QByteArray good = buildPe(true), version = dwords({5 << 16 | 2, 3790 << 16 | 2744});
     QCOMPARE(fixedFileInfoFromPe(good)->mid(8, 8), version);
-    // The version block ends the resource data, so every shorter image loses part of it; so do
-    // a tree pointing at itself or back and a version value shorter than its record.
+    // Every shorter image loses part of the version block, which ends it; so do a tree pointing at
+    // itself or back and a version value shorter than its record.
     for (qsizetype size = 0; size < Raw + Version + 92; ++size)
         QVERIFY2(!fixedFileInfoFromPe(good.first(size)), qPrintable(QString::number(size)));
     const quint32 damages[] = {Raw + 20,   Dir,           Raw + NameDir + 20,
@@ -131,8 +131,8 @@ void HelpViewerTest::commandsAndPopups() {
     const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
     HelpViewer* viewer = rt.help.viewer(handle);
     QVERIFY(viewer && viewer->isVisible() && viewer->currentTopic() == u"/welcome.htm"_s);
-    // Each command shows its topic in the one viewer of this file and window: a query runs at once;
-    // of several topics all are offered, the first shown; a keyword not found shows the fallback.
+    // Each command shows its topic in the one viewer of the file: a query runs at once; of several
+    // topics all are offered, the first shown; a keyword not found shows the fallback.
     platform::HH_FTS_QUERY query;
     query.pszSearchQuery = u"Velkor.cfg"_s;
     query.fExecute = true;
@@ -199,11 +199,10 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
     QCOMPARE(::mkfifo(QFile::encodeName(rt.prefix.driveC() + "/fifo.chm"), 0600), 0);
     QVERIFY(QFile::link(u"/dev/zero"_s, rt.prefix.driveC() + "/zero.chm"));
     for (const char* name : {"C:\\notes.chm", "C:\\missing.chm", "C:\\", "C:\\empty.chm",
-                             "C:\\fifo.chm", "C:\\zero.chm", "C:\\head.chm"}) {
+                             "C:\\fifo.chm", "C:\\zero.chm", "C:\\head.chm"})
         QVERIFY2(!rt.help.canOpen(QLatin1String(name)) &&
                      !rt.help.htmlHelp(0, QLatin1String(name), hhcmd::DisplayToc, 0),
                  name);
-    }
     // A damaged file opens as far as it goes; nothing is read past what is there.
     if (HelpViewer* viewer =
             rt.help.viewer(rt.help.htmlHelp(0, u"C:\\half.chm"_s, hhcmd::DisplayToc, 0)))

@@ -1,5 +1,4 @@
-// Wine's registry files: the format's rules, the writer, and a prefix's registry as Velkor, a
-// 32-bit program, sees it. Reading the real Wine 8.0 files is compared with Wine in registry.sh.
+// Wine's registry files: the format, the writer, a prefix's registry as a 32-bit program sees it.
 
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_registry.h"
@@ -148,8 +147,7 @@ void TestLinuxRegistry::editsKeepOtherLines() {
     const QByteArray b = "[Software\\\\B] 1800000000\n" + time + "\n\"v\"=dword:00000002\n\n";
     QCOMPARE(hiveWithValue(text, {"Software", "B"}, dword, now),
              QByteArray(text).insert(text.indexOf("[Software\\\\C]"), b));
-    // A damaged last hex value that still waits for a continuation line neither swallows what is
-    // appended after it nor turns into a value by it, in its own key or in a new one.
+    // A damaged last hex value awaiting its continuation neither swallows nor becomes what follows.
     for (const QByteArray damaged :
          {"[e]\n\"x\"=hex:01,\\", "[e]\n\"x\"=hex:01,\\\n", "[e]\n\"x\"=hex:\\C\n"}) {
         for (const QString key : {"e", "z"}) {
@@ -172,8 +170,7 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
     fakes::TempPrefix prefix;
     const QString file = prefix.writeFile("system.reg", realSystemReg());
     LinuxRegistry registry(prefix.prefix());
-    // A new key goes where a 32-bit program's write lands: its section is added, nothing else.
-    // Set again in another case, it changes in place; then it is deleted.
+    // A new key lands in the 32-bit view, nothing else changes; set again, in place; then deleted.
     const QByteArray original = readFile(file);
     const QByteArray ete = QString::fromUtf16(u"C:\\Été\\\0", 8).toLocal8Bit();
     QCOMPARE(registry.setValue(LocalMachine, helpKey, {"Guide.chm", regtype::Sz, ete}), 0);
@@ -235,8 +232,7 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
             !registry.values(Users, "S-1-5-21-0-0-0-1\\Control Panel"));
 }
 
-// A FIFO would block for ever, a device or a huge file exhaust the memory: each reads as an
-// empty registry, and a write neither replaces it nor makes up a file where there is none.
+// A FIFO (blocking), a device or a huge file reads as an empty registry; a write changes nothing.
 void TestLinuxRegistry::refusesWhatIsNoHive_data() {
     QTest::addColumn<QString>("kind");
     for (const char* kind : {"missing", "fifo", "device", "too large"})
