@@ -1,16 +1,8 @@
 #!/bin/bash
-# The same prefix through both backends: a fresh prefix given the registry files Wine 8.0 wrote
-# (tests/data/wine-8.0), walked under Wine by the Windows build's backend, then, once the server
-# has ended, by the Linux backend from the files. The two dumps must be equal.
-# Usage: registry.sh BUILD-WINDOWS REGISTRY_DUMP DATA (77 without them or Wine).
-set -u
+# Wine 8.0's registry files (tests/data/wine-8.0) walked by the Windows backend under Wine and by
+# the Linux one from the files: the dumps must be equal. Usage: registry.sh BUILD DUMPER DATA
 build=${1:?usage: registry.sh build-windows registry_dump data} dumper=${2:?} data=${3:?}
-[[ -f $build/test_windows_backend.exe ]] || { echo "SKIP: no test_windows_backend.exe in $build"; exit 77; }
-command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
-work=$(mktemp -d)
-trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-bash "$(dirname "$0")/../wine/make_prefix.sh" "$work" || exit $? # its server has ended
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/prefix.sh" "$build/test_windows_backend.exe" # its server has ended
 xz -dc "$data/system.reg.xz" >"$WINEPREFIX/system.reg" && cp "$data"/{user,userdef}.reg "$WINEPREFIX/" || exit 1
 # Escapes and types Wine's own files rarely hold; text in the ANSI code page (the key's name,
 # read through the wide calls, beyond it).
@@ -46,8 +38,7 @@ keys=('HKLM\Software\Bullfrog Productions Ltd' 'HKLM\Software\Microsoft\Windows\
       # Wine's 32-bit view lists this shared key but will not open it (its 64-bit view does).
       '-HKLM\Software\Microsoft\Windows NT\CurrentVersion\Perflib\009')
 export VELKOR_REGISTRY_DUMP="Z:$work/windows.txt" VELKOR_REGISTRY_KEYS=$(IFS=';'; echo "${keys[*]}")
-wine "$build/test_windows_backend.exe" registryDumped -o "Z:$work/result.txt,txt" ||
-    { cat "$work/result.txt" 2>/dev/null; exit 1; }
+out=$(qtest "$build/test_windows_backend.exe" registryDumped) || { echo "$out"; exit 1; }
 wineserver -w
 "$dumper" "$WINEPREFIX" "$work/linux.txt" "${keys[@]}" || exit 1
 # Wine read the files given: the game's folder is the one they hold, not make_prefix.sh's.

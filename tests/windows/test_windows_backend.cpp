@@ -1,6 +1,6 @@
-// The Windows backend against a real Windows API (Wine's, in a throw-away prefix): the registry in
-// the 32-bit view with ANSI data, the drives' current folders, regular files only, the exact
-// program started, the bounded download, the process's own facts (Winsock: tests/windows/start.sh).
+// The Windows backend against Wine's API in a throw-away prefix: the registry's 32-bit view in
+// ANSI, drives, regular files, programs, downloads, the process's facts (Winsock:
+// windows/start.sh).
 
 #include "platform/windows/backend.h"
 #include "platform/windows/windows_files.h"
@@ -17,10 +17,12 @@
 #include <windows.h>
 
 using namespace platform;
+using namespace Qt::StringLiterals;
+using enum RootKey;
 
 namespace {
 
-const QString TestKey = QStringLiteral("Software\\Velkor Backend Test");
+const QString TestKey = u"Software\\Velkor Backend Test"_s;
 
 const auto windowsForm = &QDir::toNativeSeparators;
 
@@ -32,21 +34,20 @@ class TestWindowsBackend : public QObject {
     Services os = backend->services();
     // Not on C:, so that the drives' folders can be told apart: the runner names one on Z:.
     QTemporaryDir temp{qEnvironmentVariable("VELKOR_TEST_FOLDER", QDir::tempPath()) +
-                       QStringLiteral("/velkor-XXXXXX")};
+                       u"/velkor-XXXXXX"_s};
 
 private slots:
     void registryValuesAsTheAnsiCallsGiveThem() {
         // The Latin-1 byte is the ANSI code page's.
         const std::vector<RegEntry> stored{
             {QString(), regtype::Sz, QByteArray("default\0", 8)},
-            {QStringLiteral("InstallPath"), regtype::Sz, QByteArray("C:\\Games\\Pop\xe9\0", 14)},
-            {QStringLiteral("Two"), regtype::Sz, QByteArray("a\0b\0", 4)},
-            {QStringLiteral("List"), regtype::MultiSz, QByteArray("x\0yz\0\0", 6)},
-            {QStringLiteral("Count"), regtype::Dword, QByteArray("\x07\0\0\0", 4)},
-            {QStringLiteral("Raw"), regtype::Binary, QByteArray("\0\1\2", 3)},
+            {u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Games\\Pop\xe9\0", 14)},
+            {u"Two"_s, regtype::Sz, QByteArray("a\0b\0", 4)},
+            {u"List"_s, regtype::MultiSz, QByteArray("x\0yz\0\0", 6)},
+            {u"Count"_s, regtype::Dword, QByteArray("\x07\0\0\0", 4)},
+            {u"Raw"_s, regtype::Binary, QByteArray("\0\1\2", 3)},
         };
-        // Written, then read back as stored, NULs and all (reading alone:
-        // tests/windows/registry.sh).
+        // Written, then read back as stored, NULs and all (reading alone: windows/registry.sh).
         const auto text = [](const std::vector<RegEntry>& values) {
             QStringList lines;
             for (const RegEntry& v : values)
@@ -55,20 +56,16 @@ private slots:
             return lines;
         };
         for (const RegEntry& entry : stored)
-            QCOMPARE(os.registry->setValue(RootKey::CurrentUser, TestKey, entry),
-                     winerror::Success);
-        QCOMPARE(text(*os.registry->values(RootKey::CurrentUser, TestKey)), text(stored));
-        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
-                 winerror::Success);
-        QCOMPARE(os.registry->deleteValue(RootKey::CurrentUser, TestKey, QStringLiteral("Raw")),
-                 winerror::FileNotFound);
-        QCOMPARE(os.registry->values(RootKey::CurrentUser, TestKey)->size(), stored.size() - 1);
+            QCOMPARE(os.registry->setValue(CurrentUser, TestKey, entry), winerror::Success);
+        QCOMPARE(text(*os.registry->values(CurrentUser, TestKey)), text(stored));
+        QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, u"Raw"_s), winerror::Success);
+        QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, u"Raw"_s), winerror::FileNotFound);
+        QCOMPARE(os.registry->values(CurrentUser, TestKey)->size(), stored.size() - 1);
     }
 
     void registryInTheGameInstallersView() {
-        // A 64-bit program's own view holds another value; the backend reads and writes the
-        // 32-bit one, where the game's 32-bit installer wrote.
-        const QString key = QStringLiteral("Software\\Velkor View Test");
+        // The backend reads and writes the 32-bit view, where the installer wrote, not the 64-bit.
+        const QString key = u"Software\\Velkor View Test"_s;
         HKEY native = nullptr;
         QCOMPARE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.toStdWString().c_str(), 0, nullptr, 0,
                                  KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &native, nullptr),
@@ -76,17 +73,16 @@ private slots:
         RegSetValueExA(native, "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Wrong"),
                        9);
         RegCloseKey(native);
-        QVERIFY(!os.registry->values(RootKey::LocalMachine, key));
-        const RegEntry right{QStringLiteral("InstallPath"), regtype::Sz, QByteArray("C:\\Pop", 7)};
-        QCOMPARE(os.registry->setValue(RootKey::LocalMachine, key, right), winerror::Success);
-        const auto values = os.registry->values(RootKey::LocalMachine, key);
+        QVERIFY(!os.registry->values(LocalMachine, key));
+        const RegEntry right{u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Pop", 7)};
+        QCOMPARE(os.registry->setValue(LocalMachine, key, right), winerror::Success);
+        const auto values = os.registry->values(LocalMachine, key);
         QVERIFY(values && values->size() == 1);
         QCOMPARE(values->front().data, right.data);
     }
 
     void registryDumped() {
-        // For tests/windows/registry.sh, which names the file and the subtrees (';'-separated)
-        // and compares the dump with the Linux backend's of the same prefix.
+        // For windows/registry.sh, which names the file and the subtrees (';'-separated).
         const QString file = qEnvironmentVariable("VELKOR_REGISTRY_DUMP");
         if (file.isEmpty())
             QSKIP("no dump asked for");
@@ -97,50 +93,45 @@ private slots:
     void drivesAndTheirCurrentFolders() {
         QCOMPARE(os.files->drives(), QStringList({"c:", "z:"})); // as the prefix's dosdevices
 
-        QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("a/b"))));
+        QVERIFY(QDir().mkpath(temp.filePath(u"a/b"_s)));
         const QString folder = os.files->toWindows(temp.path()); // on Z:
-        QVERIFY(os.files->changeDrive(QStringLiteral("c")));
-        QVERIFY(os.files->changeDirectory(QStringLiteral("C:\\windows")));
+        QVERIFY(os.files->changeDrive(u"c"_s));
+        QVERIFY(os.files->changeDirectory(u"C:\\windows"_s));
         // Another drive's folder is only remembered; entering that drive goes back to it.
-        QVERIFY(os.files->changeDirectory(folder + QStringLiteral("\\a\\b\\..")));
-        QCOMPARE(os.files->currentDirectory().toLower(), QStringLiteral("c:\\windows"));
-        QCOMPARE(os.files->currentDirectoryOf(QStringLiteral("Z:")),
-                 folder + QStringLiteral("\\a"));
-        QVERIFY(os.files->changeDrive(QStringLiteral("z:")));
-        QCOMPARE(os.files->currentDirectory(), folder + QStringLiteral("\\a"));
-        QCOMPARE(os.files->currentDirectoryOf(QStringLiteral("c")).toLower(),
-                 QStringLiteral("c:\\windows"));
-        QVERIFY(os.files->changeDirectory(QStringLiteral("b")));
-        QCOMPARE(os.files->toNative(QStringLiteral("x.txt")),
-                 temp.filePath(QStringLiteral("a/b/x.txt")));
-        QVERIFY(!os.files->changeDirectory(folder + QStringLiteral("\\missing")));
-        QVERIFY(!os.files->changeDrive(QStringLiteral("1")));
-        QCOMPARE(os.files->currentDirectory(), folder + QStringLiteral("\\a\\b"));
+        QVERIFY(os.files->changeDirectory(folder + u"\\a\\b\\.."_s));
+        QCOMPARE(os.files->currentDirectory().toLower(), u"c:\\windows"_s);
+        QCOMPARE(os.files->currentDirectoryOf(u"Z:"_s), folder + u"\\a"_s);
+        QVERIFY(os.files->changeDrive(u"z:"_s));
+        QCOMPARE(os.files->currentDirectory(), folder + u"\\a"_s);
+        QCOMPARE(os.files->currentDirectoryOf(u"c"_s).toLower(), u"c:\\windows"_s);
+        QVERIFY(os.files->changeDirectory(u"b"_s));
+        QCOMPARE(os.files->toNative(u"x.txt"_s), temp.filePath(u"a/b/x.txt"_s));
+        QVERIFY(!os.files->changeDirectory(folder + u"\\missing"_s));
+        QVERIFY(!os.files->changeDrive(u"1"_s));
+        QCOMPARE(os.files->currentDirectory(), folder + u"\\a\\b"_s);
     }
 
     void subfoldersAndRegularFiles() {
         for (const char* name : {"b", "A", "c", ".hidden"})
-            QVERIFY(QDir(temp.path()).mkpath(QStringLiteral("list/") + QLatin1String(name)));
-        QFile(temp.filePath(QStringLiteral("list/file"))).open(QIODevice::WriteOnly);
-        const QString list = windowsForm(temp.filePath(QStringLiteral("list")));
+            QVERIFY(QDir(temp.path()).mkpath(u"list/"_s + QLatin1String(name)));
+        QFile(temp.filePath(u"list/file"_s)).open(QIODevice::WriteOnly);
+        const QString list = windowsForm(temp.filePath(u"list"_s));
         QCOMPARE(*os.files->subfolders(list), QStringList({"A", "b", "c"}));
-        QVERIFY(!os.files->subfolders(list + QStringLiteral("\\missing")));
+        QVERIFY(!os.files->subfolders(list + u"\\missing"_s));
 
         // Writing in place and reading: the settings tests, run under Wine by windows_units.
-        for (const QString& refused : {list, list + QStringLiteral("\\missing"),
-                                       QStringLiteral("NUL"), QStringLiteral("CON"), QString()})
+        for (const QString& refused : {list, list + u"\\missing"_s, u"NUL"_s, u"CON"_s, QString()})
             QVERIFY2(!os.files->openRegularFile(refused, QIODevice::ReadOnly), qPrintable(refused));
     }
 
     void startsTheProgramNamed() {
-        // The game itself in its folder, not the decoy at the blank: tests/windows/start.sh. A
-        // program or folder that is not there starts nothing.
+        // A program or folder that is not there starts nothing (the rest: windows/start.sh).
         const QString folder = windowsForm(temp.path());
         QString cmd;
         QCOMPARE(os.system->specialFolderPath(0x25, cmd), 0L); // CSIDL_SYSTEM
-        cmd += QStringLiteral("\\cmd.exe");
-        QVERIFY(!os.processes->start(cmd + QStringLiteral(".missing"), cmd, folder));
-        QVERIFY(!os.processes->start(cmd, cmd, folder + QStringLiteral("\\missing")));
+        cmd += u"\\cmd.exe"_s;
+        QVERIFY(!os.processes->start(cmd + u".missing"_s, cmd, folder));
+        QVERIFY(!os.processes->start(cmd, cmd, folder + u"\\missing"_s));
     }
 
     void downloadsOnlyWholeAnswers() {
@@ -148,33 +139,28 @@ private slots:
         const QString page = qEnvironmentVariable("VELKOR_ECHO_URL");
         if (page.isEmpty())
             QSKIP("no echo page");
-        const QString file = windowsForm(temp.filePath(QStringLiteral("ip.tmp")));
-        const struct {
-            const char* path;
-            bool stored;
-            qint64 size;
-        } cases[] = {{"myip.php", true, 13},
-                     {"moved", true, 13},
-                     {"big", true, 64 * 1024},
-                     {"missing", false, 0}};
-        for (const auto& c : cases) {
-            QFile::remove(temp.filePath(QStringLiteral("ip.tmp")));
-            const long result = os.downloads->downloadToFile(page + QLatin1String(c.path), file);
-            const qint64 size = QFileInfo(temp.filePath(QStringLiteral("ip.tmp"))).size();
-            QVERIFY2((result == 0) == c.stored && size == c.size, c.path);
+        const QString file = windowsForm(temp.filePath(u"ip.tmp"_s));
+        const std::pair<const char*, qint64> cases[] = {
+            {"myip.php", 13}, {"moved", 13}, {"big", 64 * 1024}, {"missing", 0}}; // 0: none
+        for (const auto& [path, size] : cases) {
+            QFile::remove(temp.filePath(u"ip.tmp"_s));
+            const long result = os.downloads->downloadToFile(page + QLatin1String(path), file);
+            QVERIFY2((result == 0) == (size > 0) &&
+                         QFileInfo(temp.filePath(u"ip.tmp"_s)).size() == size,
+                     path);
         }
-        QVERIFY(os.downloads->downloadToFile(QStringLiteral("file:///C:/windows/win.ini"), file));
+        QVERIFY(os.downloads->downloadToFile(u"file:///C:/windows/win.ini"_s, file));
     }
 
     void theProcessOwnFacts() {
         QCOMPARE(os.system->programFolder(), windowsForm(QCoreApplication::applicationDirPath()));
         QString appData;
         QCOMPARE(os.system->specialFolderPath(26, appData), 0L);
-        QVERIFY2(appData.endsWith(QStringLiteral("\\AppData\\Roaming")), qPrintable(appData));
+        QVERIFY2(appData.endsWith(u"\\AppData\\Roaming"_s), qPrintable(appData));
         QVERIFY(os.system->osVersion().major >= 6 && os.system->osVersion().platformId == 2);
         SetEnvironmentVariableW(L"Velkor_Test", L"x");
         const auto environment = os.system->environment();
-        QCOMPARE(environment.value(QStringLiteral("VELKOR_TEST")), QStringLiteral("x"));
+        QCOMPARE(environment.value(u"VELKOR_TEST"_s), u"x"_s);
         QVERIFY(std::none_of(environment.keyBegin(), environment.keyEnd(), [](const QString& name) {
             return name.startsWith(QLatin1Char('='));
         }));
@@ -186,13 +172,13 @@ private slots:
     void versionsAndHelpFiles() {
         QString system;
         QCOMPARE(os.system->specialFolderPath(0x25, system), 0L);
-        const auto record = os.versions->fixedFileInfo(system + QStringLiteral("\\kernel32.dll"));
+        const auto record = os.versions->fixedFileInfo(system + u"\\kernel32.dll"_s);
         QVERIFY(record && record->size() == 52);
         QCOMPARE(qFromLittleEndian<quint32>(record->constData()), 0xFEEF04BDu);
-        QVERIFY(!os.versions->fixedFileInfo(system + QStringLiteral("\\missing.dll")));
-        const QString help = os.system->programFolder() + QStringLiteral("\\velkorhelp.chm");
+        QVERIFY(!os.versions->fixedFileInfo(system + u"\\missing.dll"_s));
+        const QString help = os.system->programFolder() + u"\\velkorhelp.chm"_s;
         QVERIFY(os.help->canOpen(help));
-        QVERIFY(!os.help->canOpen(system + QStringLiteral("\\kernel32.dll")));
+        QVERIFY(!os.help->canOpen(system + u"\\kernel32.dll"_s));
     }
 };
 

@@ -1,0 +1,18 @@
+# The Windows scripts without a display: source "$(dirname "$0")/prefix.sh" FILE skips (77)
+# without FILE or Wine, then makes a fresh prefix in $work/prefix; $cleanup runs at the end.
+set -u
+[[ -n ${1:-} && -e $1 ]] || { echo "SKIP: no ${1:-test program}"; exit 77; }
+command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
+work=$(mktemp -d) cleanup=:
+trap 'eval "$cleanup"; WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$work" || exit $?
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# qtest EXE ARGS...: a Qt test under Wine, which shows no output of a windowed program: its
+# results go to a file, printed afterwards.
+qtest() {
+    local results=$work/$(basename "$1" .exe).txt status
+    timeout 240 wine "$1" "${@:2}" -o "Z:$results,txt"
+    status=$?
+    cat "$results" 2>/dev/null || echo "$1: no results"
+    return $status
+}
