@@ -1,8 +1,7 @@
 #!/bin/bash
 # Starts under Xvfb: the recording game gets the form's switches in its folder, never the decoy;
-# FIFOs, /dev/zero, a long InstallPath do not stop a start; F1 on an unreadable help file warns.
+# FIFO hives or a long InstallPath do not stop a start; F1 on an unreadable help file warns.
 source "$(dirname "$0")/lib.sh" "$@"
-hives() { for h in system.reg user.reg userdef.reg; do rm -f "$root/prefix/$h" && eval "$1"; done; }
 while IFS='|' read -r -u 3 name arch set_up actions pattern; do
     root=$work/$name env=() && make_prefix "$root/prefix" $arch && eval "$set_up"
     up "$name" "$root" "${env[@]}" || continue
@@ -14,8 +13,7 @@ while IFS='|' read -r -u 3 name arch set_up actions pattern; do
 done 3<<'CASES'
 join|win64||click_at 214 240; type_into 242 361 127.0.0.1; type_into 66 361 'A;rm -rf ~ $(id)'|</j> <tcp> <127\.0\.0\.1> </nA;rm> <-rf> <~> <\$\(id\)>
 relative|win64|env=(WINEPREFIX=../prefix)|type_into 66 361 Rel|</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>
-fifo hives|win64|hives 'mkfifo "$root/prefix/$h"'
-zero hives|win64|hives 'ln -s /dev/zero "$root/prefix/$h"'
+fifo hives|win64|for h in system user userdef; do rm -f "$root/prefix/$h.reg"; mkfifo "$root/prefix/$h.reg"; done
 long InstallPath|win32|python3 -c 'import sys; s = open(sys.argv[1]).read(); open(sys.argv[1], "w").write(s.replace("Populous\"\n", "Populous" + "\\\\Map" * 2**17 + "\"\n"))' "$root/prefix/system.reg"
 CASES
 

@@ -18,8 +18,8 @@ recorder() {
     mkdir -p "$(dirname "$1")"
     printf '#!/bin/sh\n{ %s; for a in "$@"; do printf "<%%s>\\n" "$a"; done; } >"$0.t" && mv "$0.t" "$0.args"\n' "${2:-pwd}" >"$1" && chmod +x "$1"
 }
-# make_prefix DIR ARCH: the game's key as the 32-bit installer leaves it (win64: C:\Wrong in the
-# 64-bit view), the recording game $game in C:\Program Files\..., a decoy C:\Program.exe.
+# make_prefix DIR ARCH: the game's key in the 32-bit view (win64: C:\Wrong in the other), the
+# recording game $game in C:\Program Files\..., decoys C:\Program.exe and C:\Wrong\...
 make_prefix() {
     local key='Bullfrog Productions Ltd\\Populous: The Beginning' view=Software
     mkdir -p "$1/dosdevices" && ln -sfn ../drive_c "$1/dosdevices/c:" && ln -sfn / "$1/dosdevices/z:"
@@ -32,7 +32,7 @@ make_prefix() {
     } >"$1/system.reg"
 }
 
-# spawn ROOT [NAME=VALUE | NAME=(unset)]...: starts the program with its folders below ROOT and
+# spawn ROOT [NAME=VALUE | NAME=]...: starts the program, its folders below ROOT, NAME= unset;
 # waits for its first window titled Velkor: $spawned, $wid and its geometry.
 spawn() {
     local root=$1 e && local -a env=() && shift
@@ -56,8 +56,8 @@ up() {
 stop_velkor() { [[ -z "$velkor_pid" ]] || { kill $velkor_pid 2>/dev/null; wait $velkor_pid 2>/dev/null; velkor_pid=; }; }
 alive() { kill -0 $velkor_pid 2>/dev/null; }
 
-# close_velkor [NAME]: WM_DELETE_WINDOW, as a window manager closes (xdotool's windowclose would
-# destroy it unsaved); with NAME a message box must come first, answered with Enter; then the end.
+# close_velkor [NAME]: WM_DELETE_WINDOW, as a window manager closes (xdotool's windowclose loses
+# the settings); with NAME a message box must come first, answered with Enter; then the end.
 close_velkor() {
     local box=
     python3 - "$wid" <<'PY'
@@ -81,6 +81,7 @@ PY
 click_at() { xdotool mousemove --sync $((client_x + $1)) $((client_y + $2)) click 1; sleep 0.3; }
 type_into() { click_at "$1" "$2"; xdotool type --delay 40 "$3"; sleep 0.3; }
 click_launch() { click_at 208 420; } # &Launch Game: (2160, 6120, 1935, 375)
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; } # WINDOW X Y
 # dialog TITLE: the id of the window with that title, focused, once it is up; gone TITLE: it closed.
 dialog() { local id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1); [[ -n "$id" ]] && xdotool windowfocus --sync "$id" 2>/dev/null && echo "$id"; }
 gone() { wait_for "! xdotool search --onlyvisible --name '^$1\$' >/dev/null"; }

@@ -19,7 +19,6 @@ rows = [y for y in range(a[1], a[3]) if any(sum(rgb(x, y)) < 384 for x in range(
 print('dark rows', rows[:1], rows[-1:]); sys.exit(not (rows and rows[-1] - rows[0] >= 17))
 PY
 }
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 keys() { local k; for k; do if [[ $k == +* ]]; then xdotool type --delay 40 "${k#+}"; else xdotool key $k; fi; done; }
 
 root=$work/run && make_prefix "$root/prefix" win32

@@ -1,8 +1,6 @@
 #!/bin/bash
-# The installer under Wine, silent, in a fresh prefix: it installs what the zip holds into Program
-# Files with a Start-menu entry and an Add/Remove Programs entry; the installed program finds the
-# game and saves its settings; the uninstaller then takes away all of that but the settings.
-# Usage: install.sh BUILD-WINDOWS/velkor-VERSION-setup.exe BUILD-WINDOWS/velkor-VERSION-windows.zip
+# The silent installer under Wine installs what the zip holds, a Start-menu and an uninstall entry;
+# the program runs; the uninstaller takes all but the settings. Usage: install.sh SETUP.EXE ZIP
 source "$(dirname "$0")/lib.sh" "$@"
 setup=$velkor zip=$3
 folder="$root/prefix/drive_c/Program Files/Velkor"

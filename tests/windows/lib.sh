@@ -1,6 +1,5 @@
-# The Windows end-to-end scripts' set-up: source "$(dirname "$0")/lib.sh" FILE [MORE...] skips
-# (77) without FILE or Wine, re-runs on a virtual X screen (tests/e2e/lib.sh), then makes a fresh
-# prefix in $root/prefix holding the game's key as its 32-bit installer left it.
+# The Windows end-to-end set-up: source "$(dirname "$0")/lib.sh" FILE [MORE...] skips (77) without
+# FILE or Wine, runs on Xvfb (tests/e2e/lib.sh) with a fresh prefix in $root/prefix.
 if [[ ${1:-} != --inside ]]; then
     [[ -f ${1:?usage: $0 FILE...} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
     command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
@@ -10,13 +9,10 @@ trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 root=$work/win
 bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" || exit $?
-# Wine passes no QT_ variable on: the Windows program picks its own platform plugin. The recorder
-# writes where this names.
-env=(VELKOR_RECORD="Z:$root/record")
+env=(VELKOR_RECORD="Z:$root/record") # where the recorder writes; Wine passes no QT_ variable on
 # under_wine EXE: $velkor, which up and spawn start, runs EXE under Wine.
 under_wine() { velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$1" >"$velkor" && chmod +x "$velkor"; }
-# expect_game NAME PROGRAM SWITCHES: the recorder ran as PROGRAM in PROGRAM's folder with switches
-# matching SWITCHES; its lines in $record.
+# expect_game NAME PROGRAM SWITCHES: the recorder ran as PROGRAM in its folder; lines in $record.
 expect_game() {
     local program=$2 switches=$3
     wait_for "[[ -f '$root/record' ]]" 300 || { fail "$1: the game did not run" && return; }
@@ -24,5 +20,3 @@ expect_game() {
     check "$1: $program in its folder" '[[ ${record[2]} == "$program" && ${record[1]} == "${program%\\*}" ]]'
     check "$1: ${record[*]:3}" '[[ "${record[*]:3}" =~ ^$switches$ ]]'
 }
-# click_in WINDOW X Y: a click at pixels of a window's client area.
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }

@@ -1,9 +1,7 @@
 #!/bin/bash
-# velkor.exe under Wine on Xvfb, in a fresh prefix holding the game's key as its 32-bit installer
-# left it: three launches and the alternative load run the chosen program in its folder with the
-# form's switches; F1 opens the help window; a second instance is turned away; Velkor.cfg is read
-# back by a second start, and the Linux build (when named) writes the same bytes over that prefix.
-# Usage: start.sh BUILD-WINDOWS/velkor.exe [LINUX-VELKOR] (77 when the first or Wine is missing).
+# velkor.exe under Wine on Xvfb: launches and the alternative load run the chosen program in its
+# folder with the form's switches; F1 opens help; a second instance is turned away; Velkor.cfg is
+# read back, and the Linux build writes the same. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
 source "$(dirname "$0")/lib.sh" "$@"
 exe=$velkor linux_velkor=${3:-}
 under_wine "$exe"
@@ -15,8 +13,7 @@ started=$(date +%s%N)
 up start "$root" "${env[@]}" || finish
 ok "start: the window after $((($(date +%s%N) - started) / 1000000)) ms"
 
-# Launches in turn, the form changed between them: the game itself (not the decoy at the blank)
-# in its folder, with the form's switches; the external address is the stored one.
+# Launches in turn, the form changed between them; the external address is the stored one.
 shown=
 while IFS='|' read -r -u 3 name actions switches; do
     rm -f "$root/record" && eval "$actions" && click_launch
@@ -28,10 +25,8 @@ expansion join|click_at 214 240; type_into 242 361 127.0.0.1; click_at 214 192|/
 expansion host with router|click_at 66 240; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
-# The manual load from a folder chosen in the picker by keys (Tab to its folder list, Home to C:\,
-# Enter opens, the name selects, Enter opens, Tab to OK), with the software program: that copy
-# runs there with the form's switches, the expansion named by the program, not by /GAME=UW. A
-# click on the logo makes the main window the active one for keys, here and for F1 below.
+# The manual load from a folder picked by keys, the software program: that copy runs there, the
+# expansion named by the program, not by /GAME=UW. A click on the logo gives the window the keys.
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
 click_at 208 60 && xdotool key ctrl+t
