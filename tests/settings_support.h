@@ -21,8 +21,5 @@ struct Place : fakes::FakePlatform {
     void write(const QByteArray& bytes) const {
         prefix.writeFile(file.mid(prefix.root().size()), bytes);
     }
-    QByteArray bytes() const {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes() const { return fakes::readFile(file); }
 };

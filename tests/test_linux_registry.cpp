@@ -4,16 +4,14 @@
 #include "platform/linux/linux_registry.h"
 #include "platform/linux/wine/registry_hive.h"
 
-#include <QDir>
-#include <QMap>
-#include <QProcess>
-#include <QTest>
+#include <QtTest>
 
 #include <sys/stat.h>
 
 using namespace platform;
 using namespace platform::wine;
 using enum RootKey;
+using fakes::readFile;
 using linuxbackend::LinuxRegistry;
 
 // Declared ahead of the test data: moc cannot read past raw string literals.
@@ -47,11 +45,6 @@ QByteArray linkTo(const QByteArray& key) {
     for (const char c : "\\Registry\\Machine\\" + key)
         hex += QByteArray::number(uchar(c), 16) + ",00,";
     return "#link\n\"SymbolicLinkValue\"=hex(6):" + hex.chopped(1) + "\n";
-}
-
-QByteArray readFile(const QString& path) {
-    QFile in(path);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
 QByteArray realSystemReg() {

@@ -2,13 +2,9 @@
 
 #include "fakes/native.h"
 
-#include <QDir>
-#include <QFile>
 #include <algorithm>
 
 namespace fakes {
-
-using namespace platform;
 
 namespace {
 
@@ -42,7 +38,7 @@ void FakeRegistry::setString(RootKey root, const QString& path, const QString& n
 
 std::optional<std::vector<RegEntry>> FakeRegistry::values(RootKey root, const QString& path) {
     const auto it = keys.constFind(keyName(root, path));
-    return it == keys.constEnd() ? std::nullopt : std::optional(it->values);
+    return it == keys.constEnd() ? std::nullopt : std::optional(*it);
 }
 
 std::optional<QStringList> FakeRegistry::subkeys(RootKey root, const QString& path) {
@@ -62,7 +58,7 @@ long FakeRegistry::setValue(RootKey root, const QString& path, const RegEntry& v
     const QStringList parts = path.split(QLatin1Char('\\'));
     for (qsizetype n = 1; n < parts.size(); ++n)
         keys[keyName(root, parts.mid(0, n).join(QLatin1Char('\\')))];
-    auto& values = keys[keyName(root, path)].values;
+    auto& values = keys[keyName(root, path)];
     const auto it = std::find_if(values.begin(), values.end(), named(value.name));
     it == values.end() ? values.push_back(value) : void(*it = value);
     return 0;
@@ -70,7 +66,7 @@ long FakeRegistry::setValue(RootKey root, const QString& path, const RegEntry& v
 
 long FakeRegistry::deleteValue(RootKey root, const QString& path, const QString& name) {
     const auto it = keys.find(keyName(root, path));
-    return it != keys.end() && std::erase_if(it->values, named(name)) ? 0 : winerror::FileNotFound;
+    return it != keys.end() && std::erase_if(*it, named(name)) ? 0 : winerror::FileNotFound;
 }
 
 long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPath) {

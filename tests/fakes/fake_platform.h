@@ -5,20 +5,20 @@
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
 
-#include <QMap>
-#include <QPoint>
-#include <QStringList>
+#include <QtCore>
 #include <memory>
 #include <vector>
 
 namespace fakes {
+
+using namespace platform;
 
 struct MessageBoxCall {
     QString text, title;
     int style = 0;
 };
 
-class FakeUi : public platform::Ui {
+class FakeUi : public Ui {
 public:
     std::vector<MessageBoxCall> boxes;
     QStringList openedUrls;
@@ -34,19 +34,19 @@ public:
     QPoint cursorPos() override { return {}; }
 };
 
-class FakeSystem : public platform::System {
+class FakeSystem : public System {
 public:
     bool anotherInstance = false;
     int endProgramCalls = 0;
     QString programDir = QStringLiteral("C:\\Program Files\\Velkor");
     QString appData = QStringLiteral("C:\\users\\player\\AppData\\Roaming");
-    platform::OsVersion version{2, 10, 0, 19045};
+    OsVersion version{2, 10, 0, 19045};
 
     bool claimSingleInstance() override { return !anotherInstance; }
     void endProgram() override { ++endProgramCalls; }
     QString programFolder() override { return programDir; }
     long specialFolderPath(int csidl, QString& path) override;
-    platform::OsVersion osVersion() override { return version; }
+    OsVersion osVersion() override { return version; }
     // The system folders as a prefix has them.
     QHash<QString, QString> variables{{QStringLiteral("SYSTEMROOT"), QStringLiteral("C:\\windows")},
                                       {QStringLiteral("WINDIR"), QStringLiteral("C:\\windows")}};
@@ -54,33 +54,28 @@ public:
 };
 
 // An in-memory registry: keys by lower-case full path ("hklm\software\x").
-class FakeRegistry : public platform::Registry {
+class FakeRegistry : public Registry {
 public:
-    struct Key {
-        std::vector<platform::RegEntry> values;
-    };
-    QMap<QString, Key> keys;
+    QMap<QString, std::vector<RegEntry>> keys;
 
-    void set(platform::RootKey root, const QString& path, const QString& name, std::uint32_t type,
+    void set(RootKey root, const QString& path, const QString& name, std::uint32_t type,
              const QByteArray& data);
-    void setString(platform::RootKey root, const QString& path, const QString& name,
+    void setString(RootKey root, const QString& path, const QString& name,
                    const QString& text); // stored with its terminating NUL
 
-    std::optional<std::vector<platform::RegEntry>> values(platform::RootKey root,
-                                                          const QString& path) override;
-    std::optional<QStringList> subkeys(platform::RootKey root, const QString& path) override;
-    long setValue(platform::RootKey root, const QString& path,
-                  const platform::RegEntry& value) override;
-    long deleteValue(platform::RootKey root, const QString& path, const QString& name) override;
+    std::optional<std::vector<RegEntry>> values(RootKey root, const QString& path) override;
+    std::optional<QStringList> subkeys(RootKey root, const QString& path) override;
+    long setValue(RootKey root, const QString& path, const RegEntry& value) override;
+    long deleteValue(RootKey root, const QString& path, const QString& name) override;
 
-    static QString keyName(platform::RootKey root, const QString& path);
+    static QString keyName(RootKey root, const QString& path);
 };
 
 struct StartCall {
     QString application, commandLine, workingDirectory;
 };
 
-class FakeProcesses : public platform::Processes {
+class FakeProcesses : public Processes {
 public:
     std::vector<StartCall> starts;
     bool succeed = true;
@@ -91,15 +86,14 @@ public:
     }
 };
 
-class FakeSockets : public platform::Sockets {
+class FakeSockets : public Sockets {
 public:
     int startupResult = 0, cleanupResult = 0, hostNameResult = 0, startups = 0;
-    platform::WsaData data{0x0101, 100};
+    WsaData data{0x0101, 100};
     QByteArray name = "velkor-test";
-    std::optional<platform::HostEntry> host =
-        platform::HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
+    std::optional<HostEntry> host = HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
 
-    int startup(std::uint16_t, platform::WsaData& out) override {
+    int startup(std::uint16_t, WsaData& out) override {
         ++startups;
         out = data;
         return startupResult;
@@ -111,15 +105,15 @@ public:
             out = name;
         return hostNameResult;
     }
-    std::optional<platform::HostEntry> hostByName(const QByteArray&) override { return host; }
+    std::optional<HostEntry> hostByName(const QByteArray&) override { return host; }
 };
 
-class FakeDownloads : public platform::Downloads {
+class FakeDownloads : public Downloads {
 public:
     // url -> body; a url without a body fails and leaves no file.
     QMap<QString, QByteArray> bodies;
     QStringList requests;
-    platform::FileSystem* files = nullptr;
+    FileSystem* files = nullptr;
     long downloadToFile(const QString& url, const QString& windowsPath) override;
 };
 
@@ -130,7 +124,7 @@ struct HelpCall {
     QVariant data;
 };
 
-class FakeHelpRuntime : public platform::HelpRuntime {
+class FakeHelpRuntime : public HelpRuntime {
 public:
     std::vector<HelpCall> calls;
     std::intptr_t nextHandle = 0x1234;
@@ -143,7 +137,7 @@ public:
     bool canOpen(const QString& helpFile) override { return !damaged.contains(helpFile.toLower()); }
 };
 
-class FakeVersionInfo : public platform::VersionInfo {
+class FakeVersionInfo : public VersionInfo {
 public:
     QMap<QString, QByteArray> records; // lower-case Windows path -> VS_FIXEDFILEINFO
     std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override {
@@ -168,9 +162,9 @@ public:
     FakeDownloads downloads;
     FakeHelpRuntime help;
     FakeVersionInfo versions;
-    std::unique_ptr<platform::FileSystem> files;
+    std::unique_ptr<FileSystem> files;
 
-    platform::Services services();
+    Services services();
 };
 
 } // namespace fakes

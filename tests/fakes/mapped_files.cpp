@@ -2,10 +2,6 @@
 
 #include "win32/full_path.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
 namespace fakes {
 
 namespace {
@@ -51,14 +47,6 @@ QString MappedFiles::realPath(const QString& full) const {
     return QDir::toNativeSeparators(real);
 }
 
-QString MappedFiles::currentDirectory() {
-    return folders_.current();
-}
-
-QString MappedFiles::currentDirectoryOf(const QString& drive) {
-    return folders_.ofDrive(drive);
-}
-
 bool MappedFiles::changeDrive(const QString& drive) {
     if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
         return false;
@@ -79,10 +67,6 @@ bool MappedFiles::changeDirectory(const QString& path) {
         return false;
     folders_.enter(full, false);
     return true;
-}
-
-QString MappedFiles::toNative(const QString& windowsPath) {
-    return QDir::fromNativeSeparators(realPath(folders_.full(windowsPath)));
 }
 
 QString MappedFiles::toWindows(const QString& nativePath) {

@@ -15,11 +15,13 @@ public:
 
     QStringList drives() override;
     QString driveLabel(const QString& drive) override;
-    QString currentDirectory() override;
-    QString currentDirectoryOf(const QString& drive) override;
+    QString currentDirectory() override { return folders_.current(); }
+    QString currentDirectoryOf(const QString& drive) override { return folders_.ofDrive(drive); }
     bool changeDrive(const QString& drive) override;
     bool changeDirectory(const QString& path) override;
-    QString toNative(const QString& windowsPath) override;
+    QString toNative(const QString& windowsPath) override {
+        return QDir::fromNativeSeparators(realPath(folders_.full(windowsPath)));
+    }
     QString toWindows(const QString& nativePath) override;
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
     std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,

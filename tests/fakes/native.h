@@ -5,8 +5,6 @@
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
 
-#include <QByteArray>
-#include <QString>
 #include <memory>
 
 namespace fakes {

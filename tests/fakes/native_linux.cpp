@@ -2,7 +2,6 @@
 
 #include "platform/linux/linux_files.h"
 
-#include <QFile>
 #include <csignal>
 #include <fcntl.h>
 #include <linux/capability.h>

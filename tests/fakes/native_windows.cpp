@@ -1,8 +1,6 @@
 #include "fakes/mapped_files.h"
 #include "fakes/native.h"
 
-#include <QFile>
-
 namespace fakes {
 
 // Windows names its drives itself: MappedFiles maps the letters instead.

@@ -1,7 +1,5 @@
 #include "fakes/recording_game.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTest>
 
 namespace fakes {
@@ -23,11 +21,8 @@ bool writeRecordingGame(const QString& nativePath) {
 
 QStringList recordedLines(const QString& nativePath, int timeoutMs) {
     QFile file(nativePath + QStringLiteral(".args"));
-    QElapsedTimer timer;
-    timer.start();
-    while (!file.exists() && timer.elapsed() < timeoutMs)
-        QTest::qWait(20);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) ||
+        !file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }

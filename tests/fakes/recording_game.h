@@ -1,7 +1,6 @@
 #pragma once
 // A stand-in for a game executable: a shell script recording its folder and its arguments.
 
-#include <QString>
 #include <QStringList>
 
 namespace fakes {

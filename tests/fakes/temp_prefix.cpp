@@ -2,10 +2,6 @@
 
 #include "fakes/native.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
 namespace fakes {
 
 TempPrefix::TempPrefix() {

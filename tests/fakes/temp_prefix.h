@@ -4,10 +4,7 @@
 
 #include "launchers/wine_prefix.h"
 
-#include <QChar>
-#include <QMap>
-#include <QString>
-#include <QTemporaryDir>
+#include <QtCore>
 
 namespace fakes {
 
@@ -32,5 +29,11 @@ private:
     QTemporaryDir dir_;
     mutable QMap<QChar, QString> drives_;
 };
+
+// A file's bytes; none when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace fakes
