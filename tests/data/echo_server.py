@@ -1,15 +1,7 @@
 #!/usr/bin/env python3
-"""A loopback stand-in for the address-echo page, for the download and end-to-end tests.
-
-Listens on 127.0.0.1 only, on a free port that it prints as its first line, and stops by
-itself after a minute and a half, or after the seconds given as its argument.
-  /myip.php   the address with a line break after it
-  /say?TEXT   TEXT, percent-decoded, as the page's whole answer
-  /moved      a redirect to /myip.php
-  /big        70 KiB of digits
-  /missing    404 with a body
-  /silent     accepts and never answers
-"""
+"""A loopback stand-in for the address-echo page: on 127.0.0.1, a free port printed first, for
+90 seconds or those given. /myip.php the address; /say?TEXT TEXT percent-decoded; /moved a
+redirect there; /big 70 KiB; /silent no answer; anything else 404."""
 import http.server
 import sys
 import threading
