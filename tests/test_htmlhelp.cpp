@@ -7,9 +7,7 @@
 #include "platform/helprecords.h"
 #include "rows.h"
 
-#include <QRegularExpression>
 #include <QWidget>
-#include <QtEndian>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;

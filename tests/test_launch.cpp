@@ -75,7 +75,6 @@ private slots:
         const QString host = "/h tcp /boundip  10.0.0.7", name = " /nAnn \"B\"",
                       router = host + " /externip 203.0.113.7 " + name,
                       join = "/j tcp host:1" + name;
-        // {the expansion, the way, its hosting, the arguments}
         addCases<ArgumentsCase>(
             {{"poptb, host", {false, Way::Host, Hosting::WithoutRouter, host + name}},
              {"UW, host with router", {true, Way::Host, Hosting::WithRouter, router}},
@@ -201,8 +200,8 @@ private slots:
     void pickerFoldersAndDrives() {
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Levels");
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Sounds");
-        fake->prefix.writeFile("drive_c/.windows-label", "System\n");
         fake->prefix.makeFolder("D/Music");
+        fake->prefix.writeFile("drive_c/.windows-label", "System\n");
         fake->prefix.linkDrive("d:", fake->prefix.driveC() + "/D");
         fake->prefix.linkDrive("e:", fake->prefix.root() + "/no-such-medium");
         QVERIFY(fake->files->changeDirectory(R"(D:\Music)"));

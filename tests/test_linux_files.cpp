@@ -3,9 +3,7 @@
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <sys/stat.h>
 

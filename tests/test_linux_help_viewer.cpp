@@ -11,11 +11,8 @@
 #include "platform/linux/linux_versions.h"
 #include "win32/pe_version.h"
 
-#include <QListWidget>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QtEndian>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <sys/stat.h>
 

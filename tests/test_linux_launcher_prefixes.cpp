@@ -3,7 +3,6 @@
 #include "platform/linux/game_prefix.h"
 #include "platform/linux/regular_file.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -88,8 +87,8 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
              "~/.PlayOnLinux/wineprefix/Pop|0|~/.PlayOnLinux/wine/linux-amd64/4.3/bin/wine||",
              "~/.steam/steam/steamapps/compatdata/1/pfx|2|||"}));
 
-    // The first whose registry holds the game's key, in either view: a pipe, a damaged file, one
-    // that only names the game are passed over. $WINEPREFIX alone, when set; nothing, ~/.wine.
+    // The first with the game's key in either view (not a pipe, damaged, or naming the game in a
+    // value); $WINEPREFIX alone, when set; with none, ~/.wine.
     QCOMPARE(findGamePrefix().root, home.filePath(".local/share/wineprefixes/c"));
     qputenv("WINEPREFIX", QFile::encodeName(home.filePath("mine//")));
     QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath("mine"), {}}));

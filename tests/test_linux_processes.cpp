@@ -45,8 +45,7 @@ void LinuxProcessesTest::initTestCase() {
 }
 
 void LinuxProcessesTest::startsTheExactFile_data() {
-    // {the application, the command line, the working folder (empty: the current one), the
-    // arguments the program gets, one per "<>"}
+    // {the application, the command line, the folder ("": the current one), the "<arguments>"}
     addCases<StartCase>(
         {{"a blank in the path, another case, shell text",
           {Game, Game.toUpper() + " /h  tcp /n;rm $(touch x) `id`", "",
@@ -94,8 +93,7 @@ void LinuxProcessesTest::refusesGuessesAndStartsThroughWine() {
     qputenv("WINE", QFile::encodeName(decoy));
     QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
                  .start(Pe, Pe, QString()));
-    // A relative prefix holds for the start folder: the drives still resolve once the current
-    // folder has moved into the game's, and Wine (which refuses a relative one) gets it whole.
+    // A relative prefix holds for the start folder, after a move too; Wine gets it absolute.
     qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
     const auto resolved = WinePrefix::fromEnvironment();
     QVERIFY(files.changeDirectory(Folder));

@@ -4,8 +4,7 @@
 #include "launchers/wine_prefix.h"
 #include "platform/linux/backend.h"
 
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -51,8 +51,8 @@ private slots:
         QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
     }
 
-    // Loading never waits and reads only a regular file; a save that does not write the whole
-    // record says so and leaves what is there. Read-only comes last: it gives up a right for good.
+    // Loading reads only a regular file; a failed save says so, the file as it was. Read-only
+    // comes last: it gives up a right for good.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QByteArray>("obstacle");
         for (const char* obstacle : {"disk full", "fifo", "read-only"})
@@ -112,8 +112,7 @@ private slots:
         QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
     }
 
-    // What counts of an echo page's answer: one whole IPv4 or IPv6 address, white space around it
-    // dropped; the rule itself takes no white space at all.
+    // An echo page's answer counts as one whole address, white space around it dropped.
     void wholeAddresses_data() {
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("address"); // empty: no address

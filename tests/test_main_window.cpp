@@ -69,8 +69,7 @@ private slots:
 
     // The load: the settings folder and the game's folder from the registry, however it was left.
     void loadFindsTheFolders_data() {
-        // {InstallDrive ("": none), InstallPath's type (0: none) and data, the current folder
-        // afterwards ("": the start folder), that drive's own current folder afterwards}
+        // {InstallDrive, InstallPath type (0: none), data, current folder ("": start), a drive's}
         const QString pop = "C:\\Games\\Populous", root = "C:\\";
         addCases<FolderCase>(
             {{"the game's folder", {"C:", 1, "C:\\Games\\Populous\0"sv, pop, pop}},
@@ -78,10 +77,8 @@ private slots:
              {"a folder gone", {"C:", 1, "C:\\Games\\Gone\0"sv, root, root}},
              {"a number, no text", {"C:", 4, "\x07\0\0\0"sv, root, root}},
              {"neither value", {"", 0, ""sv, "", root}},
-             // C:'s folder; the start drive stays current.
-             {"no drive", {"", 1, "C:\\Games\\Populous\0"sv, "", pop}},
-             // Another drive's folder; C: stays.
-             {"another drive's folder", {"C:", 1, "D:\\Pop\0"sv, root, "D:\\Pop"}}});
+             {"no drive: C:'s, the start drive kept", {"", 1, "C:\\Games\\Populous\0"sv, "", pop}},
+             {"another drive's folder, C: kept", {"C:", 1, "D:\\Pop\0"sv, root, "D:\\Pop"}}});
     }
     void loadFindsTheFolders() {
         QFETCH(FolderCase, row);

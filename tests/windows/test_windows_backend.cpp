@@ -7,11 +7,7 @@
 #include "platform/windows/windows_system.h"
 #include "registry_dump.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtEndian>
+#include <QtTest>
 #include <algorithm>
 
 #include <windows.h>

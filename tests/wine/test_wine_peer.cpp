@@ -42,8 +42,7 @@ private slots:
     void initTestCase() { QVERIFY(QDir::setCurrent(records.path())); } // a load moves to the game
     void cleanupTestCase() { QProcess::execute(u"wineserver"_s, {u"-w"_s}); }
 
-    // The key the 32-bit installer wrote (reg add /reg:32) leads to the game, started with the
-    // switches in its folder; Wine quotes its path, a blank in the name makes two arguments.
+    // The installer's key (reg add /reg:32) leads to the game, started in its folder, quoted.
     void launch_data() {
         QTest::addColumn<QString>("switches"); // the form is set up to give these
         for (const char* switches : {"/h tcp /boundip 192.168.0.2 /externip 203.0.113.7 /nPlayer1",
