@@ -82,9 +82,7 @@ void LinuxProcessesTest::refusesGuessesAndStartsThroughWine() {
                                 "$STEAM_COMPAT_CLIENT_INSTALL_PATH\" >$0.tmp\nprintf '<%s>\\n' "
                                 "\"$@\" >>$0.tmp\nmv $0.tmp $0.args\n";
     const QString wine = prefix.writeFile("bin/wine", recorder);
-    const QString proton = prefix.writeFile("proton", recorder);
-    for (const QString& script : {wine, proton})
-        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+    QFile::setPermissions(wine, QFile::permissions(wine) | QFile::ExeOwner);
     prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ");
     const QString exe = files.toNative(Pe); // as given to Wine
     qputenv("PATH", QFile::encodeName(prefix.root() + "/bin") + ":/usr/bin:/bin");
@@ -104,15 +102,7 @@ void LinuxProcessesTest::refusesGuessesAndStartsThroughWine() {
     QVERIFY2(QDir::isAbsolutePath(given) && canonical(given) == canonical(prefix.root()),
              qPrintable(given));
     QCOMPARE(fakes::recordedArguments(wine), (QStringList{exe, "/h", "tcp", "/nA B"}));
-    // A launcher's runner: its Wine, given the prefix found; or Proton, given Steam's folders.
-    QFile::remove(wine + ".args");
-    QVERIFY(LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::Wine, wine, {}, {}})
-                .start(Pe, Pe + " /h", QString()));
-    QCOMPARE(fakes::recordedFolder(wine), prefix.root() + "||");
-    QVERIFY(LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::Proton, proton, "/c", "/s"})
-                .start(Pe, Pe + " /h", QString()));
-    QCOMPARE(fakes::recordedLines(proton),
-             (QStringList{"|/c|/s", "<run>", '<' + exe + '>', "</h>"}));
+    // A launcher's Wine and Proton: e2e/launchers.sh.
 }
 
 QTEST_GUILESS_MAIN(LinuxProcessesTest)
