@@ -1,6 +1,6 @@
 #!/bin/bash
 # Under Xvfb: the etched divider and the two-line caption in screenshots; Enter presses a focused
-# button, not from a text box, in the main window and the options dialog.
+# button, not from a text box.
 source "$(dirname "$0")/lib.sh" "$@"
 command -v import >/dev/null || { echo "SKIP: ImageMagick's import is not installed"; exit 77; }
 # looks WINDOW divider Y X0 X1: row Y (negative: from the bottom) one dark colour, white below;
@@ -19,7 +19,6 @@ rows = [y for y in range(a[1], a[3]) if any(sum(rgb(x, y)) < 384 for x in range(
 print('dark rows', rows[:1], rows[-1:]); sys.exit(not (rows and rows[-1] - rows[0] >= 17))
 PY
 }
-keys() { local k; for k; do if [[ $k == +* ]]; then xdotool type --delay 40 "${k#+}"; else xdotool key $k; fi; done; }
 
 root=$work/run && make_prefix "$root/prefix" win32
 sed -i '2i echo start >>"$0.starts"' "$game"
@@ -27,17 +26,14 @@ up main "$root" || finish
 # Line1 at 5760 twips (row 384) and Line2 below it, of the 437 rows of the client area.
 check "divider" 'wait_for "looks $wid divider $((384 - 437)) 20 400" 50'
 # Enter in the name box does nothing; Tab to "&Launch Game" and Enter starts the game once.
-type_into 66 361 Bo && keys Return +x "Tab Return"
+type_into 66 361 Bo && xdotool key Return && xdotool type --delay 40 x && xdotool key Tab Return
 expect_run "Enter on &Launch Game" "$game" '</h> <tcp> </boundip> (<[0-9.]+> )?</nBox>'
 check "Enter in the name box started nothing" '[[ $(wc -l <"$game.starts") == 1 ]]'
 
-# Options: the caption at (240, 3240) twips; Enter on the focused Cancel saves nothing, on OK saves.
+# Options: the caption at (240, 3240) twips; Enter on the focused Cancel saves nothing.
 xdotool windowfocus --sync "$wid" key ctrl+o
 did=$(dialog Options) && check "caption on two lines" 'wait_for "looks $did twolines 34 216 201 241" 50'
-click_in "$did" 300 199 && keys +Q "Tab Tab Return"
+click_in "$did" 300 199 && xdotool type --delay 40 Q && xdotool key Tab Tab Return
 check "Enter on Cancel" 'gone Options && [[ "$(field "$(cfg "$root")" 4 32)" != *Q* ]]'
-xdotool windowfocus --sync "$wid" key ctrl+o
-did=$(dialog Options) && click_in "$did" 300 199 && keys ctrl+a +Zed Return +2 "Tab Return"
-check "Enter on OK" 'gone Options && wait_for "[[ \$(field \"\$(cfg \"\$root\")\" 4 32) == Zed2 ]]"'
 close_velkor
 finish
