@@ -99,7 +99,6 @@ void HtmlHelpTest::displayOperations_data() {
          {"ALink, a missing file",
           {&H::HHDisplayALink, "gone.chm", "", "",
            "The file C:\\Program Files\\Velkor\\gone.chm does not exist."}},
-         // A file that cannot be opened would show nothing at all.
          {"contents, a damaged file",
           {&H::HHDisplayContents, "C:\\Docs\\damaged.chm", "", "",
            "The file C:\\Docs\\damaged.chm does not exist."}}});

@@ -151,8 +151,8 @@ private slots:
         QCOMPARE(call.workingDirectory, GameFolder);
     }
 
-    // Opening enters the default folder, drive and all (without it nothing changes); the picker
-    // opens there even when it has gone since, and OK hands it over.
+    // Opening enters the default folder, drive and all; the picker opens there, even if it has
+    // gone.
     void altLoadEntersItsFolder() {
         QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
         frmaltload dialog(false, "");
@@ -195,8 +195,7 @@ private slots:
         QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Rejected);
     }
 
-    // A double click or Enter opens a folder, other keys only move; OK hands over the open one.
-    // Each drive opens at its own folder, an unreadable one is reported; only the picker moves.
+    // Double click or Enter opens a folder; OK hands over the open one; each drive has its own.
     void pickerFoldersAndDrives() {
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Levels");
         fake->prefix.makeFolder("Program Files/Bullfrog/Populous/Sounds");

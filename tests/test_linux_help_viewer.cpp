@@ -110,8 +110,7 @@ void HelpViewerTest::tablesSitemapsAndVersionResources() {
 
     const QByteArray good = buildPe(true), version = dwords({5 << 16 | 2, 3790 << 16 | 2744});
     QCOMPARE(fixedFileInfoFromPe(good)->mid(8, 8), version);
-    // Every shorter image loses part of the version block, which ends it; so do a tree pointing at
-    // itself or back and a version value shorter than its record.
+    // Refused: every shorter image, a tree pointing at itself or back, a version value too short.
     for (qsizetype size = 0; size < Raw + Version + 92; ++size)
         QVERIFY2(!fixedFileInfoFromPe(good.first(size)), qPrintable(QString::number(size)));
     const quint32 damages[] = {Raw + 20,   Dir,           Raw + NameDir + 20,
@@ -128,8 +127,7 @@ void HelpViewerTest::commandsAndPopups() {
     const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
     HelpViewer* viewer = rt.help.viewer(handle);
     QVERIFY(viewer && viewer->isVisible() && viewer->currentTopic() == u"/welcome.htm"_s);
-    // Each command shows its topic in the one viewer of the file: a query runs at once; of several
-    // topics all are offered, the first shown; a keyword not found shows the fallback.
+    // Each command shows its topic in the one viewer; of several topics the first; else a fallback.
     platform::HH_FTS_QUERY query;
     query.pszSearchQuery = u"Velkor.cfg"_s;
     query.fExecute = true;

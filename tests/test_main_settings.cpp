@@ -51,8 +51,7 @@ private slots:
         QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
     }
 
-    // Loading reads only a regular file; a failed save says so, the file as it was. Read-only
-    // comes last: it gives up a right for good.
+    // Loading reads only a regular file; a failed save says so, the file as it was. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QByteArray>("obstacle");
         for (const char* obstacle : {"disk full", "fifo", "read-only"})

@@ -10,6 +10,8 @@ import urllib.parse
 
 ADDRESS = b"203.0.113.7\r\n"
 LIFETIME = int(sys.argv[1]) if len(sys.argv) > 1 else 90
+ROUTES = {"/myip.php": (200, ADDRESS, [("Content-Type", "text/plain")]),
+          "/moved": (302, b"", [("Location", "/myip.php")]), "/big": (200, b"0123456789" * 7168)}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -22,18 +24,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
 
     def do_GET(self):
-        if self.path == "/myip.php":
-            self.reply(200, ADDRESS, [("Content-Type", "text/plain")])
-        elif self.path.startswith("/say?"):
+        if self.path.startswith("/say?"):
             self.reply(200, urllib.parse.unquote_to_bytes(self.path[5:]))
-        elif self.path == "/moved":
-            self.reply(302, b"", [("Location", "/myip.php")])
-        elif self.path == "/big":
-            self.reply(200, b"0123456789" * (7 * 1024))
         elif self.path == "/silent":
             time.sleep(LIFETIME)
         else:
-            self.reply(404, b"<html>not here</html>")
+            self.reply(*ROUTES.get(self.path, (404, b"<html>not here</html>")))
 
     def log_message(self, *args):
         pass

@@ -1,6 +1,5 @@
 #pragma once
-// Test doubles for the platform seam. FakePlatform installs them all, with the real file system
-// over a temporary Wine prefix, and records what the program asked of the system.
+// Test doubles for the platform seam, recording what the program asked of the system.
 
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
@@ -47,7 +46,6 @@ public:
     QString programFolder() override { return programDir; }
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override { return version; }
-    // The system folders as a prefix has them.
     QHash<QString, QString> variables{{QStringLiteral("SYSTEMROOT"), QStringLiteral("C:\\windows")},
                                       {QStringLiteral("WINDIR"), QStringLiteral("C:\\windows")}};
     QHash<QString, QString> environment() override { return variables; }
@@ -146,8 +144,7 @@ public:
     }
 };
 
-// Installs every fake; the file system is the system's own over a fresh temporary prefix
-// (see TempPrefix and prefixFiles). Uninstalls on destruction.
+// Installs every fake, the file system the real one over a fresh TempPrefix, until destroyed.
 class FakePlatform {
 public:
     FakePlatform();

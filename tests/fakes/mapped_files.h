@@ -1,6 +1,5 @@
 #pragma once
-// The Windows tests' drives: letters mapped to a TempPrefix's folders, so that "C:\Games" is fresh
-// in each test as on Linux; listing and opening are the Windows backend's own.
+// The Windows tests' drives: letters mapped to a TempPrefix's folders, as Linux has them.
 
 #include "fakes/temp_prefix.h"
 #include "platform/windows/windows_files.h"

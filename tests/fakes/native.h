@@ -1,6 +1,5 @@
 #pragma once
-// What the tests do natively (native_linux.cpp, native_windows.cpp): the file system over a
-// temporary prefix and the obstacles a save can meet.
+// What the tests do natively (native_*.cpp): the prefix's files, the obstacles a save meets.
 
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"

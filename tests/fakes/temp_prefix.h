@@ -1,6 +1,5 @@
 #pragma once
-// A throw-away Wine prefix: drive_c, dosdevices/c: and z:, and what a test writes into it. On
-// Windows the same folders, under MappedFiles' stand-in for the drives.
+// A throw-away Wine prefix: drive_c, dosdevices/c: and z: (on Windows mapped by MappedFiles).
 
 #include "launchers/wine_prefix.h"
 

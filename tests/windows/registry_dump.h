@@ -1,7 +1,6 @@
 #pragma once
-// Registry subtrees as the program sees them through a backend, one line a key and one a value,
-// sorted: the Windows build under Wine and the Linux build over the same prefix must write the
-// same lines (tests/windows/registry.sh).
+// Registry subtrees through a backend, a line a key or value, sorted: the Windows and the Linux
+// backend over one prefix must write the same (tests/windows/registry.sh).
 
 #include "help/helpregistry.h"
 #include "platform/registry.h"
@@ -13,8 +12,7 @@ namespace registrydump {
 
 using namespace platform;
 
-// Strings as the text they stand for in the program's 8-bit encoding (the ANSI code page on
-// Windows, UTF-8 on Linux), NULs kept; other types as their bytes.
+// Strings as text in the program's 8-bit encoding, NULs kept; other types as their bytes.
 inline QString line(const QString& key, const RegEntry& value) {
     const bool text = value.type == regtype::Sz || value.type == regtype::ExpandSz ||
                       value.type == regtype::MultiSz;

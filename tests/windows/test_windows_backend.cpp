@@ -1,6 +1,5 @@
-// The Windows backend against Wine's API in a throw-away prefix: the registry's 32-bit view in
-// ANSI, drives, regular files, programs, downloads, the process's facts (Winsock:
-// windows/start.sh).
+// The Windows backend against Wine's API: the registry's 32-bit view in ANSI, drives, regular
+// files, programs, downloads, the process's facts (Winsock: windows/start.sh).
 
 #include "platform/windows/backend.h"
 #include "platform/windows/windows_files.h"
