@@ -122,7 +122,6 @@ private slots:
                  "Username Required!|No IP Adress Specified");
     }
 
-    // The troubleshooter opens the alternative load dialog with the arguments built afresh.
     void troubleshooterAndFailedStart() {
         frmMain window;
         window.launchexe = "kept";

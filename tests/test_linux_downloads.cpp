@@ -42,9 +42,8 @@ private slots:
         fakes::FakePlatform os;
         const QString folder = os.prefix.makeFolder("users/player");
         const QDeadlineTimer bound(3 * LinuxDownloads::TotalTimeoutMs);
-        LinuxDownloads downloads(*os.files);
-        const long result =
-            downloads.downloadToFile(url + from, os.files->toWindows(folder + file));
+        const long result = LinuxDownloads(*os.files).downloadToFile(
+            url + from, os.files->toWindows(folder + file));
         QVERIFY(!bound.hasExpired());
         QCOMPARE(result == 0, !body.isNull());
         QCOMPARE(fakes::readFile(folder + file), body);

@@ -183,7 +183,6 @@ private slots:
         QVERIFY(saved.RouterAddress() == "203.0.113.7" && saved.LocalAddress() == "192.168.1.10");
     }
 
-    // The window shows what the socket module reports, then ends the program or loads on.
     void socketMessages_data() {
         // {startup's result, version, sockets, cleanup's, host name's, resolves, the message}
         addCases<SocketCase>(

@@ -67,7 +67,6 @@ private slots:
         QVERIFY(window.close() && unloaded.count() == 1);
     }
 
-    // The load: the settings folder and the game's folder from the registry, however it was left.
     void loadFindsTheFolders_data() {
         // {InstallDrive, InstallPath type (0: none), data, current folder ("": start), a drive's}
         const QString pop = "C:\\Games\\Populous", root = "C:\\";
@@ -105,7 +104,6 @@ private slots:
         QVERIFY(os.ui.boxes.empty());
     }
 
-    // The about box closes by OK, Enter or Escape; the Help menu's commands.
     void aboutAndHelp() {
         fakes::FakePlatform os;
         for (int key : {0, int(Qt::Key_Return), int(Qt::Key_Escape)}) {

@@ -8,10 +8,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// Runs `answer` on the dialog once it is up modally.
-static void whenModal(std::function<void(frmoptions*)> answer) {
-    QTimer::singleShot(0,
-                       [answer] { answer(qobject_cast<frmoptions*>(qApp->activeModalWidget())); });
+// Runs `then` on the dialog once it is up modally.
+static void whenModal(std::function<void(frmoptions*)> then) {
+    QTimer::singleShot(0, [then] { then(qobject_cast<frmoptions*>(qApp->activeModalWidget())); });
 }
 
 class OptionsTest : public QObject {

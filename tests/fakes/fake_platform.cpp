@@ -22,8 +22,7 @@ long FakeSystem::specialFolderPath(int csidl, QString& path) {
 }
 
 QString FakeRegistry::keyName(RootKey root, const QString& path) {
-    return QString::number(static_cast<std::uint32_t>(root), 16) + QLatin1Char('\\') +
-           path.toLower();
+    return QString::number(std::uint32_t(root), 16) + QLatin1Char('\\') + path.toLower();
 }
 
 void FakeRegistry::set(RootKey root, const QString& path, const QString& name, std::uint32_t type,

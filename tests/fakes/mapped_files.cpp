@@ -28,13 +28,11 @@ QStringList MappedFiles::drives() {
 }
 
 QString MappedFiles::driveLabel(const QString& drive) {
-    if (drive.isEmpty() || !prefix_.drives().contains(drive.at(0).toUpper()))
-        return {};
-    QFile file(targetFolder(prefix_.drives().value(drive.at(0).toUpper())) +
-               QStringLiteral(".windows-label"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.read(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
+    const QString root =
+        drive.isEmpty() ? QString() : realPath(win32::driveRoot(drive.at(0).toUpper()));
+    const QByteArray label =
+        root.isEmpty() ? QByteArray() : readFile(root + QStringLiteral("/.windows-label"));
+    return QString::fromUtf8(label.left(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
 QString MappedFiles::realPath(const QString& full) const {
@@ -42,9 +40,8 @@ QString MappedFiles::realPath(const QString& full) const {
         return {};
     const QString folder = targetFolder(prefix_.drives().value(full.at(0)));
     // A drive's root is its folder as named, without a trailing slash, as Linux names it.
-    const QString real =
-        full.size() > 3 || folder.size() == 3 ? folder + full.mid(3) : folder.chopped(1);
-    return QDir::toNativeSeparators(real);
+    return QDir::toNativeSeparators(full.size() > 3 || folder.size() == 3 ? folder + full.mid(3)
+                                                                          : folder.chopped(1));
 }
 
 bool MappedFiles::changeDrive(const QString& drive) {

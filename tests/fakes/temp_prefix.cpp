@@ -27,10 +27,9 @@ QString TempPrefix::writeFile(const QString& relative, const QByteArray& content
 }
 
 void TempPrefix::linkDrive(const QString& drive, const QString& target) const {
-    const QString dosdevices = root() + QStringLiteral("/dosdevices");
-    drives_.insert(drive.at(0).toUpper(),
-                   QDir::cleanPath(QDir(dosdevices).absoluteFilePath(target)));
-    linkNatively(dosdevices + QLatin1Char('/') + drive, target);
+    const QString dos = root() + QStringLiteral("/dosdevices");
+    drives_.insert(drive.at(0).toUpper(), QDir::cleanPath(QDir(dos).absoluteFilePath(target)));
+    linkNatively(dos + QLatin1Char('/') + drive, target);
 }
 
 } // namespace fakes

@@ -65,8 +65,7 @@ private slots:
         QCOMPARE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.toStdWString().c_str(), 0, nullptr, 0,
                                  KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &native, nullptr),
                  LONG(ERROR_SUCCESS));
-        RegSetValueExA(native, "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Wrong"),
-                       9);
+        RegSetValueExA(native, "InstallPath", 0, REG_SZ, (const BYTE*)"C:\\Wrong", 9);
         RegCloseKey(native);
         QVERIFY(!os.registry->values(LocalMachine, key));
         const RegEntry right{u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Pop", 7)};
@@ -130,7 +129,6 @@ private slots:
     }
 
     void downloadsOnlyWholeAnswers() {
-        // The loopback echo page the runner started, if any.
         const QString page = qEnvironmentVariable("VELKOR_ECHO_URL");
         if (page.isEmpty())
             QSKIP("no echo page");
