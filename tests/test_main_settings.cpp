@@ -86,10 +86,8 @@ private slots:
             {{"override", {true, "10.9.8.7", "", 1, true, "10.9.8.7"}},
              {"blank override: the detected", {true, " ", "", 1, true, "10.0.0.7"}},
              {"override off", {false, "10.9.8.7", "", 1, true, "10.0.0.7"}},
-             {"index past the detected: the stored among them",
-              {false, "", "10.0.0.7", 2, true, "10.0.0.7"}},
-             {"the stored not detected: the first",
-              {false, "", "172.16.0.9", 2, true, "192.168.1.10"}},
+             {"index past the detected: the stored", {false, "", "10.0.0.7", 2, true, "10.0.0.7"}},
+             {"stored not detected: the first", {false, "", "172.16.0.9", 2, true, "192.168.1.10"}},
              {"none detected: the stored", {false, "", "172.16.0.9", 0, false, "172.16.0.9"}}});
     }
     void localAddressShown() {
