@@ -1,21 +1,18 @@
 #!/bin/bash
-# Starts under Xvfb: the recording game gets the form's switches in its folder, never the decoy;
-# FIFO hives or a long InstallPath do not stop a start; F1 on an unreadable help file warns.
+# Under Xvfb: FIFO hives, a long InstallPath do not stop a start, nor a relative WINEPREFIX the
+# game's; F1 on an unreadable help file beside the program warns.
 source "$(dirname "$0")/lib.sh" "$@"
-while IFS='|' read -r -u 3 name arch set_up actions pattern; do
-    root=$work/$name env=() && make_prefix "$root/prefix" $arch && eval "$set_up"
-    up "$name" "$root" "${env[@]}" || continue
-    if [[ -z $pattern ]]; then ok "$name: the window came up" && close_velkor && continue; fi
-    eval "$actions" && click_launch
-    expect_run "$name" "$game" "$pattern"
-    check "$name: no decoy ran" '! ls "$root"/prefix/drive_c/{,Wrong/}*.args 2>/dev/null'
-    stop_velkor
+while IFS='|' read -r -u 3 name arch set_up; do
+    root=$work/$name && make_prefix "$root/prefix" $arch && eval "$set_up"
+    up "$name" "$root" && ok "$name: the window came up" && close_velkor
 done 3<<'CASES'
-join|win64||click_at 214 240; type_into 242 361 127.0.0.1; type_into 66 361 'A;rm -rf ~ $(id)'|</j> <tcp> <127\.0\.0\.1> </nA;rm> <-rf> <~> <\$\(id\)>
-relative|win64|env=(WINEPREFIX=../prefix)|type_into 66 361 Rel|</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>
 fifo hives|win64|for h in system user userdef; do rm -f "$root/prefix/$h.reg"; mkfifo "$root/prefix/$h.reg"; done
 long InstallPath|win32|python3 -c 'import sys; s = open(sys.argv[1]).read(); open(sys.argv[1], "w").write(s.replace("Populous\"\n", "Populous" + "\\\\Map" * 2**17 + "\"\n"))' "$root/prefix/system.reg"
 CASES
+# A relative WINEPREFIX holds for the start folder, also once the load has moved into the game's.
+root=$work/relative && make_prefix "$root/prefix" win64 && up relative "$root" WINEPREFIX=../prefix &&
+    type_into 66 361 Rel && click_launch && expect_run relative "$game" '</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>'
+stop_velkor
 
 # A help file beside a copy of the program, F1 each time.
 mkdir -p "$work/program" && cp "$velkor" "$work/program" && velkor=$work/program/${velkor##*/} help=$work/program/velkorhelp.chm
