@@ -119,7 +119,7 @@ private slots:
                                   "ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255"})
             QTest::newRow(whole) << QString(whole) << QString(whole);
         addRow("white space around", {" \t\v\f203.0.113.7\r\n", "203.0.113.7"});
-        addRow("white space around IPv6", {"\n2001:db8::7 ", "2001:db8::7"});
+        addRow("white space only", {" \r\n", ""});
         for (const char* none : {"203.0.113.7 203.0.113.8", "1.2.3.4 /j 6.6.6.6 \"/nEvil x",
                                  "203.0.113.256", "203.0.113.07", "203.0.113", "203.0.113.7.1",
                                  "1.2.3.4.", ".1.2.3.4", "1.2.3.1234", "0xcb.0.113.7", "1.2.3.-4"})
@@ -129,8 +129,6 @@ private slots:
               "1:", "1:::2", ":::", "12345::1", "g::1", "::1.2.3.4:1", "1:2:3:4:5:6:7:1.2.3.4",
               "::ffff:1.2.3.04", "::ffff:1.2.3", "fe80::1%eth0", "[::1]", "2001:db8::/32"})
             QTest::newRow(none) << QString(none) << QString();
-        addRow("nothing", {"", ""});
-        addRow("white space only", {" \r\n", ""});
         addRow("switches on the next line", {"203.0.113.7\r\n/j 6.6.6.6", ""});
         addRow("a NUL after", {QString("1.2.3.4") + QChar(0), ""});
         addRow("a no-break space before", {QString::fromUtf8("\u00a01.2.3.4"), ""});

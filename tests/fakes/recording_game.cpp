@@ -9,6 +9,15 @@ namespace {
 const QByteArray Script = "#!/bin/sh\n"
                           "{ printf '%s\\n' \"$(pwd)\"; for a in \"$@\"; do printf '<%s>\\n' "
                           "\"$a\"; done; } > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
+
+QStringList recordedLines(const QString& nativePath, int timeoutMs) {
+    QFile file(nativePath + QStringLiteral(".args"));
+    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) ||
+        !file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 bool writeRecordingGame(const QString& nativePath) {
@@ -17,14 +26,6 @@ bool writeRecordingGame(const QString& nativePath) {
         return false;
     file.close();
     return file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
-
-QStringList recordedLines(const QString& nativePath, int timeoutMs) {
-    QFile file(nativePath + QStringLiteral(".args"));
-    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) ||
-        !file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QStringList recordedArguments(const QString& nativePath, int timeoutMs) {
