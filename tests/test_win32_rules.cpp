@@ -1,5 +1,4 @@
-// The Windows rules as pure text: a command line's arguments (on Windows also as its own
-// CommandLineToArgvW splits them), and full paths against the drives' current folders.
+// Windows rules as text: a command line's arguments (also against Windows' own), full paths.
 
 #include "rows.h"
 #include "win32/command_line.h"

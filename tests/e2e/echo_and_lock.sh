@@ -35,7 +35,6 @@ second() { # NAME [ENV...]: while the first runs, another start shows a message 
     check "$1: a message, and the second start ended" "[[ -n '$wid' ]] && ((HEIGHT < 437)) && wait_for '! kill -0 $spawned 2>/dev/null'"
     kill $spawned 2>/dev/null; kill -0 $first || fail "$1: the first Velkor ended"
 }
-# A game that outlives its Velkor keeps no lock: test_linux_system.
 root=$work/live && make_prefix "$root/prefix" win32
 up live "$root" && second "runtime folder" && close_velkor
 up "cache folder" "$root" XDG_RUNTIME_DIR= && second "cache folder" XDG_RUNTIME_DIR=

@@ -14,7 +14,6 @@ root=$work/relative && make_prefix "$root/prefix" win64 && up relative "$root" W
     type_into 66 361 Rel && click_launch && expect_run relative "$game" '</h> <tcp> </boundip> (<[0-9.]+> )?</nRel>'
 stop_velkor
 
-# A help file beside a copy of the program, F1 each time.
 mkdir -p "$work/program" && cp "$velkor" "$work/program" && velkor=$work/program/${velkor##*/} help=$work/program/velkorhelp.chm
 make_prefix "$work/help/prefix" win32 && up help "$work/help" || finish
 for plant in 'head -c 4096 /dev/urandom >"$help"' ': >"$help"' 'mkfifo "$help"' 'ln -s /dev/zero "$help"'; do

@@ -18,8 +18,7 @@ recorder() {
     mkdir -p "$(dirname "$1")"
     printf '#!/bin/sh\n{ %s; for a in "$@"; do printf "<%%s>\\n" "$a"; done; } >"$0.t" && mv "$0.t" "$0.args"\n' "${2:-pwd}" >"$1" && chmod +x "$1"
 }
-# make_prefix DIR ARCH: the game's key in the 32-bit view (win64: C:\Wrong in the other), the
-# recording game $game in C:\Program Files\..., decoys C:\Program.exe and C:\Wrong\...
+# make_prefix DIR ARCH: the game's key (win64: C:\Wrong in the 64-bit view), $game, two decoys.
 make_prefix() {
     local key='Bullfrog Productions Ltd\\Populous: The Beginning' view=Software
     mkdir -p "$1/dosdevices" && ln -sfn ../drive_c "$1/dosdevices/c:" && ln -sfn / "$1/dosdevices/z:"
@@ -32,8 +31,7 @@ make_prefix() {
     } >"$1/system.reg"
 }
 
-# spawn ROOT [NAME=VALUE | NAME=]...: starts the program, its folders below ROOT, NAME= unset;
-# waits for its first window titled Velkor: $spawned, $wid and its geometry.
+# spawn ROOT [NAME=VALUE | NAME=]...: starts it, folders below ROOT; $spawned, $wid, its geometry.
 spawn() {
     local root=$1 e && local -a env=() && shift
     mkdir -p "$root/home" "$root/config" "$root/start" && mkdir -p -m 700 "$root/run"
@@ -50,14 +48,12 @@ up() {
     velkor_pid=$spawned
     [[ -n "$wid" ]] && ((HEIGHT >= 437)) || { fail "$1: no main window: $(cat "$2/velkor.log")"; stop_velkor; return 1; }
     client_x=$((X + WIDTH - 417)) client_y=$((Y + HEIGHT - 437))
-    xdotool windowfocus --sync "$wid" 2>/dev/null
-    return 0
+    xdotool windowfocus --sync "$wid" 2>/dev/null || :
 }
 stop_velkor() { [[ -z "$velkor_pid" ]] || { kill $velkor_pid 2>/dev/null; wait $velkor_pid 2>/dev/null; velkor_pid=; }; }
 alive() { kill -0 $velkor_pid 2>/dev/null; }
 
-# close_velkor [NAME]: WM_DELETE_WINDOW, as a window manager closes (xdotool's windowclose loses
-# the settings); with NAME a message box must come first, answered with Enter; then the end.
+# close_velkor [NAME]: WM_DELETE_WINDOW as a window manager sends; NAME: a message box comes first.
 close_velkor() {
     local box=
     python3 - "$wid" <<'PY'

@@ -15,8 +15,7 @@ up index "$root" && click_launch && expect_run index "$game" '</h> <tcp> </bound
 shown=$(sed -n 's|.*</boundip> <\([0-9.]*\)>.*|\1|p' <<<"$args") && close_velkor
 check "index: saved ${shown:-nothing}, the name kept" '[[ -n "$shown" && $(field "$(cfg "$root")" 63 24) == "$shown" ]] && kept'
 
-# A filled 64 KiB tmpfs where mounting is allowed (the unit test covers a file size limit): a saved
-# record is rewritten in place without new space; a new one fails, with a message.
+# A full 64 KiB tmpfs where mounting is allowed: a saved record is rewritten, a new one fails.
 for name in full-new full-saved; do
     root=$work/$name && make_prefix "$root/prefix" win32 && mkdir -p "$root/config"
     mount -t tmpfs -o size=64k tmpfs "$root/config" 2>/dev/null || { echo "SKIP $name: no tmpfs here"; continue; }

@@ -6,19 +6,8 @@
 
 namespace fakes {
 
-namespace {
-
-auto named(const QString& name) {
+static auto named(const QString& name) {
     return [name](const RegEntry& v) { return v.name.compare(name, Qt::CaseInsensitive) == 0; };
-}
-
-} // namespace
-
-long FakeSystem::specialFolderPath(int csidl, QString& path) {
-    if (csidl != 26) // the application data only
-        return 1;
-    path = appData;
-    return 0;
 }
 
 QString FakeRegistry::keyName(RootKey root, const QString& path) {
@@ -66,13 +55,6 @@ long FakeRegistry::setValue(RootKey root, const QString& path, const RegEntry& v
 long FakeRegistry::deleteValue(RootKey root, const QString& path, const QString& name) {
     const auto it = keys.find(keyName(root, path));
     return it != keys.end() && std::erase_if(*it, named(name)) ? 0 : winerror::FileNotFound;
-}
-
-long FakeDownloads::downloadToFile(const QString& url, const QString& windowsPath) {
-    requests << url;
-    const auto it = bodies.constFind(url);
-    QFile file(files && it != bodies.constEnd() ? files->toNative(windowsPath) : QString());
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(*it) >= 0 ? 0 : 1;
 }
 
 FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {

@@ -44,7 +44,10 @@ public:
     bool claimSingleInstance() override { return !anotherInstance; }
     void endProgram() override { ++endProgramCalls; }
     QString programFolder() override { return programDir; }
-    long specialFolderPath(int csidl, QString& path) override;
+    long specialFolderPath(int csidl, QString& path) override {
+        path = csidl == 26 ? appData : path; // the application data only
+        return csidl == 26 ? 0 : 1;
+    }
     OsVersion osVersion() override { return version; }
     QHash<QString, QString> variables{{QStringLiteral("SYSTEMROOT"), QStringLiteral("C:\\windows")},
                                       {QStringLiteral("WINDIR"), QStringLiteral("C:\\windows")}};
@@ -112,7 +115,12 @@ public:
     QMap<QString, QByteArray> bodies;
     QStringList requests;
     FileSystem* files = nullptr;
-    long downloadToFile(const QString& url, const QString& windowsPath) override;
+    long downloadToFile(const QString& url, const QString& windowsPath) override {
+        requests << url;
+        const auto it = bodies.constFind(url);
+        QFile file(files && it != bodies.constEnd() ? files->toNative(windowsPath) : QString());
+        return file.open(QIODevice::WriteOnly) && file.write(*it) >= 0 ? 0 : 1; // truncated
+    }
 };
 
 struct HelpCall {

@@ -19,7 +19,6 @@ public:
     QString makeFolder(const QString& relative) const;
     // Writes a file below the prefix ("system.reg", "drive_c/x.exe").
     QString writeFile(const QString& relative, const QByteArray& content) const;
-    // Links dosdevices/<drive> to a target ("d:", "/tmp/x").
     void linkDrive(const QString& drive, const QString& target) const;
     // The drives linked so far: upper-case letter -> absolute target.
     const QMap<QChar, QString>& drives() const { return drives_; }

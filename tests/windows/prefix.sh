@@ -7,8 +7,7 @@ work=$(mktemp -d) cleanup=:
 trap 'eval "$cleanup"; WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$work" || exit $?
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# qtest EXE ARGS...: a Qt test under Wine, which shows no output of a windowed program: its
-# results go to a file, printed afterwards.
+# qtest EXE ARGS...: a Qt test under Wine, its results through a file (Wine shows no output).
 qtest() {
     local results=$work/$(basename "$1" .exe).txt status
     timeout 240 wine "$1" "${@:2}" -o "Z:$results,txt"

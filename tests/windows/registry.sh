@@ -4,8 +4,7 @@
 build=${1:?usage: registry.sh build-windows registry_dump data} dumper=${2:?} data=${3:?}
 source "$(dirname "$0")/prefix.sh" "$build/test_windows_backend.exe" # its server has ended
 xz -dc "$data/system.reg.xz" >"$WINEPREFIX/system.reg" && cp "$data"/{user,userdef}.reg "$WINEPREFIX/" || exit 1
-# Escapes and types Wine's own files rarely hold; text in the ANSI code page (the key's name,
-# read through the wide calls, beyond it).
+# Escapes and types Wine's own files rarely hold; ANSI text (the key's name beyond it).
 cat >>"$WINEPREFIX/user.reg" <<'REG'
 
 [Software\\Velkor Odd\\Caf\xe9 \x263a] 1
@@ -18,10 +17,8 @@ cat >>"$WINEPREFIX/user.reg" <<'REG'
 "typed"=hex(1):41,00,42,00
 "dword"=dword:fffffffe
 REG
-# Seen as the 32-bit program sees them. What Velkor reads: the game's key (in Wow6432Node), the
-# help environment's keys, there or not (HKCR\.chm is only in the 64-bit view). Large ones: the
-# 32-bit Windows NT\CurrentVersion, links to keys both views share (binary, multi-string data);
-# the control set, not redirected; the user's hives (a key named beyond the BMP) and .Default's.
+# In the 32-bit view: what Velkor reads (HKCR\.chm is only in the 64-bit view); large ones, with
+# shared links, the control set not redirected, a key named beyond the BMP.
 keys=('HKLM\Software\Bullfrog Productions Ltd' 'HKLM\Software\Microsoft\Windows\HTML Help'
       'HKLM\SOFTWARE\Classes\TypeLib\{ADB880A2-D8FF-11CF-9377-00AA003B7A11}'
       'HKCR\CLSID\{4662DAB0-D393-11D0-9A56-00C04FB68B66}' 'HKCR\CLSID\{0A89A860-D7B1-11CE-8350-444553540000}'

@@ -1,5 +1,4 @@
-// The Linux backend's side of tests/windows/registry.sh: registry_dump PREFIX FILE KEY... writes
-// the keys' subtrees as the Linux backend reads them from the prefix's files.
+// registry_dump PREFIX FILE KEY...: the Linux backend's side of tests/windows/registry.sh.
 
 #include "registry_dump.h"
 #include "platform/linux/linux_registry.h"
@@ -7,10 +6,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: registry_dump PREFIX FILE KEY...\n");
-        return 2;
-    }
+    if (argc < 4)
+        return std::fputs("usage: registry_dump PREFIX FILE KEY...\n", stderr), 2;
     platform::linuxbackend::LinuxRegistry registry({QString::fromLocal8Bit(argv[1])});
     QStringList keys;
     for (int i = 3; i < argc; ++i)

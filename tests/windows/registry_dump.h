@@ -1,6 +1,5 @@
 #pragma once
-// Registry subtrees through a backend, a line a key or value, sorted: the Windows and the Linux
-// backend over one prefix must write the same (tests/windows/registry.sh).
+// Registry subtrees through a backend, a line a key or value, sorted (tests/windows/registry.sh).
 
 #include "help/helpregistry.h"
 #include "platform/registry.h"

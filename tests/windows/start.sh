@@ -3,10 +3,8 @@
 # folder with the form's switches; F1 opens help; a second instance is turned away; Velkor.cfg is
 # read back, and the Linux build writes the same. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
 source "$(dirname "$0")/lib.sh" "$@"
-exe=$velkor linux_velkor=${3:-}
-under_wine "$exe"
+linux_velkor=${3:-} && under_wine "$velkor"
 
-# The external address as stored settings give it, the same start for the Linux build below.
 seed() { record "$1" 88:203.0.113.7; }
 seed "$(echo "$root"/prefix/drive_c/users/*/AppData/Roaming)/Populous/Velkor/Velkor.cfg"
 up start "$root" "${env[@]}" || finish
@@ -23,8 +21,7 @@ expansion join|click_at 214 240; type_into 242 361 127.0.0.1; click_at 214 192|/
 expansion host with router|click_at 66 240; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
-# The manual load from a folder picked by keys, the software program: that copy runs there, the
-# expansion named by the program, not by /GAME=UW. A click on the logo gives the window the keys.
+# The manual load, its folder picked by keys: that program runs there, no /GAME=UW (logo: focus).
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
 click_at 208 60 && xdotool key ctrl+t
@@ -49,7 +46,6 @@ close_velkor
 config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
 check "close: Velkor.cfg in the application data, the address shown in it" '[[ -n "$config" && $(stat -c %s "$config") == 115 && $(field "$config" 63 24) == "${shown:-none}" ]]'
 
-# The Linux build over the same prefix, started and closed alike, writes the same bytes.
 if [[ -n ${linux_velkor:-} ]]; then
     velkor=$linux_velkor && mkdir -p "$work/linux" && ln -s "$root/prefix" "$work/linux/prefix" && seed "$(cfg "$work/linux")"
     up linux "$work/linux" && close_velkor

@@ -1,5 +1,4 @@
-// The Windows backend against Wine's API: the registry's 32-bit view in ANSI, drives, regular
-// files, programs, downloads, the process's facts (Winsock: windows/start.sh).
+// The Windows backend against Wine's API: registry, drives, files, programs, downloads, facts.
 
 #include "platform/windows/backend.h"
 #include "platform/windows/windows_files.h"
