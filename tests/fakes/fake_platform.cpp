@@ -10,6 +10,8 @@ namespace fakes {
 
 int FakeUi::messageBox(const QString& text, const QString& title, int style) {
     boxes.push_back({text, title, style});
+    if (onBox)
+        onBox();
     return 1;
 }
 
@@ -113,8 +115,8 @@ FakePlatform::~FakePlatform() {
 }
 
 platform::Services FakePlatform::services() {
-    return platform::Services{&registry, files.get(), &processes, &ui,      &system,
-                              &sockets,  &downloads,  &help,      &versions};
+    return platform::Services{&registry, files.get(), &processes, &ui,       &system,
+                              &sockets,  &downloads,  &help,      &versions, &routers};
 }
 
 } // namespace fakes

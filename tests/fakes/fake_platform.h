@@ -2,12 +2,14 @@
 // Test doubles for the platform seam. FakePlatform installs them all, with the real file system
 // over a temporary Wine prefix, and records what the program asked of the system.
 
+#include "fakes/fake_router.h"
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
 
 #include <QMap>
 #include <QPoint>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +25,7 @@ class FakeUi : public platform::Ui {
 public:
     std::vector<MessageBoxCall> boxes;
     QStringList openedUrls;
+    std::function<void()> onBox; // runs as each box is shown
 
     int messageBox(const QString& text, const QString& title, int style) override;
     bool openUrl(const QString& url) override {
@@ -88,6 +91,13 @@ public:
                const QString& workingDirectory) override {
         starts.push_back({application, commandLine, workingDirectory});
         return succeed;
+    }
+    QStringList runningPrograms; // file names of the programs that run now
+    bool running(const QStringList& programNames) override {
+        for (const QString& name : programNames)
+            if (runningPrograms.contains(name, Qt::CaseInsensitive))
+                return true;
+        return false;
     }
 };
 
@@ -171,6 +181,7 @@ public:
     FakeDownloads downloads;
     FakeHelpRuntime help;
     FakeVersionInfo versions;
+    FakeRouters routers;
     std::unique_ptr<platform::FileSystem> files;
 
     platform::Services services();
