@@ -22,11 +22,9 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 toolchain="$repo/cmake/mingw-w64-x86_64.cmake"
 cache_root="${VELKOR_ROUTER_WINDOWS_CACHE:-${VELKOR_QT_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velkor}}"
 
-say() { echo "build-router-windows: $*" >&2; }
-die() {
-  say "$*"
-  exit 1
-}
+tool=build-router-windows
+# shellcheck source=windows-cache.sh
+source "$repo/scripts/windows-cache.sh"
 
 # miniupnpc's CMakeLists sets MINIUPNPC_SET_SOCKET_TIMEOUT only off Windows, so it is given here.
 # On Windows the source alone does not bound a call with it: Winsock would read the library's
@@ -74,16 +72,6 @@ cache_key() {
   } | sha256sum | cut -c1-12
 }
 
-run_logged() { # <what> <command...>
-  local what=$1
-  shift
-  say "$what"
-  if ! "$@" >>"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    die "$what failed; full log: $log"
-  fi
-}
-
 bash "$repo/scripts/setup.sh" windows >&2
 for p in "${patches[@]}"; do
   grep -q '^--- ' "$p" 2>/dev/null || die "$p is missing or holds no diff"
@@ -94,25 +82,7 @@ name="miniupnpc-windows-$version-$(cache_key)"
 dest="$cache_root/$name"
 stamp="$dest/.velkor-miniupnpc-complete"
 
-if [ -f "$stamp" ]; then
-  echo "$dest"
-  exit 0
-fi
-
-mkdir -p "$cache_root"
-# One build per folder at a time; a second caller waits and then reuses it.
-exec 9>"$cache_root/.$name.lock"
-if ! flock -n 9; then
-  say "another build of $name is running; waiting for it"
-  flock 9
-fi
-if [ -f "$stamp" ]; then
-  echo "$dest"
-  exit 0
-fi
-
-log="$cache_root/$name.log"
-: >"$log"
+claim_cache "$dest" "$stamp"
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-router-windows.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM HUP

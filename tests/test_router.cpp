@@ -302,5 +302,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RouterTest)
+QTEST_MAIN(RouterTest)
 #include "test_router.moc"

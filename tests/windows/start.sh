@@ -33,10 +33,11 @@ CASES
 # The manual load from a folder chosen in the picker by keys (Tab to its folder list, Home to C:\,
 # Enter opens, the name selects, Enter opens, Tab to OK), with the software program: that copy
 # runs there with the form's switches, the expansion named by the program, not by /GAME=UW. A
-# click on the logo makes the main window the active one for keys, here and for F1 below.
+# click on the logo makes the main window the active one for keys, here and for F1 below, once
+# Wine has done handing the focus to the game just started (a second is plenty).
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
-click_at 208 60 && xdotool key ctrl+t
+sleep 1 && click_at 208 60 && xdotool key ctrl+t
 if aid=$(dialog "Alternative Load"); then
     click_in "$aid" 303 97 # &Browse
     dialog "Locate Populous Directory" >/dev/null && xdotool key Tab Tab Tab Home Return &&
