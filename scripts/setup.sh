@@ -25,7 +25,7 @@ test=(
   xvfb xauth xdotool python3 imagemagick fonts-liberation2 xz-utils
   desktop-file-utils appstream lintian
   wine wine64 gcc-mingw-w64-x86-64-posix
-  iproute2 miniupnpd-nftables nftables miniupnpc natpmpc
+  iproute2 miniupnpd-nftables nftables miniupnpc natpmpc xclip
 )
 windows=(
   "${test[@]}"

@@ -124,6 +124,14 @@ private slots:
         QVERIFY(held.elapsed() < 4500 && ticks > 10); // bounded, and the window kept running
         QCOMPARE(os.processes.starts.size(), 4u);
         QVERIFY(os.ui.boxes.size() == 2); // the port cause was told already
+
+        // What is typed during the wait never reaches the game; a close during it starts none.
+        QTimer::singleShot(300, [&] { window.username->setText("Eve"); });
+        window.launch->click();
+        QVERIFY(os.processes.starts.back().commandLine.endsWith("/nBo"));
+        QTimer::singleShot(300, [&] { window.Form_Unload(); });
+        window.launch->click();
+        QCOMPARE(os.processes.starts.size(), 5u);
     }
 
     void boxOffAsksNothing() {

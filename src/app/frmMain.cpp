@@ -243,6 +243,7 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload() {
+    closed = true;
     SaveSettings();
     if (router)
         router->finish(gameRunning());

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the player's choices, the launch button and the menus.
 
+#include "game/BuildGameArgs.h"
 #include "settings/LaunchSettings.h"
 
 #include <QMainWindow>
@@ -111,8 +112,16 @@ private:
     void createMenus();
     // Fetches the external address into txtRouterIP, or shows the stored one.
     void GetExternalIP();
-    // The game's arguments from the controls, into launchargs when they make a command.
-    void buildLaunchArgs();
+    // The choices the game's arguments are made of, but the external address, which the
+    // router may give while a launch waits for it.
+    struct LaunchForm {
+        game::Way way;
+        game::Hosting hosting;
+        QString local, join, name;
+    };
+    LaunchForm launchForm() const;
+    // The game's arguments, into launchargs when they make a command.
+    void buildLaunchArgs(const LaunchForm& form);
     // Opens the alternative load dialog, owned by this window.
     void showAlternativeLoad();
 
@@ -120,7 +129,8 @@ private:
     // shown; before a hosted game starts its port is asked for, within a bound.
     void startRouter();
     void routerDiscovered();
-    void prepareHostingWithRouter();
+    // false when the window was closed while the router was asked: then no game starts.
+    bool prepareHostingWithRouter();
     // The router's outside address when it is the internet's, else empty.
     QString routerOutside() const;
     bool gameRunning() const;
@@ -132,4 +142,5 @@ private:
     QString echoAddress;    // what the address-echo page answered last, a whole address or empty
     QStringList toldCauses; // what the player has been told about hosting, once a run each
     bool launching = false;
+    bool closed = false;
 };

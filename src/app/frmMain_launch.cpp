@@ -38,7 +38,9 @@ void frmMain::launch_Click() {
     else if (selUW->isChecked())
         launchexe = game::SelectorCommand(os.files->currentDirectory(), true);
 
-    buildLaunchArgs();
+    // Taken at the click: what is changed while the router is asked never reaches the game.
+    const LaunchForm form = launchForm();
+    buildLaunchArgs(form);
 
     if (username->text().isEmpty()) {
         os.ui->messageBox(QStringLiteral("Please specify a username so you can be identified "
@@ -53,8 +55,9 @@ void frmMain::launch_Click() {
     }
 
     if (selhost->isChecked() && selwithrouter->isChecked()) {
-        prepareHostingWithRouter();
-        buildLaunchArgs(); // the router may have given the external address meanwhile
+        if (!prepareHostingWithRouter())
+            return;            // Velkor was closed meanwhile
+        buildLaunchArgs(form); // the router may have given the external address meanwhile
     }
 
     // The selector is named explicitly: an unquoted folder with blanks ("C:\Program Files\...")
@@ -72,14 +75,18 @@ void frmMain::mnutroubleshoot_Click() {
             QStringLiteral("No Username"), platform::mbstyle::Exclamation);
         return;
     }
-    buildLaunchArgs();
+    buildLaunchArgs(launchForm());
     showAlternativeLoad();
 }
 
-void frmMain::buildLaunchArgs() {
-    if (const auto args = game::BuildGameArgs(
-            wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
-            txtRouterIP->text(), joinIP->text(), username->text()))
+frmMain::LaunchForm frmMain::launchForm() const {
+    return {wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
+            joinIP->text(), username->text()};
+}
+
+void frmMain::buildLaunchArgs(const LaunchForm& form) {
+    if (const auto args = game::BuildGameArgs(form.way, form.hosting, form.local,
+                                              txtRouterIP->text(), form.join, form.name))
         launchargs = *args;
 }
 

@@ -53,9 +53,9 @@ void frmMain::routerDiscovered() {
         txtRouterIP->setText(outside);
 }
 
-void frmMain::prepareHostingWithRouter() {
+bool frmMain::prepareHostingWithRouter() {
     if (!router)
-        return;
+        return true;
     const bool openPort = router->openPortWhenHosting();
     const QString local = txtLocalIP->text();
     if (openPort)
@@ -79,9 +79,11 @@ void frmMain::prepareHostingWithRouter() {
             wait.exec();
         launching = false;
     }
+    if (closed)
+        return false;
 
     if (!openPort)
-        return; // the player forwards the port and reads the Router dialog on their own
+        return true; // the player forwards the port and reads the Router dialog on their own
     net::RouterView view = router->view();
     if (router->portPending())
         view.port.kind = net::PortState::Kind::NoAnswer; // not within the bound
@@ -116,10 +118,11 @@ void frmMain::prepareHostingWithRouter() {
                    .arg(why, local);
     }
     if (cause.isEmpty() || toldCauses.contains(cause))
-        return;
+        return true;
     toldCauses << cause;
     platform::current().ui->messageBox(text, QStringLiteral("Velkor"),
                                        platform::mbstyle::Exclamation);
+    return true;
 }
 
 void frmMain::mnurouter_Click() {

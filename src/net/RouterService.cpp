@@ -189,9 +189,16 @@ void RouterService::opened(const PortState& state,
 
 void RouterService::finish(bool gameRunning, int boundMs) {
     renewal_.stop();
-    if (!record_.mapping || gameRunning)
+    if (gameRunning)
         return; // left to its lease (a permanent one is removed by the next start)
-    const RouterRecord::Mapping mapping = *record_.mapping;
+    std::optional<RouterRecord::Mapping> asked = record_.mapping;
+    // Asked for but not answered yet: what the answer would have made is removed after it.
+    if (!asked && portPending_ && view_.found.protocol != platform::RouterFound::Protocol::None)
+        asked = RouterRecord::Mapping{view_.found.protocol,       GamePort, client_, 0, 0,
+                                      mappingDescription(client_)};
+    if (!asked)
+        return;
+    const RouterRecord::Mapping mapping = *asked;
     auto removed = std::make_shared<std::atomic<bool>>(false);
     worker_->post([removed, mapping](PortMapper& mapper) -> std::function<void()> {
         *removed = mapper.remove(mapping);

@@ -3,6 +3,9 @@
 
   hosts.py listen ADDR PORT FILE   UDP listener: creates FILE once bound, then appends
                                    "SOURCE_ADDR:SOURCE_PORT TEXT" per datagram
+  hosts.py listen-once ADDR PORT FILE
+                                   the same for one datagram, then exits (a game that waits
+                                   for its first player)
   hosts.py send ADDR PORT TEXT     one UDP datagram
   hosts.py echo-page ADDR PORT     HTTP server answering every GET with the caller's address
                                    as plain text, as public address-echo pages do
@@ -19,7 +22,7 @@ import struct
 import sys
 
 
-def listen(addr, port, path):
+def listen(addr, port, path, once=False):
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.bind((addr, int(port)))
     out = open(path + ".t", "w", buffering=1)
@@ -27,6 +30,8 @@ def listen(addr, port, path):
     while True:
         data, (source, sport) = sock.recvfrom(65535)
         out.write(f"{source}:{sport} {data.decode(errors='replace')}\n")
+        if once:
+            return
 
 
 def send(addr, port, text):
@@ -92,7 +97,8 @@ def hung_router(addr):
 
 
 def main(argv):
-    commands = {"listen": (listen, 3, 3), "send": (send, 3, 3), "echo-page": (echo_page, 2, 2),
+    commands = {"listen": (listen, 3, 3), "listen-once": (lambda *a: listen(*a, once=True), 3, 3),
+                "send": (send, 3, 3), "echo-page": (echo_page, 2, 2),
                 "fetch": (fetch, 1, 2), "hung-router": (hung_router, 1, 1)}
     if len(argv) >= 2 and argv[1] in commands:
         function, least, most = commands[argv[1]]

@@ -168,8 +168,14 @@ RouterFound UpnpRouter::discover() {
             igd = 2;
     } else if (s.fixed.natPmpGateway.isEmpty()) {
         int error = 0;
-        UPNPDev* devices =
-            upnpDiscover(DiscoveryMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+        // Every kind asked at once and answered within one wait: asked one after another, as
+        // upnpDiscover does, a network without an IGD costs a wait for each kind.
+        static const char* const kinds[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                            "urn:schemas-upnp-org:service:WANIPConnection:1",
+                                            "urn:schemas-upnp-org:service:WANPPPConnection:1",
+                                            "upnp:rootdevice", nullptr};
+        UPNPDev* devices = upnpDiscoverDevices(kinds, DiscoveryMs, nullptr, nullptr,
+                                               UPNP_LOCAL_PORT_ANY, 0, 2, &error, 1);
         if (devices) {
 #if MINIUPNPC_API_VERSION >= 18
             char wan[64] = {};
