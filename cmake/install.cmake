@@ -99,8 +99,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 Beginning and its expansion Undiscovered Worlds, played under Wine. Pick a
 game, host or join, with or without a router, type your name and the host's
 address, and Velkor starts the game with the right command line. It finds the
-game in the Wine prefix, lists the local addresses and can ask a web page for
-the external one.
+game in the Wine prefix, lists the local addresses, can ask a web page for
+the external one, and opens the game's port on a home router (UPnP or
+NAT-PMP) while hosting.
 .
 The game itself is not included.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -53,15 +53,24 @@ foreach(plugin ${velkor_plugins})
 endforeach()
 add_custom_command(TARGET velkor POST_BUILD ${copies} VERBATIM)
 
-# The licences the program comes with: Velkor's (GPL-3.0-or-later) and that of Qt's libraries
-# (LGPL-3, which is written as additions to the GPL).
+# The licences the program comes with: Velkor's (GPL-3.0-or-later), that of Qt's libraries
+# (LGPL-3, which is written as additions to the GPL) and miniupnpc's (BSD-3-Clause, whose notice
+# goes wherever its static library, linked into velkor.exe, goes), from its install folder.
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt COPYONLY)
 configure_file(/usr/share/common-licenses/LGPL-3 ${CMAKE_BINARY_DIR}/LGPL-3.txt COPYONLY)
+get_filename_component(velkor_miniupnpc_prefix ${MINIUPNPC_INCLUDE_DIR} DIRECTORY)
+set(velkor_miniupnpc_license ${velkor_miniupnpc_prefix}/share/doc/miniupnpc/LICENSE)
+if(NOT EXISTS ${velkor_miniupnpc_license})
+  message(FATAL_ERROR "miniupnpc's licence is not at ${velkor_miniupnpc_license} "
+                      "(scripts/build-router-windows.sh puts it there)")
+endif()
+configure_file(${velkor_miniupnpc_license} ${CMAKE_BINARY_DIR}/LICENSE-miniupnpc.txt COPYONLY)
 
 # What a player gets, the one list both the installer and the zip are made from: the program and
 # the files beside it that it needs, relative to the build folder. Not the offscreen plugin nor
 # the tests' files, which the build folder also holds.
-set(velkor_shipped velkor.exe velkorhelp.chm LICENSE.txt LGPL-3.txt)
+set(velkor_shipped velkor.exe velkorhelp.chm
+    LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt)
 foreach(library Core Gui Widgets)
   list(APPEND velkor_shipped $<TARGET_FILE_NAME:Qt6::${library}>)
 endforeach()

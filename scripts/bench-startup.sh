@@ -12,6 +12,12 @@
 #   VELKOR_WERROR        ON: compiler warnings are errors
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The program looks for a router as its window comes up: it runs in a network namespace of its
+# own with loopback only, so that nothing of it leaves this machine.
+if [ -z "${VELKOR_ISOLATED:-}" ]; then
+    as=() && [ "$(id -u)" -eq 0 ] || as=(--map-root-user)
+    exec env VELKOR_ISOLATED=1 unshare --net "${as[@]}" sh -c 'ip link set lo up && exec bash "$@"' sh "$0" "$@"
+fi
 build=${VELKOR_BUILD:-build}
 bench=${VELKOR_BENCH_BUILD:-build-bench}
 

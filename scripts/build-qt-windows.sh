@@ -19,11 +19,9 @@ toolchain="$repo/cmake/mingw-w64-x86_64.cmake"
 cache_root="${VELKOR_QT_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velkor}"
 host_cmake_dir=/usr/lib/x86_64-linux-gnu/cmake
 
-say() { echo "build-qt-windows: $*" >&2; }
-die() {
-  say "$*"
-  exit 1
-}
+tool=build-qt-windows
+# shellcheck source=windows-cache.sh
+source "$repo/scripts/windows-cache.sh"
 
 # Options for Qt's own configure step. Qt 6.4 spells features FEATURE_x.
 # Wintab is cut from Debian's source, hence no tablet events; OpenGL and
@@ -64,16 +62,6 @@ cache_key() {
   } | sha256sum | cut -c1-12
 }
 
-run_logged() { # <what> <command...>
-  local what=$1
-  shift
-  say "$what"
-  if ! "$@" >>"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    die "$what failed; full log: $log"
-  fi
-}
-
 bash "$repo/scripts/setup.sh" windows >&2
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 [ -n "$version" ] || die "cannot tell the installed qt6-base-dev version"
@@ -81,25 +69,7 @@ name="qt6-windows-$version-$(cache_key)"
 dest="$cache_root/$name"
 stamp="$dest/.velkor-qt-complete"
 
-if [ -f "$stamp" ]; then
-  echo "$dest"
-  exit 0
-fi
-
-mkdir -p "$cache_root"
-# One build per folder at a time; a second caller waits and then reuses it.
-exec 9>"$cache_root/.$name.lock"
-if ! flock -n 9; then
-  say "another build of $name is running; waiting for it"
-  flock 9
-fi
-if [ -f "$stamp" ]; then
-  echo "$dest"
-  exit 0
-fi
-
-log="$cache_root/$name.log"
-: >"$log"
+claim_cache "$dest" "$stamp"
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-qt-windows.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM HUP

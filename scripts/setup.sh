@@ -5,7 +5,9 @@
 #
 #   scripts/setup.sh run       build Velkor and start it
 #   scripts/setup.sh test      run: and the Linux build's tests (Xvfb, xdotool, Wine, MinGW for
-#                              the stand-in game, the package checkers)
+#                              the stand-in game, the package checkers, a router and its
+#                              clients for the network namespaces; the router is never started
+#                              outside them)
 #   scripts/setup.sh windows   test: and the Windows build (MinGW's posix compilers, Debian's
 #                              source tools for Qt, NSIS)
 #   scripts/setup.sh proof     test: and clang with its sanitizer runtime for fuzzing
@@ -16,12 +18,14 @@ run=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libchm-dev libpng-dev fp-utils
+  libminiupnpc-dev libnatpmp-dev
 )
 test=(
   "${run[@]}"
   xvfb xauth xdotool python3 imagemagick fonts-liberation2 xz-utils
   desktop-file-utils appstream lintian
   wine wine64 gcc-mingw-w64-x86-64-posix
+  iproute2 miniupnpd-nftables nftables miniupnpc natpmpc xclip
 )
 windows=(
   "${test[@]}"

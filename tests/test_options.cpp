@@ -77,7 +77,8 @@ private slots:
     // Last: making a file read-only gives up a right for good.
     void detectThenOkOnAReadOnlyFile() {
         Place os;
-        frmoptions dialog(os.settingsdir, nullptr);
+        QString routerOutside;
+        frmoptions dialog(os.settingsdir, nullptr, [&] { return routerOutside; });
         QVERIFY(dialog.Form_Load());
         const QString url = VELKOR_ADDRESS_ECHO_URL;
         dialog.txtRouterIP->setText("198.51.100.1");
@@ -91,6 +92,9 @@ private slots:
         dialog.cmdGetRouterIP->click();
         QVERIFY(QFileInfo(os.folder).isDir() && os.ui.boxes.size() == 1);
         QCOMPARE(os.downloads.requests, QStringList(4, url));
+        routerOutside = "80.100.100.1"; // no answer, but the router's own: no message
+        dialog.cmdGetRouterIP->click();
+        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == routerOutside);
         os.write(QByteArray(115, '\0'));
         if (!makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");

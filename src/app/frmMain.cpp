@@ -4,6 +4,7 @@
 #include "game/basRegistry.h"
 #include "game/game.h"
 #include "help/HTMLHelp.h"
+#include "net/RouterService.h"
 #include "net/WinSockReport.h"
 #include "net/mWinSock.h"
 #include "platform/platform.h"
@@ -182,6 +183,8 @@ void frmMain::createMenus() {
     mnulistoptions->setObjectName(QStringLiteral("mnulistoptions"));
     mnusettings = action(mnulistoptions, "mnusettings", QStringLiteral("&Settings..."),
                          QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::mnusettings_Click);
+    mnurouter = action(mnulistoptions, "mnurouter", QStringLiteral("&Router..."), {},
+                       &frmMain::mnurouter_Click);
     mnubreak001 = separator(mnulistoptions, "mnubreak001");
     mnutroubleshoot = action(mnulistoptions, "mnutroubleshoot", QStringLiteral("&Troubleshoot..."),
                              QKeySequence(Qt::CTRL | Qt::Key_T), &frmMain::mnutroubleshoot_Click);
@@ -240,7 +243,10 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload() {
+    closed = true;
     SaveSettings();
+    if (router)
+        router->finish(gameRunning());
     emit unloaded();
 }
 
@@ -254,6 +260,9 @@ void frmMain::showEvent(QShowEvent* event) {
     if (!centred) {
         centred = true;
         forms::centre(this);
+        // Only now: looking for the router never delays the window.
+        if (!router)
+            startRouter();
     }
 }
 

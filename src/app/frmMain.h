@@ -1,12 +1,16 @@
 #pragma once
 // The main window: the player's choices, the launch button and the menus.
 
+#include "game/BuildGameArgs.h"
 #include "settings/LaunchSettings.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class HTMLHelp;
+namespace net {
+class RouterService;
+}
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -72,6 +76,7 @@ public:
 
     QMenu* mnulistoptions;
     QAction* mnusettings;
+    QAction* mnurouter;
     QAction* mnubreak001;
     QAction* mnutroubleshoot;
     QMenu* mnulisthelp;
@@ -87,6 +92,7 @@ public:
     void seljoin_Click();
     void launch_Click();
     void mnusettings_Click();
+    void mnurouter_Click();
     void mnutroubleshoot_Click();
     void mnuhelp_Click();
     void mnuvisitdrovane_Click();
@@ -106,10 +112,35 @@ private:
     void createMenus();
     // Fetches the external address into txtRouterIP, or shows the stored one.
     void GetExternalIP();
+    // The choices the game's arguments are made of, but the external address, which the
+    // router may give while a launch waits for it.
+    struct LaunchForm {
+        game::Way way;
+        game::Hosting hosting;
+        QString local, join, name;
+    };
+    LaunchForm launchForm() const;
+    // The game's arguments, into launchargs when they make a command.
+    void buildLaunchArgs(const LaunchForm& form);
     // Opens the alternative load dialog, owned by this window.
     void showAlternativeLoad();
+
+    // Hosting with a router (frmMain_router.cpp): the router is looked for once the window is
+    // shown; before a hosted game starts its port is asked for, within a bound.
+    void startRouter();
+    void routerDiscovered();
+    // false when the window was closed while the router was asked: then no game starts.
+    bool prepareHostingWithRouter();
+    // The router's outside address when it is the internet's, else empty.
+    QString routerOutside() const;
+    bool gameRunning() const;
 
     bool centred = false;
     LaunchSettings settings;
     std::unique_ptr<HTMLHelp> helpviewer;
+    std::unique_ptr<net::RouterService> router;
+    QString echoAddress;    // what the address-echo page answered last, a whole address or empty
+    QStringList toldCauses; // what the player has been told about hosting, once a run each
+    bool launching = false;
+    bool closed = false;
 };

@@ -29,6 +29,8 @@ game::Hosting hostingOf(const QRadioButton* withoutRouter, const QRadioButton* w
 } // namespace
 
 void frmMain::launch_Click() {
+    if (launching)
+        return; // a click while the router is asked
     platform::Services& os = platform::current();
 
     if (selpoptb->isChecked())
@@ -36,10 +38,9 @@ void frmMain::launch_Click() {
     else if (selUW->isChecked())
         launchexe = game::SelectorCommand(os.files->currentDirectory(), true);
 
-    if (const auto args = game::BuildGameArgs(
-            wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
-            txtRouterIP->text(), joinIP->text(), username->text()))
-        launchargs = *args;
+    // Taken at the click: what is changed while the router is asked never reaches the game.
+    const LaunchForm form = launchForm();
+    buildLaunchArgs(form);
 
     if (username->text().isEmpty()) {
         os.ui->messageBox(QStringLiteral("Please specify a username so you can be identified "
@@ -51,6 +52,12 @@ void frmMain::launch_Click() {
         os.ui->messageBox(QStringLiteral("Please specify an IP address to connect to."),
                           QStringLiteral("No IP Adress Specified"), platform::mbstyle::Exclamation);
         return;
+    }
+
+    if (selhost->isChecked() && selwithrouter->isChecked()) {
+        if (!prepareHostingWithRouter())
+            return;            // Velkor was closed meanwhile
+        buildLaunchArgs(form); // the router may have given the external address meanwhile
     }
 
     // The selector is named explicitly: an unquoted folder with blanks ("C:\Program Files\...")
@@ -68,11 +75,19 @@ void frmMain::mnutroubleshoot_Click() {
             QStringLiteral("No Username"), platform::mbstyle::Exclamation);
         return;
     }
-    if (const auto args = game::BuildGameArgs(
-            wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
-            txtRouterIP->text(), joinIP->text(), username->text()))
-        launchargs = *args;
+    buildLaunchArgs(launchForm());
     showAlternativeLoad();
+}
+
+frmMain::LaunchForm frmMain::launchForm() const {
+    return {wayOf(selhost, seljoin), hostingOf(selwithoutrouter, selwithrouter), txtLocalIP->text(),
+            joinIP->text(), username->text()};
+}
+
+void frmMain::buildLaunchArgs(const LaunchForm& form) {
+    if (const auto args = game::BuildGameArgs(form.way, form.hosting, form.local,
+                                              txtRouterIP->text(), form.join, form.name))
+        launchargs = *args;
 }
 
 void frmMain::showAlternativeLoad() {

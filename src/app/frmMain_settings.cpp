@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include "net/AddressEcho.h"
+#include "net/RouterService.h"
 #include "platform/platform.h"
 #include "settings/OptionPairs.h"
 #include "settings/frmoptions.h"
@@ -74,11 +75,16 @@ void frmMain::GetExternalIP() {
     if (answer.outcome == addressecho::Outcome::FileNotFound ||
         answer.outcome == addressecho::Outcome::PathNotFound)
         txtRouterIP->setText(txtRouterIP->text() + settings.RouterAddress());
+    echoAddress = answer.read ? answer.text : QString();
+    if (router) {
+        router->setEcho(echoAddress);
+        routerDiscovered(); // the router's outside address may stand in at once
+    }
 }
 
 void frmMain::mnusettings_Click() {
     {
-        frmoptions dialog(settingsdir, this);
+        frmoptions dialog(settingsdir, this, [this] { return routerOutside(); });
         if (!dialog.Form_Load())
             return; // the socket library failed: the program is ending
         dialog.exec();

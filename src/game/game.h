@@ -3,6 +3,7 @@
 // switches of its command line.
 
 #include <QString>
+#include <QStringList>
 
 namespace game {
 
@@ -19,6 +20,15 @@ inline const QString PopTBDirect3DExe = QStringLiteral("\\D3Dpoptb.exe");
 inline const QString PopTBSoftwareExe = QStringLiteral("\\poptb.exe");
 inline const QString UWDirect3DExe = QStringLiteral("\\D3DpoptbUW.exe");
 inline const QString UWSoftwareExe = QStringLiteral("\\poptbUW.exe");
+
+// The programs that run while a game is played (the selector only starts one and ends).
+inline QStringList ProgramNames() {
+    QStringList names;
+    for (const QString* exe :
+         {&PopTBDirect3DExe, &PopTBSoftwareExe, &UWDirect3DExe, &UWSoftwareExe})
+        names << exe->mid(1);
+    return names;
+}
 
 // Switches, in the forms the command line carries them.
 inline const QString ExpansionSwitch = QStringLiteral("/GAME=UW");

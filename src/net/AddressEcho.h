@@ -5,7 +5,7 @@
 
 namespace addressecho {
 
-// The page configured at build time ("/myip.php" on the community site).
+// The page configured at build time (https://api.ipify.org unless the build names another).
 QString pageUrl();
 
 enum class Outcome {

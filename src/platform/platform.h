@@ -8,6 +8,7 @@
 #include "platform/helpruntime.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/router.h"
 #include "platform/sockets.h"
 #include "platform/system.h"
 #include "platform/ui.h"
@@ -24,6 +25,7 @@ struct Services {
     Downloads* downloads = nullptr;
     HelpRuntime* help = nullptr;
     VersionInfo* versions = nullptr;
+    Routers* routers = nullptr;
 };
 
 // The installed services; every member is set before any form is created.

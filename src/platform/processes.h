@@ -2,6 +2,7 @@
 // Starting another program, the way CreateProcess does with both names given.
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -14,6 +15,9 @@ public:
     // in a normal window. Does not wait. false when the start failed.
     virtual bool start(const QString& application, const QString& commandLine,
                        const QString& workingDirectory) = 0;
+    // Whether a program of one of these file names ("popTB.exe", compared without regard to
+    // case) runs now, started by this user.
+    virtual bool running(const QStringList& programNames) = 0;
 };
 
 } // namespace platform

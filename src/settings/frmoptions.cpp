@@ -19,9 +19,10 @@ using forms::captioned;
 using forms::place;
 using forms::twips;
 
-frmoptions::frmoptions(const QString& settingsdir, QWidget* owner)
+frmoptions::frmoptions(const QString& settingsdir, QWidget* owner,
+                       std::function<QString()> routerAddress)
     : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner),
-      settingsdir(settingsdir) {
+      settingsdir(settingsdir), routerAddress(std::move(routerAddress)) {
     createControls();
     setModal(true);
 }
@@ -204,19 +205,22 @@ frmoptions::RouterIPResult frmoptions::GetRouterIP() {
 }
 
 void frmoptions::cmdGetRouterIP_Click() {
-    switch (GetRouterIP()) {
-    case RouterIPResult::FolderMissing:
+    RouterIPResult result = GetRouterIP();
+    const bool retried = result == RouterIPResult::FolderMissing;
+    if (retried) {
         settingsfile::CreateSettingsFolders();
-        GetRouterIP(); // a second failure is not reported
-        break;
-    case RouterIPResult::Failed:
+        result = GetRouterIP();
+    }
+    if (result == RouterIPResult::Ok)
+        return;
+    // The page gave no address: the router's own outside address stands in when it has one.
+    const QString outside = routerAddress ? routerAddress() : QString();
+    if (!outside.isEmpty())
+        txtRouterIP->setText(outside);
+    else if (!retried) // a second failure is not reported
         platform::current().ui->messageBox(QStringLiteral("The server is currently unavaliable."),
                                            QStringLiteral("Velkor"),
                                            platform::mbstyle::Exclamation);
-        break;
-    case RouterIPResult::Ok:
-        break;
-    }
 }
 
 void frmoptions::cmdOK_Click() {

@@ -7,6 +7,7 @@
 #include "settings/OptionPairs.h"
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -21,7 +22,10 @@ class frmoptions : public forms::FixedDialog {
 public:
     // `settingsdir` is the owner's settings folder: the settings file and the temporary
     // download file live there.
-    frmoptions(const QString& settingsdir, QWidget* owner);
+    // `routerAddress` gives the router's outside address, when it is the internet's, for
+    // "Detect" to fall back on when the page gives none.
+    frmoptions(const QString& settingsdir, QWidget* owner,
+               std::function<QString()> routerAddress = {});
     ~frmoptions() override;
 
     // Fills the dialog. false when the socket library failed and the program is ending: the
@@ -86,6 +90,7 @@ private:
     QString settingsFile() const;
 
     QString settingsdir;
+    std::function<QString()> routerAddress;
     LaunchSettings settings;
     bool unloaded = false;
     bool ending = false;

@@ -5,9 +5,11 @@ source "$(dirname "$0")/lib.sh" "$@"
 python3 "$4" 280 >"$work/port" & background+=($!)
 wait_for '[[ -s "$work/port" ]]' || { fail "the echo server did not start"; finish; }
 
-# Hosting "With Router", 198.51.100.1 stored: /externip is the answer's address, or the stored one.
+# Hosting "With Router", 198.51.100.1 stored, the router left alone: /externip is the answer's
+# address, or the stored one.
 while IFS='|' read -r -u 3 name body expected; do
     root=$work/$name && make_prefix "$root/prefix" win32 && record "$(cfg "$root")" '2:\1' '4:B\0o' 88:198.51.100.1 '114:\1'
+    echo OpenPortWhenHosting=0 >"$(dirname "$(cfg "$root")")/VelkorRouter.cfg"
     say=$(python3 -c 'import sys, urllib.parse as u; print(u.quote(sys.argv[1].encode().decode("unicode_escape"), safe=""))' "$body")
     velkor=$3 up "$name" "$root" VELKOR_E2E_ECHO_URL="http://127.0.0.1:$(head -n1 "$work/port")/say?$say" http_proxy= HTTP_PROXY= all_proxy= ALL_PROXY= || continue
     click_launch

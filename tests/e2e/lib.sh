@@ -3,6 +3,14 @@
 set -u
 if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }; done
+    # The program asks its address-echo page and looks for a router as it starts: unless the
+    # caller has put it somewhere closed already, it runs in a network namespace of its own with
+    # loopback only, so that nothing reaches another machine.
+    if [[ -z "${VELKOR_ISOLATED:-}" ]]; then
+        as=() && ((EUID == 0)) || as=(--map-root-user)
+        unshare --net "${as[@]}" true 2>/dev/null || { echo "SKIP: no network namespace can be made"; exit 77; }
+        exec env VELKOR_ISOLATED=1 unshare --net "${as[@]}" sh -c 'ip link set lo up && exec bash "$@"' sh "$0" "$@"
+    fi
     exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside "$(realpath "$1")" "${@:2}"
 fi
 velkor=$2 work=$(mktemp -d) velkor_pid= failures=0 background=()

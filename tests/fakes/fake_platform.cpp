@@ -69,8 +69,8 @@ FakePlatform::~FakePlatform() {
 }
 
 Services FakePlatform::services() {
-    return Services{&registry, files.get(), &processes, &ui,      &system,
-                    &sockets,  &downloads,  &help,      &versions};
+    return Services{&registry, files.get(), &processes, &ui,       &system,
+                    &sockets,  &downloads,  &help,      &versions, &routers};
 }
 
 } // namespace fakes

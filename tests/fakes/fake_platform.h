@@ -1,10 +1,12 @@
 #pragma once
 // Test doubles for the platform seam, recording what the program asked of the system.
 
+#include "fakes/fake_router.h"
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
 
 #include <QtCore>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,9 +23,12 @@ class FakeUi : public Ui {
 public:
     std::vector<MessageBoxCall> boxes;
     QStringList openedUrls;
+    std::function<void()> onBox; // runs as each box is shown
 
     int messageBox(const QString& text, const QString& title, int style) override {
         boxes.push_back({text, title, style});
+        if (onBox)
+            onBox();
         return 1;
     }
     bool openUrl(const QString& url) override {
@@ -84,6 +89,13 @@ public:
                const QString& workingDirectory) override {
         starts.push_back({application, commandLine, workingDirectory});
         return succeed;
+    }
+    QStringList runningPrograms; // file names of the programs that run now
+    bool running(const QStringList& programNames) override {
+        for (const QString& name : programNames)
+            if (runningPrograms.contains(name, Qt::CaseInsensitive))
+                return true;
+        return false;
     }
 };
 
@@ -167,6 +179,7 @@ public:
     FakeDownloads downloads;
     FakeHelpRuntime help;
     FakeVersionInfo versions;
+    FakeRouters routers;
     std::unique_ptr<FileSystem> files;
 
     Services services();

@@ -24,6 +24,13 @@ installed=$(cd "$folder" && find . -type f ! -name uninstall.exe | sed 's|^\./||
 name=$(basename "$zip" -windows.zip)
 check "the zip: the installed files in $name/, no tests" \
     '[[ $zipped == "$(sed "s|^|$name/|" <<<"$installed")" && $zipped != *[Tt]est* && $zipped != *offscreen* ]]'
+# The licences go with the program: Velkor's, Qt's, and miniupnpc's, whose library is linked in.
+for licence in LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt; do
+    check "the licences: $licence in the zip and installed" \
+        'grep -qxF "$name/$licence" <<<"$zipped" && [[ -s $folder/$licence ]]'
+done
+check "the licences: miniupnpc's is its BSD licence" \
+    'grep -q "^BSD 3-Clause License" "$folder/LICENSE-miniupnpc.txt" && grep -q "Thomas BERNARD" "$folder/LICENSE-miniupnpc.txt"'
 
 under_wine "$folder/velkor.exe"
 if up installed "$root" "${env[@]}"; then

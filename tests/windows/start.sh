@@ -7,6 +7,8 @@ linux_velkor=${3:-} && under_wine "$velkor"
 
 seed() { record "$1" 88:203.0.113.7; }
 seed "$(echo "$root"/prefix/drive_c/users/*/AppData/Roaming)/Populous/Velkor/Velkor.cfg"
+# No router in here: the port is left alone, as the router's own tests cover it.
+echo OpenPortWhenHosting=0 >"$(echo "$root"/prefix/drive_c/users/*/AppData/Roaming)/Populous/Velkor/VelkorRouter.cfg"
 up start "$root" "${env[@]}" || finish
 
 # Launches in turn, the form changed between them; the external address is the stored one.
@@ -21,10 +23,11 @@ expansion join|click_at 214 240; type_into 242 361 127.0.0.1; click_at 214 192|/
 expansion host with router|click_at 66 240; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
-# The manual load, its folder picked by keys: that program runs there, no /GAME=UW (logo: focus).
+# The manual load, its folder picked by keys: that program runs there, no /GAME=UW (logo: focus,
+# once Wine has handed it to the game just started: a second is plenty).
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
-click_at 208 60 && xdotool key ctrl+t
+sleep 1 && click_at 208 60 && xdotool key ctrl+t
 if aid=$(dialog "Alternative Load"); then
     click_in "$aid" 303 97 # &Browse
     dialog "Locate Populous Directory" >/dev/null && xdotool key Tab Tab Tab Home Return &&

@@ -1,5 +1,6 @@
 #include "platform/linux/backend.h"
 
+#include "platform/common/upnp_router.h"
 #include "platform/linux/game_prefix.h"
 #include "platform/linux/linux_downloads.h"
 #include "platform/linux/linux_files.h"
@@ -27,14 +28,15 @@ Backend::Backend(FoundPrefix prefix)
       ui_(std::make_unique<LinuxUi>()), sockets_(std::make_unique<LinuxSockets>()),
       downloads_(std::make_unique<LinuxDownloads>(*files_)),
       help_(std::make_unique<LinuxHelpRuntime>(*files_)),
-      versions_(std::make_unique<LinuxVersionInfo>(*files_)) {}
+      versions_(std::make_unique<LinuxVersionInfo>(*files_)),
+      routers_(std::make_unique<common::UpnpRouters>()) {}
 
 Backend::~Backend() = default;
 
 Services Backend::services() {
-    return Services{registry_.get(),  files_.get(),  processes_.get(),
-                    ui_.get(),        system_.get(), sockets_.get(),
-                    downloads_.get(), help_.get(),   versions_.get()};
+    return Services{registry_.get(), files_.get(),   processes_.get(), ui_.get(),
+                    system_.get(),   sockets_.get(), downloads_.get(), help_.get(),
+                    versions_.get(), routers_.get()};
 }
 
 } // namespace platform::linuxbackend

@@ -44,6 +44,7 @@ private:
     std::unique_ptr<LinuxDownloads> downloads_;
     std::unique_ptr<LinuxHelpRuntime> help_;
     std::unique_ptr<LinuxVersionInfo> versions_;
+    std::unique_ptr<Routers> routers_;
 };
 
 } // namespace platform::linuxbackend

@@ -5,9 +5,12 @@
 #include "platform/linux/regular_file.h"
 #include "win32/command_line.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace platform::linuxbackend {
 
@@ -109,6 +112,32 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
         process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
     return process.startDetached();
+}
+
+bool LinuxProcesses::running(const QStringList& programNames) {
+    const QString proc = QStringLiteral("/proc");
+    const uint me = ::getuid();
+    for (const QString& pid : QDir(proc).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (pid.isEmpty() || !pid.at(0).isDigit())
+            continue;
+        const QString folder = proc + u'/' + pid;
+        if (QFileInfo(folder).ownerId() != me)
+            continue;
+        // A Windows program under Wine has its Windows path as its first argument; a script
+        // its interpreter first and itself second.
+        QFile cmdline(folder + QStringLiteral("/cmdline"));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = cmdline.read(4096).split('\0');
+        for (qsizetype i = 0; i < qMin<qsizetype>(2, arguments.size()); ++i) {
+            const QString path = QString::fromLocal8Bit(arguments.at(i));
+            const QString name =
+                path.mid(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+            if (programNames.contains(name, Qt::CaseInsensitive))
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace platform::linuxbackend

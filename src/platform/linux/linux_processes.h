@@ -23,6 +23,7 @@ public:
     LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix, WineRunner runner = {});
     bool start(const QString& application, const QString& commandLine,
                const QString& workingDirectory) override;
+    bool running(const QStringList& programNames) override;
 
 private:
     LinuxFiles& files_;

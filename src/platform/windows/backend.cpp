@@ -1,5 +1,6 @@
 #include "platform/windows/backend.h"
 
+#include "platform/common/upnp_router.h"
 #include "platform/windows/windows_downloads.h"
 #include "platform/windows/windows_files.h"
 #include "platform/windows/windows_help.h"
@@ -18,14 +19,15 @@ Backend::Backend()
       ui_(std::make_unique<WindowsUi>()), sockets_(std::make_unique<WindowsSockets>()),
       downloads_(std::make_unique<WindowsDownloads>(*files_)),
       help_(std::make_unique<WindowsHelpRuntime>(*files_)),
-      versions_(std::make_unique<WindowsVersionInfo>()) {}
+      versions_(std::make_unique<WindowsVersionInfo>()),
+      routers_(std::make_unique<common::UpnpRouters>()) {}
 
 Backend::~Backend() = default;
 
 Services Backend::services() {
-    return Services{registry_.get(),  files_.get(),  processes_.get(),
-                    ui_.get(),        system_.get(), sockets_.get(),
-                    downloads_.get(), help_.get(),   versions_.get()};
+    return Services{registry_.get(), files_.get(),   processes_.get(), ui_.get(),
+                    system_.get(),   sockets_.get(), downloads_.get(), help_.get(),
+                    versions_.get(), routers_.get()};
 }
 
 } // namespace platform::windowsbackend

@@ -34,6 +34,7 @@ private:
     std::unique_ptr<WindowsDownloads> downloads_;
     std::unique_ptr<WindowsHelpRuntime> help_;
     std::unique_ptr<WindowsVersionInfo> versions_;
+    std::unique_ptr<Routers> routers_;
 };
 
 } // namespace platform::windowsbackend

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 namespace platform::windowsbackend {
 
 bool WindowsProcesses::start(const QString& application, const QString& commandLine,
@@ -30,6 +32,21 @@ bool WindowsProcesses::start(const QString& application, const QString& commandL
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+bool WindowsProcesses::running(const QStringList& programNames) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry))
+        found =
+            programNames.contains(QString::fromWCharArray(entry.szExeFile), Qt::CaseInsensitive);
+    CloseHandle(snapshot);
+    return found;
 }
 
 } // namespace platform::windowsbackend

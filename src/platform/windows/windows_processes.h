@@ -10,6 +10,7 @@ class WindowsProcesses : public Processes {
 public:
     bool start(const QString& application, const QString& commandLine,
                const QString& workingDirectory) override;
+    bool running(const QStringList& programNames) override;
 };
 
 } // namespace platform::windowsbackend
