@@ -36,7 +36,9 @@ home() {
 # $t_spawn, $t_up.
 start() {
     local spied && spied=$work/spied-$(basename "${program:-$real}")
-    printf '#!/bin/sh\nLD_PRELOAD=%q exec %q "$@"\n' "$spy" "${program:-$real}" >"$spied" && chmod +x "$spied"
+    # A sanitizer build wants its runtime loaded before anything else.
+    local first && first=$(ldd "${program:-$real}" | awk '/libasan/ {print $3 ":"}')
+    printf '#!/bin/sh\nLD_PRELOAD=%q exec %q "$@"\n' "$first$spy" "${program:-$real}" >"$spied" && chmod +x "$spied"
     boxes=$root/boxes && : >"$boxes"
     t_spawn=$EPOCHREALTIME
     velkor=$(net_wrap lan "$spied") up "$1" "$root" "${quiet[@]}" VELKOR_BOX_SPY="$boxes" "${@:2}" || return 1
