@@ -87,40 +87,11 @@ bool frmMain::prepareHostingWithRouter() {
     net::RouterView view = router->view();
     if (router->portPending())
         view.port.kind = net::PortState::Kind::NoAnswer; // not within the bound
-    using Kind = net::PortState::Kind;
-    QString cause, text;
-    if (net::reach(view) == net::Reach::AnotherNat) {
-        cause = QStringLiteral("another NAT");
-        text = net::meaning(view, local);
-    } else if (view.port.kind != Kind::Open) {
-        cause = QStringLiteral("port");
-        QString why;
-        switch (view.port.kind) {
-        case Kind::HeldElsewhere:
-            why = net::holderText(view.port.holder) + QStringLiteral(" holds it");
-            break;
-        case Kind::Refused:
-            why = view.port.code == 0
-                      ? QStringLiteral("the Local IP is no IPv4 address")
-                      : QStringLiteral("the router refused it (error %1)").arg(view.port.code);
-            break;
-        case Kind::NoRouter:
-            why = QStringLiteral("no router answered");
-            break;
-        default:
-            why = QStringLiteral("the router did not answer in time");
-            break;
-        }
-        text = QStringLiteral("Velkor could not open the game's port, UDP %1, on your router: %2. "
-                              "Friends may not be able to join you: forward UDP %1 to %3 in your "
-                              "router's settings. Options, Router... tells more.")
-                   .arg(net::GamePort)
-                   .arg(why, local);
-    }
-    if (cause.isEmpty() || toldCauses.contains(cause))
+    const net::HostingWarning warning = net::hostingWarning(view, local);
+    if (warning.cause.isEmpty() || toldCauses.contains(warning.cause))
         return true;
-    toldCauses << cause;
-    platform::current().ui->messageBox(text, QStringLiteral("Velkor"),
+    toldCauses << warning.cause;
+    platform::current().ui->messageBox(warning.text, QStringLiteral("Velkor"),
                                        platform::mbstyle::Exclamation);
     return true;
 }

@@ -80,4 +80,8 @@ bool isIpAddress(QStringView text) {
     return isIpv4(text) || isIpv6(text);
 }
 
+bool isIpv4Address(QStringView text) {
+    return !text.isEmpty() && text.size() <= LongestAddress && isIpv4(text);
+}
+
 } // namespace net

@@ -10,5 +10,7 @@ namespace net {
 // RFC 4291 (hexadecimal groups, one "::" at most, an IPv4 tail allowed; no zone, no brackets,
 // no prefix length). Nothing may stand before or after it, not even white space.
 bool isIpAddress(QStringView text);
+// The same for IPv4 alone.
+bool isIpv4Address(QStringView text);
 
 } // namespace net

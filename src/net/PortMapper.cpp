@@ -33,7 +33,7 @@ PortMapper::Found PortMapper::discover() {
         return found;
     // Only a whole address may ever reach the game's command line.
     const QString outside = router_.externalAddress().value_or(QString()).trimmed();
-    if (!outside.contains(u':') && isIpAddress(outside))
+    if (isIpv4Address(outside))
         found.outside = outside;
     return found;
 }
@@ -41,7 +41,7 @@ PortMapper::Found PortMapper::discover() {
 PortMapper::Opened PortMapper::open(const QString& client, qint64 now) {
     if (protocol_ == Protocol::None)
         return {failure(Router::NoRouter), std::nullopt};
-    if (client.contains(u':') || !isIpAddress(client))
+    if (!isIpv4Address(client))
         return {failure(0), std::nullopt};
     const QString description = mappingDescription(client);
     const auto heldBy = [](const QString& holder) {

@@ -10,10 +10,6 @@ namespace {
 
 using Protocol = platform::RouterFound::Protocol;
 
-bool isIpv4(const QString& text) {
-    return !text.contains(u':') && isIpAddress(text);
-}
-
 // The address as a number; for text that passed the whole-address rule as IPv4.
 quint32 ipv4Value(QStringView text) {
     quint32 value = 0;
@@ -22,22 +18,31 @@ quint32 ipv4Value(QStringView text) {
     return value;
 }
 
-bool within(const QString& address, quint32 base, int bits) {
-    return (ipv4Value(address) >> (32 - bits)) == (base >> (32 - bits));
+bool within(quint32 address, quint32 base, int bits) {
+    return (address >> (32 - bits)) == (base >> (32 - bits));
+}
+
+// The two signs of another NAT beyond the router that its outside address gives.
+bool privateOutside(const RouterView& view) {
+    return !view.outside.isEmpty() && !isPublicIpv4(view.outside);
+}
+bool seenOtherwise(const RouterView& view) {
+    return !view.outside.isEmpty() && isIpv4Address(view.echo) && view.echo != view.outside;
 }
 
 // Why the router's own outside is not the internet, in the player's words.
 QString anotherNatReason(const RouterView& view) {
     const QString outside = view.outside;
-    if (!outside.isEmpty() && !isPublicIpv4(outside)) {
-        const char* kind = within(outside, 0x64400000, 10) ? "shared (100.64.0.0/10)"
-                           : within(outside, 0x0A000000, 8) || within(outside, 0xAC100000, 12) ||
-                                   within(outside, 0xC0A80000, 16)
-                               ? "private"
-                               : "reserved";
+    if (privateOutside(view)) {
+        const quint32 a = ipv4Value(outside);
+        const char* kind =
+            within(a, 0x64400000, 10) ? "shared (100.64.0.0/10)"
+            : within(a, 0x0A000000, 8) || within(a, 0xAC100000, 12) || within(a, 0xC0A80000, 16)
+                ? "private"
+                : "reserved";
         return QStringLiteral("its outside address %1 is %2").arg(outside, QLatin1String(kind));
     }
-    if (!outside.isEmpty() && isIpv4(view.echo) && view.echo != outside)
+    if (seenOtherwise(view))
         return QStringLiteral("its outside address %1 differs from %2, the address the web "
                               "sees")
             .arg(outside, view.echo);
@@ -53,7 +58,7 @@ QString holderText(const QString& holder) {
 }
 
 bool isPublicIpv4(QStringView text) {
-    if (text.contains(u':') || !isIpAddress(text))
+    if (!isIpv4Address(text))
         return false;
     const quint32 a = ipv4Value(text);
     struct Range {
@@ -66,7 +71,7 @@ bool isPublicIpv4(QStringView text) {
         {0xAC100000, 12}, {0xC0000000, 24}, {0xC0000200, 24}, {0xC0586300, 24}, {0xC0A80000, 16},
         {0xC6120000, 15}, {0xC6336400, 24}, {0xCB007100, 24}, {0xE0000000, 4},  {0xF0000000, 4}};
     for (const Range& range : reserved)
-        if ((a >> (32 - range.bits)) == (range.base >> (32 - range.bits)))
+        if (within(a, range.base, range.bits))
             return false;
     return true;
 }
@@ -96,10 +101,7 @@ QString mappingDescription(const QString& client) {
 Reach reach(const RouterView& view) {
     if (view.found.protocol == Protocol::None)
         return Reach::NoRouter;
-    const bool privateOutside = !view.outside.isEmpty() && !isPublicIpv4(view.outside);
-    const bool seenOtherwise =
-        !view.outside.isEmpty() && isIpv4(view.echo) && view.echo != view.outside;
-    if (!view.found.connected || privateOutside || seenOtherwise)
+    if (!view.found.connected || privateOutside(view) || seenOtherwise(view))
         return Reach::AnotherNat;
     return view.port.kind == PortState::Kind::Open ? Reach::Reachable : Reach::PortClosed;
 }
@@ -177,6 +179,41 @@ QString meaning(const RouterView& view, const QString& localAddress) {
             .arg(GamePort)
             .arg(localAddress);
     }
+}
+
+HostingWarning hostingWarning(const RouterView& view, const QString& localAddress) {
+    using Kind = PortState::Kind;
+    HostingWarning warning;
+    if (reach(view) == Reach::AnotherNat) {
+        warning.cause = QStringLiteral("another NAT");
+        warning.text = meaning(view, localAddress);
+    } else if (view.port.kind != Kind::Open) {
+        warning.cause = QStringLiteral("port");
+        QString why;
+        switch (view.port.kind) {
+        case Kind::HeldElsewhere:
+            why = holderText(view.port.holder) + QStringLiteral(" holds it");
+            break;
+        case Kind::Refused:
+            why = view.port.code == 0
+                      ? QStringLiteral("the Local IP is no IPv4 address")
+                      : QStringLiteral("the router refused it (error %1)").arg(view.port.code);
+            break;
+        case Kind::NoRouter:
+            why = QStringLiteral("no router answered");
+            break;
+        default:
+            why = QStringLiteral("the router did not answer in time");
+            break;
+        }
+        warning.text =
+            QStringLiteral("Velkor could not open the game's port, UDP %1, on your router: %2. "
+                           "Friends may not be able to join you: forward UDP %1 to %3 in your "
+                           "router's settings. Options, Router... tells more.")
+                .arg(GamePort)
+                .arg(why, localAddress);
+    }
+    return warning;
 }
 
 } // namespace net

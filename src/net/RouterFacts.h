@@ -72,4 +72,13 @@ QString routerLine(const platform::RouterFound& found);
 QString portLine(const PortState& port, qint64 now);
 QString meaning(const RouterView& view, const QString& localAddress);
 
+// What a player hosting with a router is told before the game starts, once a run for each
+// cause ("another NAT", "port"); no cause when friends can reach them. A port asked for and not
+// answered within the launch's wait counts as NoAnswer.
+struct HostingWarning {
+    QString cause;
+    QString text;
+};
+HostingWarning hostingWarning(const RouterView& view, const QString& localAddress);
+
 } // namespace net

@@ -39,8 +39,8 @@ std::optional<RouterRecord::Mapping> mappingFrom(const QByteArray& value) {
     mapping.lease = fields[3].toUInt(&lease);
     mapping.since = fields[4].toLongLong(&since);
     mapping.description = QString::fromUtf8(value.mid(from));
-    const bool ipv4 = !mapping.client.contains(u':') && isIpAddress(mapping.client);
-    if (!port || number == 0 || number > 65535 || !lease || !since || !ipv4)
+    if (!port || number == 0 || number > 65535 || !lease || !since ||
+        !isIpv4Address(mapping.client))
         return std::nullopt;
     return mapping;
 }

@@ -159,25 +159,25 @@ void RouterService::removeLeftover() {
 }
 
 void RouterService::openPort(const QString& client) {
-    portPending_ = true;
+    ++portAsks_;
     client_ = client;
     renewal_.stop();
     QPointer<RouterService> self(this);
     worker_->post([self, client](PortMapper& mapper) -> std::function<void()> {
         const PortMapper::Opened result = mapper.open(client, now());
-        return [self, result, client] {
+        return [self, result] {
             if (self)
-                self->opened(result.state, result.mapping, client);
+                self->opened(result.state, result.mapping);
         };
     });
 }
 
 void RouterService::opened(const PortState& state,
-                           const std::optional<RouterRecord::Mapping>& mapping, const QString&) {
-    portPending_ = false;
+                           const std::optional<RouterRecord::Mapping>& mapping) {
+    --portAsks_;
     view_.port = state;
     if (mapping) {
-        // Recorded before anything else can happen, so that no crash forgets it.
+        // Recorded at once: the next start removes it, whatever becomes of this run.
         record_.mapping = mapping;
         saveRecord();
         if (mapping->lease > 0)
@@ -193,7 +193,7 @@ void RouterService::finish(bool gameRunning, int boundMs) {
         return; // left to its lease (a permanent one is removed by the next start)
     std::optional<RouterRecord::Mapping> asked = record_.mapping;
     // Asked for but not answered yet: what the answer would have made is removed after it.
-    if (!asked && portPending_ && view_.found.protocol != platform::RouterFound::Protocol::None)
+    if (!asked && portPending() && view_.found.protocol != platform::RouterFound::Protocol::None)
         asked = RouterRecord::Mapping{view_.found.protocol,       GamePort, client_, 0, 0,
                                       mappingDescription(client_)};
     if (!asked)

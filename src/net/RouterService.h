@@ -30,7 +30,7 @@ public:
     bool answered() const { return answered_; }
     // Asks for the game's port toward this machine's local address; portAnswered() follows.
     void openPort(const QString& client);
-    bool portPending() const { return portPending_; }
+    bool portPending() const { return portAsks_ > 0; }
     // At the end: removes Velkor's mapping unless the game still runs, waiting for the router at
     // most `boundMs`; what could not be removed stays recorded for the next start.
     void finish(bool gameRunning, int boundMs = 3000);
@@ -51,14 +51,14 @@ private:
     struct Worker;
     void saveRecord();
     void removeLeftover();
-    void opened(const PortState& state, const std::optional<RouterRecord::Mapping>& mapping,
-                const QString& client);
+    void opened(const PortState& state, const std::optional<RouterRecord::Mapping>& mapping);
 
     std::shared_ptr<Worker> worker_;
     QString recordFile_;
     RouterRecord record_;
     RouterView view_;
-    bool discovering_ = false, answered_ = false, portPending_ = false;
+    bool discovering_ = false, answered_ = false;
+    int portAsks_ = 0; // port requests not answered yet
     bool keepLeftover_ = false;
     QString client_; // what the port was last opened toward, for renewals
     QTimer renewal_;
