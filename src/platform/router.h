@@ -17,17 +17,14 @@ struct RouterFound {
     // UPnP: the device says its outside connection is up. A router whose own outside address is
     // private or shared (behind the provider's NAT) says it is not.
     bool connected = false;
-    QString name;         // UPnP: the device's friendly name
-    QString model;        // UPnP: its model name
-    QString gateway;      // the router's address on the local network
-    QString localAddress; // this machine's address toward the router
+    QString name;    // UPnP: the device's friendly name
+    QString model;   // UPnP: its model name
+    QString gateway; // the router's address on the local network
 };
 
 struct RouterMapping {
     QString client; // the local machine the port leads to
-    quint16 internalPort = 0;
     QString description;
-    quint32 leaseSeconds = 0; // 0: for as long as the router keeps it
 };
 
 class Router {

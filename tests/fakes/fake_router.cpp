@@ -41,7 +41,7 @@ public:
                         const auto held = s.mappings.constFind(port);
                         if (held != s.mappings.constEnd() && held->client != client)
                             return 718;
-                        s.mappings[port] = {client, port, description, lease};
+                        s.mappings[port] = {client, description};
                         *granted = lease;
                         return Ok;
                     });
@@ -65,8 +65,6 @@ private:
 };
 
 } // namespace
-
-FakeRouters::FakeRouters() : state_(std::make_shared<State>()) {}
 
 std::unique_ptr<platform::Router> FakeRouters::open() {
     return std::make_unique<ScriptedRouter>(state_);

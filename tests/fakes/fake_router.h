@@ -1,6 +1,6 @@
 #pragma once
-// A scripted router for the router's rules and windows: its answers are set by the test, its
-// mappings kept in memory, every call logged. Safe to use from the router's own thread.
+// A scripted router: answers set by the test, mappings kept in memory, every call logged. Safe to
+// use from the router's own thread.
 
 #include "platform/router.h"
 
@@ -12,7 +12,7 @@
 namespace fakes {
 
 struct RouterScript {
-    platform::RouterFound found;
+    platform::RouterFound found; // none answers
     std::optional<QString> outside;
     QMap<quint16, platform::RouterMapping> mappings; // UDP port -> mapping
     int addResult = platform::Router::Ok;            // an error here refuses every mapping
@@ -24,7 +24,6 @@ struct RouterScript {
 
 class FakeRouters : public platform::Routers {
 public:
-    FakeRouters();
     std::unique_ptr<platform::Router> open() override;
 
     // Reads or changes the script under its lock.
@@ -32,6 +31,17 @@ public:
         std::lock_guard lock(state_->mutex);
         return f(state_->script);
     }
+    // A UPnP router whose outside address is the internet's, 80.100.100.1.
+    void homeRouter() {
+        with([](RouterScript& s) {
+            s.found = {platform::RouterFound::Protocol::Upnp, true, {}, {}, "192.168.0.1"};
+            s.outside = QStringLiteral("80.100.100.1");
+        });
+    }
+    platform::RouterMapping mapping(quint16 port = 7575) {
+        return with([&](RouterScript& s) { return s.mappings.value(port); });
+    }
+    bool mapped(quint16 port = 7575) { return !mapping(port).client.isEmpty(); }
 
     struct State {
         std::mutex mutex;
@@ -39,7 +49,7 @@ public:
     };
 
 private:
-    std::shared_ptr<State> state_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 } // namespace fakes

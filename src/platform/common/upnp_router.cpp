@@ -190,7 +190,6 @@ RouterFound UpnpRouter::discover() {
     if (igd == 1 || igd == 2) {
         s.protocol = found.protocol = RouterFound::Protocol::Upnp;
         found.connected = igd == 1;
-        found.localAddress = QString::fromLatin1(lan);
         found.gateway = hostOf(s.urls.controlURL);
         int size = 0, status = 0;
         if (char* description =
@@ -299,18 +298,15 @@ std::optional<RouterMapping> UpnpRouter::udpMapping(quint16 port, int* result) {
         *result = Router::Ok;
     RouterMapping mapping;
     mapping.client = QString::fromLatin1(client, qsizetype(strnlen(client, sizeof client)));
-    mapping.internalPort = quint16(QByteArray(internal).toUInt());
     mapping.description =
         QString::fromUtf8(description, qsizetype(strnlen(description, sizeof description)));
-    mapping.leaseSeconds = QByteArray(lease).toUInt();
     return mapping;
 }
 
 int UpnpRouter::removeUdpMapping(quint16 port) {
     State& s = *state_;
-    if (s.protocol == RouterFound::Protocol::NatPmp) {
+    if (s.protocol == RouterFound::Protocol::NatPmp)
         return natPmp(s.gateway, true, port, 0).result;
-    }
     if (s.protocol != RouterFound::Protocol::Upnp)
         return Router::NoRouter;
     const int code = UPNP_DeletePortMapping(s.urls.controlURL, s.data.first.servicetype,
