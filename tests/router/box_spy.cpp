@@ -1,7 +1,5 @@
-// Loaded with LD_PRELOAD into the program under test: appends "TITLE<tab>TEXT" of every message
-// box it shows to the file $VELKOR_BOX_SPY. Qt copies a message box's text on ctrl+c only on
-// Windows, and its label is not selectable: this is how the router tests read it on Linux.
-// What the program starts (the game) does not inherit the probe.
+// Loaded with LD_PRELOAD into the program under test: appends the text of each message box it
+// shows to $VELKOR_BOX_SPY (on Linux a box's text cannot be copied). The game does not inherit it.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -14,26 +12,21 @@ namespace {
 const bool unset = (::unsetenv("LD_PRELOAD"), true);
 
 class Spy : public QObject {
-public:
-    using QObject::QObject;
+    QFile file{qEnvironmentVariable("VELKOR_BOX_SPY")};
+    bool opened = file.open(QIODevice::Append | QIODevice::Unbuffered);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show)
-            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
-                QFile file(qEnvironmentVariable("VELKOR_BOX_SPY"));
-                QString text = box->text();
-                text.replace(u'\n', u' ');
-                if (file.open(QIODevice::Append))
-                    file.write((box->windowTitle() + u'\t' + text + u'\n').toUtf8());
-            }
+        auto* box = event->type() == QEvent::Show ? qobject_cast<QMessageBox*>(watched) : nullptr;
+        if (box && opened)
+            file.write((box->text().replace(u'\n', u' ') + u'\n').toUtf8());
         return false;
     }
 };
 
 void install() {
     if (qEnvironmentVariableIsSet("VELKOR_BOX_SPY"))
-        QCoreApplication::instance()->installEventFilter(new Spy(QCoreApplication::instance()));
+        QCoreApplication::instance()->installEventFilter(new Spy);
 }
 
 } // namespace
