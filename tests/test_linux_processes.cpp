@@ -11,21 +11,6 @@
 using namespace platform::linuxbackend;
 using StartCase = std::tuple<QString, QString, QString, QString>;
 
-// Declared ahead of the test data: moc cannot read past raw string literals.
-class LinuxProcessesTest : public QObject {
-    Q_OBJECT
-    fakes::TempPrefix prefix;
-    LinuxFiles files{prefix.prefix()};
-    LinuxProcesses processes{files};
-    const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
-
-private slots:
-    void initTestCase();
-    void startsTheExactFile_data();
-    void startsTheExactFile();
-    void refusesGuessesAndStartsThroughWine();
-};
-
 namespace {
 
 const QString Game = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
@@ -38,71 +23,82 @@ QString canonical(const QString& path) {
 
 } // namespace
 
-void LinuxProcessesTest::initTestCase() {
-    QVERIFY(fakes::writeRecordingGame(decoy));
-    prefix.makeFolder("Program Files/Bullfrog/Populous");
-    QVERIFY(files.changeDirectory(R"(C:\Program Files\Bullfrog)") && files.changeDrive("c"));
-}
+class LinuxProcessesTest : public QObject {
+    Q_OBJECT
+    fakes::TempPrefix prefix;
+    LinuxFiles files{prefix.prefix()};
+    LinuxProcesses processes{files};
+    const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
 
-void LinuxProcessesTest::startsTheExactFile_data() {
-    // {the application, the command line, the folder ("": the current one), the "<arguments>"}
-    addCases<StartCase>(
-        {{"a blank in the path, another case, shell text",
-          {Game, Game.toUpper() + " /h  tcp /n;rm $(touch x) `id`", "",
-           "</h><tcp></n;rm><$(touch><x)><`id`>"}},
-         {"quoted, in the game's folder",
-          {Game, '"' + Game + "\"/j tcp /nB", Folder, "</j><tcp></nB>"}},
-         {"a doubled backslash, the path run on",
-          {R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe/x /h)", "", "</h>"}}});
-}
+private slots:
+    void initTestCase() {
+        QVERIFY(fakes::writeRecordingGame(decoy));
+        prefix.makeFolder("Program Files/Bullfrog/Populous");
+        QVERIFY(files.changeDirectory(R"(C:\Program Files\Bullfrog)") && files.changeDrive("c"));
+    }
 
-void LinuxProcessesTest::startsTheExactFile() {
-    QFETCH(StartCase, row);
-    const auto& [application, commandLine, folder, arguments] = row;
-    const QString script = files.toNative(application);
-    QFile::remove(script + ".args"); // of an earlier row
-    QVERIFY(fakes::writeRecordingGame(script));
-    QVERIFY(processes.start(application, commandLine, folder));
-    QCOMPARE('<' + fakes::recordedArguments(script).join("><") + '>', arguments);
-    QCOMPARE(canonical(fakes::recordedFolder(script)),
-             canonical(files.toNative(folder.isEmpty() ? files.currentDirectory() : folder)));
-}
+    void startsTheExactFile_data() {
+        // {the application, the command line, the folder ("": the current one), the "<arguments>"}
+        addCases<StartCase>(
+            {{"a blank in the path, another case, shell text",
+              {Game, Game.toUpper() + " /h  tcp /n;rm $(touch x) `id`", "",
+               "</h><tcp></n;rm><$(touch><x)><`id`>"}},
+             {"quoted, in the game's folder",
+              {Game, '"' + Game + "\"/j tcp /nB", Folder, "</j><tcp></nB>"}},
+             {"a doubled backslash, the path run on",
+              {R"(C:\\HW_SW_Select.exe)", R"(C:\\HW_SW_Select.exe/x /h)", "", "</h>"}}});
+    }
 
-void LinuxProcessesTest::refusesGuessesAndStartsThroughWine() {
-    // Nothing starts from what is no executable file, nor from a guess at the command line.
-    prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
-    for (const QString& bad :
-         QStringList{R"(C:\No\x.exe)", Folder + R"(\poptb.exe)", Folder, "Q:\\x"})
-        QVERIFY2(!processes.start(bad, bad + " /h", {}), qPrintable(bad));
-    QVERIFY(!processes.start(QString(), R"(C:\Program.exe)", QString()));
-    QVERIFY(!processes.start(Game, Game, R"(C:\No Such Folder)"));
+    void startsTheExactFile() {
+        QFETCH(StartCase, row);
+        const auto& [application, commandLine, folder, arguments] = row;
+        const QString script = files.toNative(application);
+        QFile::remove(script + ".args"); // of an earlier row
+        QVERIFY(fakes::writeRecordingGame(script));
+        QVERIFY(processes.start(application, commandLine, folder));
+        QCOMPARE('<' + fakes::recordedArguments(script).join("><") + '>', arguments);
+        QCOMPARE(canonical(fakes::recordedFolder(script)),
+                 canonical(files.toNative(folder.isEmpty() ? files.currentDirectory() : folder)));
+    }
 
-    // Windows programs start through Wine (a recorder here); only Steam may start a Steam prefix.
-    const QString wine = prefix.writeFile(
-        "bin/wine",
-        "#!/bin/sh\n{ echo \"$WINEPREFIX\"; printf '<%s>\\n' \"$@\"; } >$0.t; mv $0.t $0.args\n");
-    QFile::setPermissions(wine, QFile::permissions(wine) | QFile::ExeOwner);
-    prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ");
-    const QString exe = files.toNative(Pe); // as given to Wine
-    qputenv("PATH", QFile::encodeName(prefix.root() + "/bin") + ":/usr/bin:/bin");
-    qputenv("WINE", "/nonexistent/wine"); // $WINE wins over PATH
-    QVERIFY(!processes.start(Pe, Pe, QString()));
-    qputenv("WINE", QFile::encodeName(decoy));
-    QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
-                 .start(Pe, Pe, QString()));
-    // A relative prefix holds for the start folder, after a move too; Wine gets it absolute.
-    qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
-    const auto resolved = WinePrefix::fromEnvironment();
-    QVERIFY(files.changeDirectory(Folder));
-    QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)), canonical(files.toNative(Folder)));
-    qputenv("WINE", "wine"); // found in PATH
-    QVERIFY(LinuxProcesses(files, resolved).start(Pe, '"' + Pe + "\" /h tcp /n\"A B\"", Folder));
-    const QString given = fakes::recordedFolder(wine);
-    QVERIFY2(QDir::isAbsolutePath(given) && canonical(given) == canonical(prefix.root()),
-             qPrintable(given));
-    QCOMPARE(fakes::recordedArguments(wine), (QStringList{exe, "/h", "tcp", "/nA B"}));
-    // A launcher's Wine and Proton: e2e/launchers.sh.
-}
+    void refusesGuessesAndStartsThroughWine() {
+        // Nothing starts from what is no executable file, nor from a guess at the command line.
+        prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/poptb.exe", "#!/bin/sh\n");
+        for (const QString& bad : QStringList{R"(C:\No\x.exe)", Folder + R"(\poptb.exe)", "Q:\\x"})
+            QVERIFY2(!processes.start(bad, bad + " /h", {}), qPrintable(bad));
+        QVERIFY(!processes.start(QString(), R"(C:\Program.exe)", QString()));
+        QVERIFY(!processes.start(Game, Game, R"(C:\No Such Folder)"));
+
+        // Windows programs start through Wine (a recorder here); only Steam may start a Steam
+        // prefix.
+        const QString wine =
+            prefix.writeFile("bin/wine", "#!/bin/sh\n{ echo \"$WINEPREFIX\"; printf '<%s>\\n' "
+                                         "\"$@\"; } >$0.t; mv $0.t $0.args\n");
+        QFile::setPermissions(wine, QFile::permissions(wine) | QFile::ExeOwner);
+        prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/D3Dpoptb.exe", "MZ");
+        const QString exe = files.toNative(Pe); // as given to Wine
+        qputenv("PATH", QFile::encodeName(prefix.root() + "/bin") + ":/usr/bin:/bin");
+        qputenv("WINE", "/nonexistent/wine"); // $WINE wins over PATH
+        QVERIFY(!processes.start(Pe, Pe, QString()));
+        qputenv("WINE", QFile::encodeName(decoy));
+        QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
+                     .start(Pe, Pe, QString()));
+        // A relative prefix holds for the start folder, after a move too; Wine gets it absolute.
+        qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
+        const auto resolved = WinePrefix::fromEnvironment();
+        QVERIFY(files.changeDirectory(Folder));
+        QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)),
+                 canonical(files.toNative(Folder)));
+        qputenv("WINE", "wine"); // found in PATH
+        QVERIFY(
+            LinuxProcesses(files, resolved).start(Pe, '"' + Pe + "\" /h tcp /n\"A B\"", Folder));
+        const QString given = fakes::recordedFolder(wine);
+        QVERIFY2(QDir::isAbsolutePath(given) && canonical(given) == canonical(prefix.root()),
+                 qPrintable(given));
+        QCOMPARE(fakes::recordedArguments(wine), (QStringList{exe, "/h", "tcp", "/nA B"}));
+        // A launcher's Wine and Proton: e2e/launchers.sh.
+    }
+};
 
 QTEST_GUILESS_MAIN(LinuxProcessesTest)
 #include "test_linux_processes.moc"

@@ -10,18 +10,13 @@ static auto named(const QString& name) {
     return [name](const RegEntry& v) { return v.name.compare(name, Qt::CaseInsensitive) == 0; };
 }
 
-QString FakeRegistry::keyName(RootKey root, const QString& path) {
+static QString keyName(RootKey root, const QString& path) {
     return QString::number(std::uint32_t(root), 16) + QLatin1Char('\\') + path.toLower();
-}
-
-void FakeRegistry::set(RootKey root, const QString& path, const QString& name, std::uint32_t type,
-                       const QByteArray& data) {
-    setValue(root, path, RegEntry{name, type, data});
 }
 
 void FakeRegistry::setString(RootKey root, const QString& path, const QString& name,
                              const QString& text) {
-    set(root, path, name, regtype::Sz, text.toLocal8Bit() + '\0');
+    setValue(root, path, {name, regtype::Sz, text.toLocal8Bit() + '\0'});
 }
 
 std::optional<std::vector<RegEntry>> FakeRegistry::values(RootKey root, const QString& path) {
@@ -59,18 +54,14 @@ long FakeRegistry::deleteValue(RootKey root, const QString& path, const QString&
 
 FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {
     downloads.files = files.get();
-    install(services());
+    install(Services{&registry, files.get(), &processes, &ui, &system, &sockets, &downloads, &help,
+                     &versions, &routers});
 }
 
 FakePlatform::~FakePlatform() {
     // Windows keeps a process's current folder from being deleted: leave the prefix first.
     QDir::setCurrent(QDir::tempPath());
     install(Services{});
-}
-
-Services FakePlatform::services() {
-    return Services{&registry, files.get(), &processes, &ui,       &system,
-                    &sockets,  &downloads,  &help,      &versions, &routers};
 }
 
 } // namespace fakes

@@ -44,7 +44,6 @@ public:
     int endProgramCalls = 0;
     QString programDir = QStringLiteral("C:\\Program Files\\Velkor");
     QString appData = QStringLiteral("C:\\users\\player\\AppData\\Roaming");
-    OsVersion version{2, 10, 0, 19045};
 
     bool claimSingleInstance() override { return !anotherInstance; }
     void endProgram() override { ++endProgramCalls; }
@@ -53,10 +52,8 @@ public:
         path = csidl == 26 ? appData : path; // the application data only
         return csidl == 26 ? 0 : 1;
     }
-    OsVersion osVersion() override { return version; }
-    QHash<QString, QString> variables{{QStringLiteral("SYSTEMROOT"), QStringLiteral("C:\\windows")},
-                                      {QStringLiteral("WINDIR"), QStringLiteral("C:\\windows")}};
-    QHash<QString, QString> environment() override { return variables; }
+    OsVersion osVersion() override { return {2, 10, 0, 19045}; }
+    QHash<QString, QString> environment() override { return {{"SYSTEMROOT", "C:\\windows"}}; }
 };
 
 // An in-memory registry: keys by lower-case full path ("hklm\software\x").
@@ -64,8 +61,6 @@ class FakeRegistry : public Registry {
 public:
     QMap<QString, std::vector<RegEntry>> keys;
 
-    void set(RootKey root, const QString& path, const QString& name, std::uint32_t type,
-             const QByteArray& data);
     void setString(RootKey root, const QString& path, const QString& name,
                    const QString& text); // stored with its terminating NUL
 
@@ -73,8 +68,6 @@ public:
     std::optional<QStringList> subkeys(RootKey root, const QString& path) override;
     long setValue(RootKey root, const QString& path, const RegEntry& value) override;
     long deleteValue(RootKey root, const QString& path, const QString& name) override;
-
-    static QString keyName(RootKey root, const QString& path);
 };
 
 struct StartCall {
@@ -103,7 +96,6 @@ class FakeSockets : public Sockets {
 public:
     int startupResult = 0, cleanupResult = 0, hostNameResult = 0, startups = 0;
     WsaData data{0x0101, 100};
-    QByteArray name = "velkor-test";
     std::optional<HostEntry> host = HostEntry{4, {QByteArray("\xC0\xA8\x00\x02", 4)}};
 
     int startup(std::uint16_t, WsaData& out) override {
@@ -115,7 +107,7 @@ public:
     int lastError() override { return 0; }
     int hostName(QByteArray& out) override {
         if (hostNameResult == 0)
-            out = name;
+            out = "velkor-test";
         return hostNameResult;
     }
     std::optional<HostEntry> hostByName(const QByteArray&) override { return host; }
@@ -181,8 +173,6 @@ public:
     FakeVersionInfo versions;
     FakeRouters routers;
     std::unique_ptr<FileSystem> files;
-
-    Services services();
 };
 
 } // namespace fakes

@@ -18,7 +18,4 @@ bool makeReadOnly(const QString& file);
 // A FIFO whose writer stays open, so a reader gets `bytes` at once; false where there is none.
 bool makeFifo(const QString& path, const QByteArray& bytes);
 
-// A disk that takes no more bytes until the guard goes; nullptr where a test cannot make one.
-std::shared_ptr<void> fullDisk();
-
 } // namespace fakes

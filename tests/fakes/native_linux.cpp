@@ -2,10 +2,8 @@
 
 #include "platform/linux/linux_files.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -34,18 +32,6 @@ bool makeFifo(const QString& path, const QByteArray& bytes) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::mkfifo(name.constData(), 0600) == 0 ? ::open(name.constData(), O_RDWR) : -1;
     return fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
-}
-
-std::shared_ptr<void> fullDisk() {
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit none{0, saved.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &none);
-    return std::shared_ptr<rlimit>(new rlimit(saved), [](rlimit* limit) {
-        ::setrlimit(RLIMIT_FSIZE, limit);
-        delete limit;
-    });
 }
 
 } // namespace fakes

@@ -18,8 +18,4 @@ bool makeFifo(const QString&, const QByteArray&) {
     return false;
 }
 
-std::shared_ptr<void> fullDisk() {
-    return nullptr;
-}
-
 } // namespace fakes
