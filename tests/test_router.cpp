@@ -86,45 +86,34 @@ private slots:
         QTest::addColumn<int>("reach");
         QTest::addColumn<QString>("says");
         QTest::addColumn<QString>("warns");
-        const net::RouterView open{
-            {Protocol::Upnp, true, {}, {}, {}}, "80.100.100.1", {}, state(Kind::Open)};
-        const auto row = [&](const char* name, auto change, net::Reach reach, const char* says,
-                             const char* warns) {
-            net::RouterView view = open;
-            change(view);
+        net::RouterView open{
+            {Protocol::Upnp, true, {}, {}, {}}, "80.100.100.1", {}, state(Kind::Open)},
+            shared = open, seen = open, cut = open, held = open, refused = open, late = open,
+            none{{}, {}, {}, state(Kind::NoRouter)};
+        shared.outside = "100.64.7.7";
+        seen.echo = "81.1.1.1";
+        cut.found.connected = false;
+        held.port = state(Kind::HeldElsewhere, 0, 0, "192.168.50.9");
+        refused.port = state(Kind::Refused, 0, 0, {}, 501);
+        late.port = state(Kind::NoAnswer);
+        using enum net::Reach;
+        const std::tuple<const char*, net::RouterView, net::Reach, const char*, const char*>
+            rows[] = {
+                {"open", open, Reachable, "they join at 80.100.100.1.", ""},
+                {"shared outside", shared, AnotherNat, "100.64.7.7 is shared (100.64.0.0/10)",
+                 "Another NAT sits beyond your router"},
+                {"seen otherwise", seen, AnotherNat, "differs from 81.1.1.1", "play over a VPN"},
+                {"not connected", cut, AnotherNat, "connection is not its own", "Another NAT"},
+                {"no router", none, NoRouter, "forward UDP 7575 to 192.168.50.2 by hand",
+                 "router: no router answered."},
+                {"held", held, PortClosed, "another machine or program holds UDP 7575",
+                 "another machine or program (192.168.50.9) holds it. Friends may not"},
+                {"refused", refused, PortClosed, "until UDP 7575 leads to 192.168.50.2",
+                 "refused it (error 501). Friends may not be able to join you: forward UDP 7575 to "
+                 "192.168.50.2"},
+                {"not answered", late, PortClosed, "forward it by hand", "did not answer in time"}};
+        for (const auto& [name, view, reach, says, warns] : rows)
             QTest::newRow(name) << view << int(reach) << QString(says) << QString(warns);
-        };
-        using R = net::RouterView;
-        row(
-            "open", [](R&) {}, net::Reach::Reachable, "they join at 80.100.100.1.", "");
-        row(
-            "shared outside", [](R& v) { v.outside = "100.64.7.7"; }, net::Reach::AnotherNat,
-            "100.64.7.7 is shared (100.64.0.0/10)", "Another NAT sits beyond your router");
-        row(
-            "seen otherwise", [](R& v) { v.echo = "81.1.1.1"; }, net::Reach::AnotherNat,
-            "differs from 81.1.1.1", "let one of them host, or play over a VPN");
-        row(
-            "not connected", [](R& v) { v.found.connected = false; }, net::Reach::AnotherNat,
-            "says its outside connection is not its own", "Another NAT");
-        row(
-            "no router",
-            [](R& v) {
-                v = {{}, {}, {}, state(Kind::NoRouter)};
-            },
-            net::Reach::NoRouter, "forward UDP 7575 to 192.168.50.2 by hand",
-            "router: no router answered.");
-        row(
-            "held", [](R& v) { v.port = state(Kind::HeldElsewhere, 0, 0, "192.168.50.9"); },
-            net::Reach::PortClosed, "another machine or program holds UDP 7575",
-            "another machine or program (192.168.50.9) holds it. Friends may not");
-        row(
-            "refused", [](R& v) { v.port = state(Kind::Refused, 0, 0, {}, 501); },
-            net::Reach::PortClosed, "until UDP 7575 leads to 192.168.50.2",
-            "refused it (error 501). Friends may not be able to join you: forward UDP 7575 to "
-            "192.168.50.2");
-        row(
-            "not answered", [](R& v) { v.port = state(Kind::NoAnswer); }, net::Reach::PortClosed,
-            "forward it by hand", "the router did not answer in time");
     }
     void meaning() {
         QFETCH(net::RouterView, view);
