@@ -63,21 +63,7 @@ cache_key() {
 }
 
 bash "$repo/scripts/setup.sh" windows >&2
-version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
-[ -n "$version" ] || die "cannot tell the installed qt6-base-dev version"
-name="qt6-windows-$version-$(cache_key)"
-dest="$cache_root/$name"
-stamp="$dest/.velkor-qt-complete"
-
-claim_cache "$dest" "$stamp"
-work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-qt-windows.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-trap 'exit 1' INT TERM HUP
-start=$SECONDS
-say "building Qt $version for Windows into $dest (log: $log)"
-
-run_logged "fetching and unpacking the source of qt6-base $version" \
-  env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" qt6-base "$version" "$work/src"
+start_build qt6-base-dev qt6-base qt6-windows .velkor-qt-complete
 
 rm -rf "$dest"
 run_logged "configuring" configure_qt "$work/src" "$work/build" "$dest"

@@ -76,21 +76,7 @@ bash "$repo/scripts/setup.sh" windows >&2
 for p in "${patches[@]}"; do
   grep -q '^--- ' "$p" 2>/dev/null || die "$p is missing or holds no diff"
 done
-version=$(dpkg-query -W -f='${source:Version}' libminiupnpc-dev 2>/dev/null || true)
-[ -n "$version" ] || die "cannot tell the installed libminiupnpc-dev version (is it installed?)"
-name="miniupnpc-windows-$version-$(cache_key)"
-dest="$cache_root/$name"
-stamp="$dest/.velkor-miniupnpc-complete"
-
-claim_cache "$dest" "$stamp"
-work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-router-windows.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-trap 'exit 1' INT TERM HUP
-start=$SECONDS
-say "building miniupnpc $version for Windows into $dest (log: $log)"
-
-run_logged "fetching and unpacking the source of miniupnpc $version" \
-  env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" miniupnpc "$version" "$work/src"
+start_build libminiupnpc-dev miniupnpc miniupnpc-windows .velkor-miniupnpc-complete
 
 for p in "${patches[@]}"; do
   run_logged "applying ${p#"$repo/"}" apply_patch "$work/src" "$p"

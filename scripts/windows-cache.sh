@@ -41,3 +41,22 @@ claim_cache() {
   log="$cache_root/$name.log"
   : >"$log"
 }
+
+# start_build <dev package> <source package> <folder> <stamp>: the build of the source package at
+# the version of the dev package installed here, into the cache folder <folder>-VERSION-KEY
+# ($dest; finished when it holds <stamp>, $stamp), claimed, and its source unpacked into
+# $work/src. The caller defines cache_key.
+start_build() {
+  version=$(dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null || true)
+  [ -n "$version" ] || die "cannot tell the installed $1 version (is it installed?)"
+  dest="$cache_root/$3-$version-$(cache_key)"
+  stamp="$dest/$4"
+  claim_cache "$dest" "$stamp"
+  work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-$3.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  trap 'exit 1' INT TERM HUP
+  start=$SECONDS
+  say "building $2 $version for Windows into $dest (log: $log)"
+  run_logged "fetching and unpacking the source of $2 $version" \
+    env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" "$2" "$version" "$work/src"
+}
