@@ -53,7 +53,6 @@ long FakeRegistry::deleteValue(RootKey root, const QString& path, const QString&
 }
 
 FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {
-    downloads.files = files.get();
     install(Services{&registry, files.get(), &processes, &ui, &system, &sockets, &downloads, &help,
                      &versions, &routers});
 }

@@ -16,7 +16,6 @@ using namespace platform;
 
 struct MessageBoxCall {
     QString text, title;
-    int style = 0;
 };
 
 class FakeUi : public Ui {
@@ -25,8 +24,8 @@ public:
     QStringList openedUrls;
     std::function<void()> onBox; // runs as each box is shown
 
-    int messageBox(const QString& text, const QString& title, int style) override {
-        boxes.push_back({text, title, style});
+    int messageBox(const QString& text, const QString& title, int) override {
+        boxes.push_back({text, title});
         if (onBox)
             onBox();
         return 1;
@@ -56,7 +55,7 @@ public:
     QHash<QString, QString> environment() override { return {{"SYSTEMROOT", "C:\\windows"}}; }
 };
 
-// An in-memory registry: keys by lower-case full path ("hklm\software\x").
+// An in-memory registry: keys by root (in hex) and lower-case path ("80000002\software\x").
 class FakeRegistry : public Registry {
 public:
     QMap<QString, std::vector<RegEntry>> keys;
@@ -106,8 +105,7 @@ public:
     int cleanup() override { return cleanupResult; }
     int lastError() override { return 0; }
     int hostName(QByteArray& out) override {
-        if (hostNameResult == 0)
-            out = "velkor-test";
+        out = "velkor-test"; // read only on success
         return hostNameResult;
     }
     std::optional<HostEntry> hostByName(const QByteArray&) override { return host; }
@@ -118,11 +116,10 @@ public:
     // url -> body; a url without a body fails and leaves no file.
     QMap<QString, QByteArray> bodies;
     QStringList requests;
-    FileSystem* files = nullptr;
     long downloadToFile(const QString& url, const QString& windowsPath) override {
         requests << url;
         const auto it = bodies.constFind(url);
-        QFile file(files && it != bodies.constEnd() ? files->toNative(windowsPath) : QString());
+        QFile file(it != bodies.constEnd() ? current().files->toNative(windowsPath) : QString());
         return file.open(QIODevice::WriteOnly) && file.write(*it) >= 0 ? 0 : 1; // truncated
     }
 };
