@@ -13,6 +13,7 @@
 using Protocol = platform::RouterFound::Protocol;
 using Kind = net::PortState::Kind;
 using Script = fakes::RouterScript;
+using MeaningCase = std::tuple<net::RouterView, net::Reach, QString, QString>;
 
 namespace {
 
@@ -48,23 +49,16 @@ struct Home : fakes::FakePlatform {
 class RouterTest : public QObject {
     Q_OBJECT
 private slots:
-    void publicAddresses_data() {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("reachable");
+    void publicAddresses() {
         for (const char* a : {"80.100.100.1", "172.15.255.255", "172.32.0.0", "100.63.255.255",
                               "100.128.0.0", "198.20.0.1", "223.255.255.255"})
-            QTest::newRow(a) << QString(a) << true;
+            QVERIFY2(net::isPublicIpv4(QString(a)), a);
         for (const char* a :
              {"10.1.2.3", "172.16.0.0", "172.31.255.255", "192.168.50.1", "100.64.0.1",
               "100.127.255.255", "127.0.0.1", "169.254.1.1", "192.0.2.1", "198.51.100.1",
               "203.0.113.1", "198.18.0.1", "198.19.255.255", "224.0.0.1", "255.255.255.255",
               "0.1.2.3", "2001:db8::1", "1.2.3.4 /j 6.6.6.6", ""})
-            QTest::newRow(a) << QString(a) << false;
-    }
-    void publicAddresses() {
-        QFETCH(QString, address);
-        QFETCH(bool, reachable);
-        QCOMPARE(net::isPublicIpv4(address), reachable);
+            QVERIFY2(!net::isPublicIpv4(QString(a)), a);
     }
 
     void routerTexts() {
@@ -82,10 +76,6 @@ private slots:
     // For each state of the router: what it comes to, the dialog's sentence, and what a launch
     // warns of (nothing when friends can reach the host).
     void meaning_data() {
-        QTest::addColumn<net::RouterView>("view");
-        QTest::addColumn<int>("reach");
-        QTest::addColumn<QString>("says");
-        QTest::addColumn<QString>("warns");
         net::RouterView open{
             {Protocol::Upnp, true, {}, {}, {}}, "80.100.100.1", {}, state(Kind::Open)},
             shared = open, seen = open, cut = open, held = open, refused = open, late = open,
@@ -97,30 +87,29 @@ private slots:
         refused.port = state(Kind::Refused, 0, 0, {}, 501);
         late.port = state(Kind::NoAnswer);
         using enum net::Reach;
-        const std::tuple<const char*, net::RouterView, net::Reach, const char*, const char*>
-            rows[] = {
-                {"open", open, Reachable, "they join at 80.100.100.1.", ""},
-                {"shared outside", shared, AnotherNat, "100.64.7.7 is shared (100.64.0.0/10)",
-                 "Another NAT sits beyond your router"},
-                {"seen otherwise", seen, AnotherNat, "differs from 81.1.1.1", "play over a VPN"},
-                {"not connected", cut, AnotherNat, "connection is not its own", "Another NAT"},
-                {"no router", none, NoRouter, "forward UDP 7575 to 192.168.50.2 by hand",
-                 "router: no router answered."},
-                {"held", held, PortClosed, "another machine or program holds UDP 7575",
-                 "another machine or program (192.168.50.9) holds it. Friends may not"},
-                {"refused", refused, PortClosed, "until UDP 7575 leads to 192.168.50.2",
-                 "refused it (error 501). Friends may not be able to join you: forward UDP 7575 to "
-                 "192.168.50.2"},
-                {"not answered", late, PortClosed, "forward it by hand", "did not answer in time"}};
-        for (const auto& [name, view, reach, says, warns] : rows)
-            QTest::newRow(name) << view << int(reach) << QString(says) << QString(warns);
+        addCases<MeaningCase>(
+            {{"open", {open, Reachable, "they join at 80.100.100.1.", ""}},
+             {"shared outside",
+              {shared, AnotherNat, "100.64.7.7 is shared (100.64.0.0/10)",
+               "Another NAT sits beyond your router"}},
+             {"seen otherwise", {seen, AnotherNat, "differs from 81.1.1.1", "play over a VPN"}},
+             {"not connected", {cut, AnotherNat, "connection is not its own", "Another NAT"}},
+             {"no router",
+              {none, NoRouter, "forward UDP 7575 to 192.168.50.2 by hand",
+               "router: no router answered."}},
+             {"held",
+              {held, PortClosed, "another machine or program holds UDP 7575",
+               "another machine or program (192.168.50.9) holds it. Friends may not"}},
+             {"refused",
+              {refused, PortClosed, "until UDP 7575 leads to 192.168.50.2",
+               "refused it (error 501). Friends may not be able to join you: forward "
+               "UDP 7575 to 192.168.50.2"}},
+             {"not answered", {late, PortClosed, "forward it by hand", "did not answer in time"}}});
     }
     void meaning() {
-        QFETCH(net::RouterView, view);
-        QFETCH(int, reach);
-        QFETCH(QString, says);
-        QFETCH(QString, warns);
-        QCOMPARE(int(net::reach(view)), reach);
+        QFETCH(MeaningCase, row);
+        const auto& [view, reach, says, warns] = row;
+        QCOMPARE(net::reach(view), reach);
         QVERIFY2(net::meaning(view, Me).contains(says), qPrintable(net::meaning(view, Me)));
         const net::HostingWarning warning = net::hostingWarning(view, Me);
         QVERIFY2(warns.isEmpty() ? warning.cause.isEmpty() : warning.text.contains(warns),
