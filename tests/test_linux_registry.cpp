@@ -21,7 +21,6 @@ private slots:
     void parsesAsWine();
     void editsKeepOtherLines();
     void readsAndWritesAPrefix();
-    void refusesWhatIsNoHive_data();
     void refusesWhatIsNoHive();
 };
 
@@ -226,37 +225,33 @@ void TestLinuxRegistry::readsAndWritesAPrefix() {
 }
 
 // A FIFO (blocking) or a huge file reads as an empty registry; a write changes nothing.
-void TestLinuxRegistry::refusesWhatIsNoHive_data() {
-    QTest::addColumn<QString>("kind");
-    for (const char* kind : {"missing", "fifo", "too large"})
-        QTest::newRow(kind) << QString(kind);
-}
-
 void TestLinuxRegistry::refusesWhatIsNoHive() {
-    QFETCH(QString, kind);
-    fakes::TempPrefix prefix;
-    for (const QString name : {"system.reg", "user.reg"}) {
-        const QString path = prefix.root() + "/" + name;
-        if (kind == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
-        else if (kind == "too large") // a sparse tail
-            QVERIFY(QFile::resize(prefix.writeFile(name, file("[Software\\\\A] 1\n")),
-                                  LinuxRegistry::MaxHiveSize + 1));
+    for (const QString kind : {"missing", "fifo", "too large"}) {
+        fakes::TempPrefix prefix;
+        for (const QString name : {"system.reg", "user.reg"}) {
+            const QString path = prefix.root() + "/" + name;
+            if (kind == "fifo")
+                QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+            else if (kind == "too large") // a sparse tail
+                QVERIFY(QFile::resize(prefix.writeFile(name, file("[Software\\\\A] 1\n")),
+                                      LinuxRegistry::MaxHiveSize + 1));
+        }
+        const auto files = [&] {
+            QStringList state;
+            for (const QFileInfo& f : QDir(prefix.root()).entryInfoList(QDir::Files | QDir::System))
+                state << f.fileName() + (f.isSymLink() ? "@" : " ") + QString::number(f.size());
+            return state;
+        };
+        const QStringList before = files();
+        LinuxRegistry registry(prefix.prefix());
+        QVERIFY2(!registry.subkeys(LocalMachine, "Software") &&
+                     !registry.values(LocalMachine, "Software\\A") &&
+                     !registry.values(CurrentUser, "Software\\A"),
+                 qPrintable(kind));
+        QCOMPARE(registry.setValue(LocalMachine, helpKey, {"a.chm", regtype::Sz, "C:\\"}),
+                 kind == "missing" ? winerror::FileNotFound : winerror::AccessDenied);
+        QCOMPARE(files(), before);
     }
-    const auto files = [&] {
-        QStringList state;
-        for (const QFileInfo& f : QDir(prefix.root()).entryInfoList(QDir::Files | QDir::System))
-            state << f.fileName() + (f.isSymLink() ? "@" : " ") + QString::number(f.size());
-        return state;
-    };
-    const QStringList before = files();
-    LinuxRegistry registry(prefix.prefix());
-    QVERIFY(!registry.subkeys(LocalMachine, "Software"));
-    QVERIFY(!registry.values(LocalMachine, "Software\\A"));
-    QVERIFY(!registry.values(CurrentUser, "Software\\A"));
-    QCOMPARE(registry.setValue(LocalMachine, helpKey, {"a.chm", regtype::Sz, "C:\\"}),
-             kind == "missing" ? winerror::FileNotFound : winerror::AccessDenied);
-    QCOMPARE(files(), before);
 }
 
 QTEST_GUILESS_MAIN(TestLinuxRegistry)
