@@ -1,7 +1,6 @@
 // The single-instance lock: one live instance per user; nothing planted at the lock stops a start.
 
 #include "fakes/temp_prefix.h"
-#include "launchers/wine_prefix.h"
 #include "platform/linux/backend.h"
 
 #include <QtTest>
