@@ -2,11 +2,7 @@
 """A loopback stand-in for the address-echo page: on 127.0.0.1, a free port printed first, for
 90 seconds or those given. /myip.php the address; /say?TEXT TEXT percent-decoded; /moved a
 redirect there; /big 70 KiB; /silent no answer; anything else 404."""
-import http.server
-import sys
-import threading
-import time
-import urllib.parse
+import http.server, sys, threading, time, urllib.parse
 
 ADDRESS = b"203.0.113.7\r\n"
 LIFETIME = int(sys.argv[1]) if len(sys.argv) > 1 else 90
@@ -31,14 +27,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             self.reply(*ROUTES.get(self.path, (404, b"<html>not here</html>")))
 
-    def log_message(self, *args):
-        pass
+    log_message = lambda *_: None  # no access log
 
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-server.daemon_threads = True
 print(server.server_address[1], flush=True)
-stopper = threading.Timer(LIFETIME, server.shutdown)
-stopper.daemon = True
-stopper.start()
+threading.Thread(target=lambda: (time.sleep(LIFETIME), server.shutdown()), daemon=True).start()
 server.serve_forever()

@@ -5,11 +5,7 @@
   echo-page ADDR PORT     HTTP answering every GET with the caller's address, as api.ipify.org
   hung-router ADDR        SSDP answers pointing at ADDR:5000, which accepts and never answers
 """
-import http.server
-import select
-import socket
-import struct
-import sys
+import http.server, select, socket, struct, sys
 
 
 def listen(addr, port, path):
