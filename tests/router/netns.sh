@@ -22,8 +22,7 @@ netns_skip_unless_able() {
     for tool in ip nft miniupnpd upnpc ss flock xclip; do
         command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }
     done
-    # File system sockets are shared: through nscd a lookup would be made on this machine's
-    # network, through minissdpd (which miniupnpc asks first) its routers listed.
+    # Shared file system sockets: nscd would look up on this machine's network, minissdpd list its routers.
     [[ ! -S /var/run/nscd/socket && ! -S /var/run/minissdpd.sock ]] || { echo "SKIP: nscd or minissdpd runs here"; exit 77; }
     ip netns add $p 2>/dev/null && ip -n $p link add probe0 type veth peer name probe1 2>/dev/null &&
         ip netns exec $p nft add table inet probe 2>/dev/null && able=1
@@ -31,9 +30,8 @@ netns_skip_unless_able() {
     [[ -n $able ]] || { echo "SKIP: no network namespace with veth pairs and nftables"; exit 77; }
 }
 
-# net_etc + | - NS: /etc/netns/NS, bound over /etc by ip netns exec: DNS at gw, where nothing
-# answers, and hosts: files dns, so that no lookup goes to this machine's resolver; or its removal.
-# /etc/netns itself goes if these tests made it. Locked: other runs may be at it.
+# net_etc + | - NS: /etc/netns/NS (over /etc in NS): DNS at gw, where nothing answers, so no lookup
+# reaches this machine's resolver; or its removal, /etc/netns too if made here. Locked: runs share it.
 net_etc() {
     {
         flock 9
@@ -110,15 +108,14 @@ NFT
 }
 net_down() { local n && for n in "${net_spaces[@]}"; do net_del "$n"; done && net_id='' net_spaces=(); }
 
-# mappings: the router's port mappings from its nftables rules, "PROTO PORT ADDRESS:PORT" a line;
-# upnp_mappings: the router's own list as upnpc in lan prints it.
+# mappings: the router's port mappings from its nftables rules, "PROTO PORT ADDRESS:PORT" a line.
 mappings() {
     ns gw nft list chain inet filter prerouting_miniupnpd 2>/dev/null | awk '/ dnat ip to / {
         proto = $0 ~ /@nh,72,8 0x11|udp dport/ ? "UDP" : $0 ~ /@nh,72,8 0x6|tcp dport/ ? "TCP" : "?"
         match($0, /dport [0-9]+/); port = substr($0, RSTART + 6, RLENGTH - 6)
         match($0, /dnat ip to [0-9.:]+/); print proto, port, substr($0, RSTART + 11, RLENGTH - 11) }' | sort
 }
-upnp_mappings() { ns lan upnpc -u "$igd_url" -l 2>&1 | grep -E '^ *[0-9]+ (UDP|TCP) '; }
+upnp_mappings() { ns lan upnpc -u "$igd_url" -l 2>&1 | grep -E '^ *[0-9]+ (UDP|TCP) '; } # the router's own list
 mapped() { mappings | grep -qx "UDP $game_port $lan_ip:$game_port"; }
 # net_wrap NS PROGRAM: a program running PROGRAM in NS with the same process id (ip netns exec execs).
 net_wrap() {
@@ -134,8 +131,7 @@ within() {
     until eval "$3"; do ((${EPOCHREALTIME/./} - ${1/./} > $2 * 1000000)) && { held=; break; }; sleep 0.02; done
     took=$(since "$1") && [[ -n $held ]]
 }
-# copy_at X Y [WINDOW]: what ctrl+a, ctrl+c copy from the control at X Y of the main window's
-# client area (or of WINDOW).
+# copy_at X Y [WINDOW]: what ctrl+a, ctrl+c copy from the control at X Y of the main window's client area.
 copy_at() {
     if [[ -n ${3:-} ]]; then xdotool mousemove --window "$3" "$1" "$2" click 1
     else xdotool windowfocus --sync "$wid" mousemove $((client_x + $1)) $((client_y + $2)) click 1; fi
@@ -146,7 +142,6 @@ external() { copy_at 340 312; } # txtRouterIP
 press_launch() { t_click=$EPOCHREALTIME && xdotool windowfocus --sync "$wid" mousemove $((client_x + 208)) $((client_y + 420)) click 1; }
 # a_box: a message box (titled Velkor, beside the main window) is up: its id in $box.
 a_box() { box=$(xdotool search --onlyvisible --pid "$velkor_pid" --name '^Velkor$' | grep -vx "$wid" | head -n1); [[ -n $box ]]; }
-# watch_removal: from now, in the background, the seconds until UDP 7575 is no longer mapped;
-# removal_time: waits for them in $removal (empty: not within 15 s).
+# watch_removal: in the background, the seconds until UDP 7575 is unmapped; removal_time: them in $removal (empty: not in 15 s).
 watch_removal() { rm -f "$work/removed" && { within "$EPOCHREALTIME" 15 '! mapped' && echo "$took" >"$work/removed"; } & watcher=$!; }
 removal_time() { wait "$watcher"; removal=$(cat "$work/removed" 2>/dev/null); }
