@@ -18,7 +18,7 @@ run=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libchm-dev libpng-dev fp-utils
-  libminiupnpc-dev libnatpmp-dev
+  libminiupnpc-dev libnatpmp-dev libsqlite3-dev
 )
 test=(
   "${run[@]}"

@@ -15,6 +15,9 @@ namespace {
 const QString GameFolder = R"(C:\Program Files\Bullfrog\Populous)";
 
 using ArgumentsCase = std::tuple<bool, game::Way, game::Hosting, QString>;
+// {Undiscovered Worlds, way (0 host, 1 host with a router, 2 join), the folder's files, the
+// program started ("selector": the selector's command)}
+using FolderCase = std::tuple<bool, int, QStringList, QString>;
 
 // The game, hosting without a router or joining (no address to join), the local address, the name.
 void choose(frmMain& window, bool expansion, bool join, const QString& local, const QString& name) {
@@ -81,6 +84,61 @@ private slots:
         QCOMPARE(args.value_or("none"), arguments);
         const QString command = game::SelectorCommand(GameFolder, expansion);
         QCOMPARE(command, GameFolder + "\\HW_SW_Select.exe " + (expansion ? "/GAME=UW " : ""));
+    }
+
+    // A folder without the selector starts the chosen game's program as the alternative load
+    // would; with the selector, or none of the game's programs, the selector's command.
+    void launchWithoutSelector_data() {
+        const QString d3d = "D3DPopTB.exe", soft = "popTB.exe", d3dUW = "D3DPOPTBUW.exe",
+                      softUW = "popTBUW.exe";
+        addCases<FolderCase>({
+            {"poptb host, both", {false, 0, {d3d, soft}, "\\D3Dpoptb.exe"}},
+            {"poptb host with router, software only", {false, 1, {soft}, "\\poptb.exe"}},
+            {"poptb join", {false, 2, {d3d, d3dUW}, "\\D3Dpoptb.exe"}},
+            {"UW host", {true, 0, {d3d, d3dUW, softUW}, "\\D3DpoptbUW.exe"}},
+            {"UW host with router, software only", {true, 1, {soft, softUW}, "\\poptbUW.exe"}},
+            {"UW join", {true, 2, {d3dUW}, "\\D3DpoptbUW.exe"}},
+            {"UW, the base game's only", {true, 0, {d3d, soft}, "selector"}},
+            {"the selector there", {false, 0, {"hw_sw_select.EXE", d3d}, "selector"}},
+            {"a folder of the program's name", {false, 0, {d3d + "/x"}, "selector"}},
+        });
+    }
+    void launchWithoutSelector() {
+        QFETCH(FolderCase, row);
+        const auto& [expansion, way, files, program] = row;
+        for (const QString& file : files)
+            fake->prefix.writeFile("drive_c/Program Files/Bullfrog/Populous/" + file, "MZ");
+        frmMain window;
+        (expansion ? window.selUW : window.selpoptb)->setChecked(true);
+        (way == 2 ? window.seljoin : window.selhost)->setChecked(true);
+        (way == 1 ? window.selwithrouter : window.selwithoutrouter)->setChecked(way != 2);
+        window.txtLocalIP->setText("10.0.0.2");
+        window.txtRouterIP->setText("203.0.113.9");
+        window.joinIP->setText("10.0.0.3");
+        window.username->setText("Ann");
+        window.launch_Click();
+        const QString args = way == 2   ? "/j tcp 10.0.0.3 /nAnn"
+                             : way == 1 ? "/h tcp /boundip 10.0.0.2 /externip 203.0.113.9 /nAnn"
+                                        : "/h tcp /boundip 10.0.0.2 /nAnn";
+        QCOMPARE(window.launchargs, args);
+        QCOMPARE(fake->processes.starts.size(), 1u);
+        const fakes::StartCall& call = fake->processes.starts[0];
+        const QString selector = GameFolder + "\\HW_SW_Select.exe";
+        const QString exe = GameFolder + program;
+        QCOMPARE(call.application + '|' + call.commandLine + '|' + call.workingDirectory,
+                 program == "selector"
+                     ? selector + '|' + selector + (expansion ? " /GAME=UW " : " ") + args + '|'
+                     : exe + "|\"" + exe + "\" " + args + '|' + GameFolder);
+        QCOMPARE(window.launchexe, selector + (expansion ? " /GAME=UW " : " "));
+
+        // At a drive root the program's path has one backslash; the folder is the root.
+        fake->prefix.writeFile("drive_c/popTB.exe", "MZ");
+        QVERIFY(fake->files->changeDirectory("C:\\"));
+        window.selpoptb->setChecked(true);
+        window.launch_Click();
+        QCOMPARE(fake->processes.starts.back().application + '|' +
+                     fake->processes.starts.back().workingDirectory,
+                 "C:\\poptb.exe|C:\\");
     }
 
     // Only a selection replaces its part of the command; each click passing the checks starts one.

@@ -1,10 +1,13 @@
 // Finding the game's Wine prefix among those launchers made, over a home of their files.
 
+#include "fakes/temp_prefix.h"
 #include "platform/linux/game_prefix.h"
+#include "platform/linux/lutris_database.h"
 #include "platform/linux/regular_file.h"
 
 #include <QtTest>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace platform::linuxbackend;
@@ -13,6 +16,7 @@ class LauncherPrefixesTest : public QObject {
     Q_OBJECT
 private slots:
     void findsTheGamesPrefix();
+    void findsTheStoresCopies();
 };
 
 namespace {
@@ -20,6 +24,33 @@ namespace {
 QByteArray heroic(const QByteArray& prefix, const QByteArray& type, const QByteArray& bin) {
     return "{\"Pop\": {\"winePrefix\": \"" + prefix + "\", \"wineVersion\": {\"bin\": \"" + bin +
            "\", \"type\": \"" + type + "\"}}}";
+}
+
+// Files below home; "FIFO" is a named pipe.
+bool makeFiles(const QTemporaryDir& home, const QList<QPair<QString, QByteArray>>& files) {
+    for (const auto& [name, content] : files) {
+        QFile file(home.filePath(name));
+        if (!QDir().mkpath(QFileInfo(file).path()) ||
+            !(content == "FIFO" ? ::mkfifo(QFile::encodeName(file.fileName()), 0600) == 0
+                                : file.open(QIODevice::WriteOnly) && file.write(content) >= 0))
+            return false;
+    }
+    return true;
+}
+
+bool runSql(sqlite3* database, const char* sql) {
+    return sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Every name below the folder with its time of change.
+QStringList everyFile(const QString& folder) {
+    QStringList names;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names << it.next() + QString::number(it.fileInfo().lastModified().toMSecsSinceEpoch());
+    names.sort();
+    return names;
 }
 
 } // namespace
@@ -31,7 +62,6 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     const QByteArray lutris =
         "game:\n  exe: x.exe\n  launch_configs:\n  - name: b\n    prefix: /no\n"
         "  prefix: '~/Games/pop'  # its own\nwine:\n  version: lutris-7.2 # chosen\nsystem: {}\n";
-    // Files below home; "FIFO" is a named pipe.
     const QList<QPair<QString, QByteArray>> files = {
         {".wine/system.reg", "FIFO"},
         {".local/share/wineprefixes/b/system.reg",
@@ -53,12 +83,7 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
          "Name: Pop\nRunner: caffe-7.20\nArch: win64\n"},
         {".PlayOnLinux/wineprefix/Pop/playonlinux.cfg", "ARCH=amd64\nVERSION=4.3\n"},
         {".steam/steam/steamapps/compatdata/1/pfx/system.reg", ""}};
-    for (const auto& [name, content] : files) {
-        QFile file(home.filePath(name));
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        QVERIFY(content == "FIFO" ? ::mkfifo(QFile::encodeName(file.fileName()), 0600) == 0
-                                  : file.open(QIODevice::WriteOnly) && file.write(content) >= 0);
-    }
+    QVERIFY(makeFiles(home, files));
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("cfg")));
     qunsetenv("XDG_DATA_HOME");
@@ -94,6 +119,132 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     QFile::remove(home.filePath(".local/share/wineprefixes/c/system.reg"));
     QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath(".wine"), {}}));
     // Without Steam, Proton runs with the prefix's folder in its place: e2e/launchers.sh.
+}
+
+// Without the game's key anywhere: Steam's library, Heroic's and Lutris's lists, then GOG's
+// record in a prefix's registry, each taken only where its folder holds the game's programs.
+void LauncherPrefixesTest::findsTheStoresCopies() {
+    QTemporaryDir home;
+    const QString steamGame = "lib2/steamapps/common/Populous 3/D3DPopTB.exe",
+                  heroicGame = "Games/Heroic/Pop/popTB.EXE",
+                  lutrisGame = "Games/lutris/drive_c/GOG Games/Populous 3/HW_SW_Select.exe",
+                  databaseGame = "Games/db/popTB.exe",
+                  gogGame = "gp/drive_c/GOG Games/Populous 3/popTB.exe";
+    QVERIFY(makeFiles(
+        home,
+        {{".steam/steam/steamapps/libraryfolders.vdf",
+          "\"libraryfolders\" { \"0\" { \"path\" \"" + QFile::encodeName(home.filePath("lib2")) +
+              "\" } }"},
+         {"lib2/steamapps/appmanifest_2616430.acf",
+          "\"AppState\" { \"installdir\" \"Populous 3\" }"},
+         {steamGame, "MZ"},
+         {"lib2/steamapps/compatdata/2616430/config_info",
+          "11.0-100\n" + QFile::encodeName(home.filePath("proton 11/files/share/fonts/")) + "\n"},
+         {".config/heroic/gog_store/installed.json",
+          R"({"installed": [{"appName": "12", "install_path": "~/Games/Heroic/Pop", "platform": "windows"}]})"},
+         {".config/heroic/GamesConfig/12.json",
+          R"({"12": {"winePrefix": "~/hp", "wineVersion": {"bin": "/w/wine", "type": "wine"}}})"},
+         {heroicGame, "MZ"},
+         {".local/share/lutris/games/pop-1.yml",
+          "game:\n  exe: ~/" + lutrisGame.toUtf8() + "\n  prefix: ~/Games/lutris\n"},
+         {lutrisGame, "MZ"},
+         {".local/share/lutris/games/db-2.yml", "game:\n  prefix: ~/dbp\n"},
+         {databaseGame, "MZ"},
+         {".local/share/wineprefixes/gp/system.reg",
+          "WINE REGISTRY Version 2\n#arch=win32\n[Software\\\\GOG.com\\\\Games\\\\12] 1\n"
+          "\"path\"=\"C:\\\\GOG Games\\\\Populous 3\"\n"},
+         {gogGame, "MZ"}}));
+    QVERIFY(
+        QFile::link("../drive_c", home.filePath(".local/share/wineprefixes/gp/dosdevices/c:")) ||
+        (QDir().mkpath(home.filePath(".local/share/wineprefixes/gp/dosdevices")) &&
+         QFile::link("../drive_c", home.filePath(".local/share/wineprefixes/gp/dosdevices/c:"))));
+    QVERIFY(QFile::rename(home.filePath("gp/drive_c"),
+                          home.filePath(".local/share/wineprefixes/gp/drive_c")));
+
+    sqlite3* database = nullptr;
+    const QByteArray db = QFile::encodeName(home.filePath(".local/share/lutris/pga.db"));
+    QVERIFY(sqlite3_open(db, &database) == SQLITE_OK &&
+            runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
+                             "INSERT INTO games VALUES ('/nowhere', 'none', 'wine'),"
+                             " ('~/Games/db', 'db-2', 'wine'), ('~/Games/db', 'db-2', 'linux');"));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("WINEPREFIX");
+
+    // The stores' lists, in order, folders not yet checked.
+    QStringList listed;
+    for (const launchers::InstalledGame& game :
+         launchers::installedGames(home.path(), QProcessEnvironment::systemEnvironment(),
+                                   readRegularFile, readLutrisDatabase))
+        listed << game.folder + '|' + game.prefix.root + '|' + game.prefix.runner.program;
+    const QString steamPrefix = "~/lib2/steamapps/compatdata/2616430";
+    QCOMPARE(listed.replaceInStrings(home.path(), "~"),
+             QStringList(
+                 {"~/lib2/steamapps/common/Populous 3|" + steamPrefix + "/pfx|~/proton 11/proton",
+                  "~/Games/Heroic/Pop|~/hp|/w/wine",
+                  "~/Games/lutris/drive_c/GOG Games/Populous 3|~/Games/lutris|",
+                  "/nowhere|~/.wine|", "~/Games/db|~/dbp|"}));
+
+    // Steam's copy first, with the Proton Steam recorded; each taken away shows the next.
+    const QStringList before = everyFile(home.path());
+    FoundPrefix found = findGamePrefix();
+    QCOMPARE(everyFile(home.path()), before); // nothing written, not even beside the database
+    QCOMPARE(found.runner, (launchers::WineRunner{launchers::WineRunner::Kind::Proton,
+                                                  home.filePath("proton 11/proton"),
+                                                  home.filePath(steamPrefix.mid(2)),
+                                                  home.filePath(".steam/steam")}));
+    QCOMPARE(found.gameFolder, QFileInfo(home.filePath(steamGame)).path());
+    // A damaged, huge or planted list is passed over: the next store's copy is taken.
+    const QList<QPair<QString, QString>> lists = {
+        {".steam/steam/steamapps/libraryfolders.vdf", heroicGame},
+        {"lib2/steamapps/appmanifest_2616430.acf", heroicGame},
+        {".config/heroic/gog_store/installed.json", lutrisGame}};
+    for (const auto& [list, taken] : lists) {
+        if (taken == lutrisGame) // Steam's copy comes first
+            QVERIFY(QFile::rename(home.filePath(steamGame), home.filePath(steamGame + "~")));
+        const QByteArray kept = fakes::readFile(home.filePath(list));
+        for (const char* kind : {"damaged", "huge", "FIFO"}) {
+            QFile file(home.filePath(list));
+            QVERIFY(file.remove() && (kind[0] == 'F' ? makeFiles(home, {{list, "FIFO"}})
+                                                     : file.open(QIODevice::WriteOnly)));
+            if (kind[0] == 'd')
+                file.write(kept.left(kept.size() / 2));
+            else if (kind[0] == 'h')
+                file.resize(qint64(5) << 20);
+            file.close();
+            QVERIFY2(findGamePrefix().gameFolder == QFileInfo(home.filePath(taken)).path(),
+                     qPrintable(list + ' ' + kind));
+        }
+        QVERIFY(QFile::remove(home.filePath(list)) && makeFiles(home, {{list, kept}}));
+    }
+    QVERIFY(QFile::rename(home.filePath(steamGame + "~"), home.filePath(steamGame)));
+
+    QStringList next;
+    for (const QString& game : {steamGame, heroicGame, lutrisGame, databaseGame}) {
+        QVERIFY(QFile::remove(home.filePath(game)));
+        found = findGamePrefix();
+        next << QString(found.gameFolder).replace(home.path(), "~") + '|' +
+                    QString(found.root).replace(home.path(), "~");
+    }
+    QCOMPARE(next, QStringList({"~/Games/Heroic/Pop|~/hp",
+                                "~/Games/lutris/drive_c/GOG Games/Populous 3|~/Games/lutris",
+                                "~/Games/db|~/dbp",
+                                "~/.local/share/wineprefixes/gp/drive_c/GOG Games/Populous 3|"
+                                "~/.local/share/wineprefixes/gp"}));
+
+    // A locked, damaged or planted database is read without waiting, or not at all.
+    QVERIFY(runSql(database, "BEGIN EXCLUSIVE; DELETE FROM games;"));
+    QCOMPARE(readLutrisDatabase(db).size(), 2u); // the Wine games, as committed
+    QVERIFY(runSql(database, "ROLLBACK;"));
+    sqlite3_close(database);
+    QFile file(db);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(1000));
+    file.close();
+    QVERIFY(readLutrisDatabase(db).empty());
+    QVERIFY(QFile::remove(db) && ::mkfifo(db, 0600) == 0);
+    QVERIFY(readLutrisDatabase(db).empty());
+    QVERIFY(QFile::remove(db));
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)

@@ -12,7 +12,7 @@
 
 using namespace std::literals;
 using platform::RootKey;
-using FolderCase = std::tuple<std::string_view, QString, QString>;
+using FolderCase = std::tuple<std::string_view, QString, QString, QString>;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -55,16 +55,19 @@ private slots:
     }
 
     void loadFindsTheFolders_data() {
-        // {InstallPath, after InstallDrive C: the current folder, a drive's}
-        const QString pop = "C:\\Games\\Populous", root = "C:\\";
+        // {InstallPath, after InstallDrive C: the current folder, a drive's, a store's copy}
+        const QString pop = "C:\\Games\\Populous", root = "C:\\", store = "D:\\Pop";
         addCases<FolderCase>(
-            {{"text after a NUL", {"C:\\Games\\Populous\0\\Other\0"sv, pop, pop}},
-             {"a folder gone", {"C:\\Games\\Gone\0"sv, root, root}},
-             {"another drive's folder, C: kept", {"D:\\Pop\0"sv, root, "D:\\Pop"}}});
+            {{"text after a NUL", {"C:\\Games\\Populous\0\\Other\0"sv, pop, pop, ""}},
+             {"a folder gone", {"C:\\Games\\Gone\0"sv, root, root, ""}},
+             {"another drive's folder, C: kept", {"D:\\Pop\0"sv, root, store, ""}},
+             {"the key's folder before a store's", {"C:\\Games\\Populous\0"sv, pop, pop, store}},
+             {"a folder gone: a store's, its drive", {"C:\\Games\\Gone\0"sv, store, store, store}},
+             {"no folder: a store's", {"\0"sv, store, root, store}}});
     }
     void loadFindsTheFolders() {
         QFETCH(FolderCase, row);
-        const auto& [path, current, ofDrive] = row;
+        const auto& [path, current, ofDrive, installed] = row;
         const QString key = "SOFTWARE\\Bullfrog Productions Ltd\\Populous: The Beginning";
         fakes::FakePlatform os;
         // Trimmed, and doubled backslashes halved in one pass: three become two.
@@ -74,6 +77,7 @@ private slots:
         os.prefix.linkDrive("d:", os.prefix.driveC() + "/D");
         os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", "C:");
         os.registry.setString(RootKey::LocalMachine, key, "InstallPath", QString::fromLatin1(path));
+        os.system.gameFolder = installed;
         frmMain window;
         window.Form_Load();
         QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");

@@ -229,8 +229,12 @@ void frmMain::Form_Load() {
     const QString path =
         ReadRegistryValue(RootKey::LocalMachine, game::RegistryKey, game::InstallPathValue)
             .toString();
-    if (!path.isEmpty())
-        os.files->changeDirectory(path);
+    // Where the game's installer left no folder to enter, one another store put it in.
+    if (path.isEmpty() || !os.files->changeDirectory(path)) {
+        const QString installed = os.system->installedGameFolder();
+        if (!installed.isEmpty() && os.files->changeDrive(installed.left(1)))
+            os.files->changeDirectory(installed);
+    }
 
     if (!winsock::goOnAfter(SocketsInitialize()))
         return;

@@ -124,6 +124,8 @@ private:
     void buildLaunchArgs(const LaunchForm& form);
     // Opens the alternative load dialog, owned by this window.
     void showAlternativeLoad();
+    // Starts the chosen game from the current folder; false when the start failed.
+    bool startGame();
 
     // Hosting with a router (frmMain_router.cpp): the router is looked for once the window is
     // shown; before a hosted game starts its port is asked for, within a bound.

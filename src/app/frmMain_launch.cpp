@@ -2,9 +2,11 @@
 #include "app/frmMain.h"
 
 #include "game/BuildGameArgs.h"
+#include "game/game.h"
 #include "manual/frmaltload.h"
 #include "platform/platform.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -60,11 +62,31 @@ void frmMain::launch_Click() {
         buildLaunchArgs(form); // the router may have given the external address meanwhile
     }
 
+    if (!startGame())
+        showAlternativeLoad();
+}
+
+bool frmMain::startGame() {
+    platform::Services& os = platform::current();
+    const QString folder = os.files->currentDirectory();
+    // At a drive root (C:\) the folder already ends in the separator.
+    const QString base = folder.endsWith(QLatin1Char('\\')) ? folder.chopped(1) : folder;
+    const auto holds = [&os, &base](const QString& name) {
+        return os.files->openRegularFile(base + name, QIODevice::ReadOnly) != nullptr;
+    };
+    // GOG's and Steam's folders may have no selector: the chosen game's own program then, as
+    // the alternative load starts it, in quotes.
+    const bool chosen = selpoptb->isChecked() || selUW->isChecked();
+    if (chosen && !holds(QLatin1Char('\\') + game::SelectorExe)) {
+        const QString program = game::ProgramWithoutSelector(selUW->isChecked(), holds);
+        if (!program.isEmpty())
+            return os.processes->start(base + program, '"' + base + program + "\" " + launchargs,
+                                       folder);
+    }
     // The selector is named explicitly: an unquoted folder with blanks ("C:\Program Files\...")
     // must never let a file named by a prefix of it ("C:\Program.exe") run instead.
-    if (!os.processes->start(game::SelectorApplication(launchexe), launchexe + launchargs,
-                             QString()))
-        showAlternativeLoad();
+    return os.processes->start(game::SelectorApplication(launchexe), launchexe + launchargs,
+                               QString());
 }
 
 void frmMain::mnutroubleshoot_Click() {

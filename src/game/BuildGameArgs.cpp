@@ -47,4 +47,12 @@ QString SelectorApplication(const QString& selectorCommand) {
     return selectorCommand.left(at + selectorSuffix().size());
 }
 
+QString ProgramWithoutSelector(bool expansion, const std::function<bool(const QString&)>& holds) {
+    for (const QString& program : expansion ? QStringList{UWDirect3DExe, UWSoftwareExe}
+                                            : QStringList{PopTBDirect3DExe, PopTBSoftwareExe})
+        if (holds(program))
+            return program;
+    return {};
+}
+
 } // namespace game

@@ -3,6 +3,7 @@
 // command and the troubleshooter.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace game {
@@ -24,5 +25,10 @@ QString SelectorCommand(const QString& folder, bool expansion);
 // The selector's path inside an executable part that SelectorCommand built; empty when it
 // holds none (nothing has been built yet).
 QString SelectorApplication(const QString& selectorCommand);
+
+// For a folder without the selector (as GOG and Steam install the game): the game's own
+// program, its Direct 3D one where `holds` finds it, else its software one; empty when the
+// folder holds neither. `holds` is asked with the name's leading backslash ("\\poptb.exe").
+QString ProgramWithoutSelector(bool expansion, const std::function<bool(const QString&)>& holds);
 
 } // namespace game

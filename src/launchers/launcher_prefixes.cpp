@@ -1,6 +1,7 @@
 #include "launchers/launcher_prefixes.h"
 
 #include "launchers/launcher_yaml.h"
+#include "launchers/store_installs.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,9 @@ const QString HeroicFlatpak = QStringLiteral("/.var/app/com.heroicgameslauncher.
 const QString LutrisFlatpak = QStringLiteral("/.var/app/net.lutris.Lutris");
 const QString BottlesFlatpak = QStringLiteral("/.var/app/com.usebottles.bottles");
 const QString SteamFlatpak = QStringLiteral("/.var/app/com.valvesoftware.Steam");
+
+// For a prefix no launcher records a way to start without harming it: its starts fail.
+const WineRunner NoRunner{WineRunner::Kind::None, {}, {}, {}};
 
 QString below(const QString& folder, const QString& relative) {
     return folder + QLatin1Char('/') + relative;
@@ -111,20 +115,25 @@ private:
         return roots;
     }
 
-    // GamesConfig/<appName>.json: {"<appName>": {"winePrefix": ..., "wineVersion": {...}}}.
-    void heroic() {
+    // Heroic's own folders; GamesConfig/<appName>.json in each:
+    // {"<appName>": {"winePrefix": ..., "wineVersion": {...}}}.
+    QStringList heroicFolders() const {
         QStringList folders;
         for (const QString& config : config_)
-            folders << below(config, QStringLiteral("heroic/GamesConfig"));
-        folders << home_ + HeroicFlatpak + QStringLiteral("/config/heroic/GamesConfig");
-        for (const QString& folder : folders)
-            for (const QString& file : filesIn(folder, QStringLiteral("*.json")))
+            folders << below(config, QStringLiteral("heroic"));
+        return folders << home_ + HeroicFlatpak + QStringLiteral("/config/heroic");
+    }
+
+    void heroic() {
+        for (const QString& folder : heroicFolders())
+            for (const QString& file :
+                 filesIn(below(folder, QStringLiteral("GamesConfig")), QStringLiteral("*.json")))
                 heroicGame(file);
         for (const QString& prefix :
              subfolders(below(home_, QStringLiteral("Games/Heroic/Prefixes/default")))) {
             // Proton keeps its Wine prefix in pfx/; without a record of which Proton, none runs.
             if (isDir(below(prefix, QStringLiteral("pfx"))))
-                add(below(prefix, QStringLiteral("pfx")), {WineRunner::Kind::None, {}, {}, {}});
+                add(below(prefix, QStringLiteral("pfx")), NoRunner);
             else
                 add(prefix, {});
         }
@@ -135,47 +144,55 @@ private:
         if (!bytes)
             return;
         const QJsonObject games = QJsonDocument::fromJson(*bytes).object();
-        for (auto game = games.begin(); game != games.end(); ++game) {
-            const QJsonObject settings = game->toObject();
-            const QString prefix =
-                QDir::cleanPath(expandHome(settings.value("winePrefix").toString(), home_));
-            if (!QDir::isAbsolutePath(prefix))
-                continue;
-            if (!settings.contains(QLatin1String("wineVersion"))) {
-                add(prefix, {});
-                continue;
-            }
-            const QJsonObject version = settings.value("wineVersion").toObject();
-            const QString type = version.value("type").toString();
-            const QString bin = expandHome(version.value("bin").toString(), home_);
-            if (type == QLatin1String("wine"))
-                add(prefix, {WineRunner::Kind::Wine, bin, {}, {}});
-            else if (type == QLatin1String("proton") && !bin.isEmpty())
-                add(below(prefix, QStringLiteral("pfx")),
-                    {WineRunner::Kind::Proton, bin, prefix, steamFolder(prefix)});
-            else if (type == QLatin1String("proton"))
-                add(below(prefix, QStringLiteral("pfx")), {WineRunner::Kind::None, {}, {}, {}});
-            else
-                add(prefix, {WineRunner::Kind::None, {}, {}, {}});
-        }
+        for (auto game = games.begin(); game != games.end(); ++game)
+            if (const auto prefix = heroicPrefix(game->toObject()))
+                add(prefix->root, prefix->runner);
     }
 
-    // games/<slug>-<n>.yml: "game: prefix:" and, for a Wine of its own, "wine: version:".
-    void lutris() {
+    std::optional<PrefixCandidate> heroicPrefix(const QJsonObject& settings) const {
+        const QString prefix =
+            QDir::cleanPath(expandHome(settings.value("winePrefix").toString(), home_));
+        if (!QDir::isAbsolutePath(prefix))
+            return std::nullopt;
+        if (!settings.contains(QLatin1String("wineVersion")))
+            return PrefixCandidate{prefix, {}};
+        const QJsonObject version = settings.value("wineVersion").toObject();
+        const QString type = version.value("type").toString();
+        const QString bin = expandHome(version.value("bin").toString(), home_);
+        if (type == QLatin1String("wine"))
+            return PrefixCandidate{prefix, {WineRunner::Kind::Wine, bin, {}, {}}};
+        if (type == QLatin1String("proton") && !bin.isEmpty())
+            return PrefixCandidate{below(prefix, QStringLiteral("pfx")),
+                                   {WineRunner::Kind::Proton, bin, prefix, steamFolder(prefix)}};
+        if (type == QLatin1String("proton"))
+            return PrefixCandidate{below(prefix, QStringLiteral("pfx")), NoRunner};
+        return PrefixCandidate{prefix, NoRunner};
+    }
+
+    // Where Lutris keeps its games' YAML files, its database, and its own Wine builds.
+    struct LutrisForm {
+        QStringList games, data;
+        QString database;
+    };
+    std::vector<LutrisForm> lutrisForms() const {
         const QString flatpak = home_ + LutrisFlatpak;
-        struct Form {
-            QStringList games, data;
-        };
-        Form native;
+        LutrisForm native;
         for (const QString& config : config_)
             native.games << below(config, QStringLiteral("lutris/games"));
         for (const QString& data : data_)
             native.games << below(data, QStringLiteral("lutris/games"));
         native.data = data_;
-        const Form sandboxed{{flatpak + QStringLiteral("/config/lutris/games"),
-                              flatpak + QStringLiteral("/data/lutris/games")},
-                             {flatpak + QStringLiteral("/data")}};
-        for (const Form& form : {native, sandboxed})
+        native.database = below(data_.constFirst(), QStringLiteral("lutris/pga.db"));
+        return {native,
+                {{flatpak + QStringLiteral("/config/lutris/games"),
+                  flatpak + QStringLiteral("/data/lutris/games")},
+                 {flatpak + QStringLiteral("/data")},
+                 flatpak + QStringLiteral("/data/lutris/pga.db")}};
+    }
+
+    // games/<slug>-<n>.yml: "game: prefix:" and, for a Wine of its own, "wine: version:".
+    void lutris() {
+        for (const LutrisForm& form : lutrisForms())
             for (const QString& folder : form.games)
                 for (const QString& file : filesIn(folder, QStringLiteral("*.yml")))
                     lutrisGame(file, form.data);
@@ -187,23 +204,29 @@ private:
         const auto bytes = read_(file, SettingsLimit);
         if (!bytes)
             return;
-        const QString prefix = yamlValue(*bytes, QStringLiteral("game"), QStringLiteral("prefix"));
+        if (const auto prefix = lutrisPrefix(*bytes, data))
+            add(prefix->root, prefix->runner);
+    }
+
+    std::optional<PrefixCandidate> lutrisPrefix(const QByteArray& yaml,
+                                                const QStringList& data) const {
+        const QString prefix = yamlValue(yaml, QStringLiteral("game"), QStringLiteral("prefix"));
         if (prefix.isEmpty())
-            return;
-        const QString version =
-            yamlValue(*bytes, QStringLiteral("wine"), QStringLiteral("version"));
-        if (version.isEmpty() || version == QLatin1String("system")) {
-            add(prefix, {});
-        } else if (version == QLatin1String("custom")) {
+            return std::nullopt;
+        const QString version = yamlValue(yaml, QStringLiteral("wine"), QStringLiteral("version"));
+        if (version.isEmpty() || version == QLatin1String("system"))
+            return PrefixCandidate{prefix, {}};
+        if (version == QLatin1String("custom")) {
             const QString custom =
-                yamlValue(*bytes, QStringLiteral("wine"), QStringLiteral("custom_wine_path"));
-            add(prefix, {custom.isEmpty() ? WineRunner::Kind::None : WineRunner::Kind::Wine,
-                         expandHome(custom, home_),
-                         {},
-                         {}});
-        } else {
-            add(prefix, runnerIn(data, QStringLiteral("lutris/runners/wine"), version));
+                yamlValue(yaml, QStringLiteral("wine"), QStringLiteral("custom_wine_path"));
+            return PrefixCandidate{
+                prefix,
+                custom.isEmpty()
+                    ? NoRunner
+                    : WineRunner{WineRunner::Kind::Wine, expandHome(custom, home_), {}, {}}};
         }
+        return PrefixCandidate{prefix,
+                               runnerIn(data, QStringLiteral("lutris/runners/wine"), version)};
     }
 
     // A launcher's own Wine build: <runners>/<name>/bin/wine, in the first data folder that has
@@ -212,7 +235,7 @@ private:
                                const QString& name) {
         if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
             name == QLatin1String(".."))
-            return {WineRunner::Kind::None, {}, {}, {}};
+            return NoRunner;
         QString wine;
         for (const QString& folder : data) {
             const QString candidate =
@@ -267,14 +290,102 @@ private:
         }
     }
 
-    // Proton's prefixes are Steam's to start: found, so that no other Wine touches them.
+    // Steam's prefixes, each with the Proton Steam last ran it with.
     void steam() {
         for (const QString& steam : steamRoots())
             for (const QString& game :
                  subfolders(below(steam, QStringLiteral("steamapps/compatdata"))))
-                add(below(game, QStringLiteral("pfx")), {WineRunner::Kind::None, {}, {}, {}});
+                add(below(game, QStringLiteral("pfx")), protonOf(game, steam));
     }
 
+    // compatdata/<app>/config_info: the Proton version, then paths into that Proton's files/
+    // (or dist/) folder, whose parent holds its `proton` script. Without one, nothing runs.
+    WineRunner protonOf(const QString& compatData, const QString& steam) const {
+        const auto info = read_(below(compatData, QStringLiteral("config_info")), SettingsLimit);
+        for (const QByteArray& line : info ? info->split('\n') : QList<QByteArray>()) {
+            const QString path = QString::fromUtf8(line).trimmed();
+            for (const QLatin1String part : {QLatin1String("/files/"), QLatin1String("/dist/")}) {
+                const qsizetype at = path.indexOf(part);
+                if (path.startsWith(QLatin1Char('/')) && at > 0)
+                    return {WineRunner::Kind::Proton, path.left(at) + QStringLiteral("/proton"),
+                            compatData, steam};
+            }
+        }
+        return NoRunner;
+    }
+
+public:
+    // The stores' own lists of what they installed, each with the prefix it runs in.
+    std::vector<InstalledGame> installed(const ReadLutrisDatabase& readDatabase) {
+        std::vector<InstalledGame> games;
+        const PrefixCandidate fallback{below(home_, QStringLiteral(".wine")), {}};
+        for (const QString& steam : steamRoots()) {
+            if (!isDir(steam))
+                continue;
+            for (const QString& library : steamLibraries(steam, read_)) {
+                const QString folder = steamGameFolder(library, read_);
+                if (folder.isEmpty())
+                    continue;
+                // Steam keeps the prefix in the game's library, or in its own folder.
+                PrefixCandidate prefix = fallback;
+                for (const QString& base : {library, steam}) {
+                    const QString compatData =
+                        base + QStringLiteral("/steamapps/compatdata/") + SteamAppId;
+                    if (isDir(compatData)) {
+                        prefix = {below(compatData, QStringLiteral("pfx")),
+                                  protonOf(compatData, steam)};
+                        break;
+                    }
+                }
+                games.push_back({folder, prefix});
+            }
+        }
+        for (const QString& heroic : heroicFolders()) {
+            const auto list =
+                read_(below(heroic, QStringLiteral("gog_store/installed.json")), SettingsLimit);
+            for (const HeroicInstall& install :
+                 list ? heroicInstalls(*list) : std::vector<HeroicInstall>()) {
+                PrefixCandidate prefix = fallback;
+                const auto config =
+                    read_(heroic + QStringLiteral("/GamesConfig/") + install.appName + ".json",
+                          SettingsLimit);
+                if (config && !install.appName.contains(QLatin1Char('/')))
+                    prefix = heroicPrefix(QJsonDocument::fromJson(*config)
+                                              .object()
+                                              .value(install.appName)
+                                              .toObject())
+                                 .value_or(fallback);
+                games.push_back({QDir::cleanPath(expandHome(install.folder, home_)), prefix});
+            }
+        }
+        for (const LutrisForm& form : lutrisForms()) {
+            for (const QString& folder : form.games)
+                for (const QString& file : filesIn(folder, QStringLiteral("*.yml"))) {
+                    const auto yaml = read_(file, SettingsLimit);
+                    const QString exe = yaml ? expandHome(yamlValue(*yaml, QStringLiteral("game"),
+                                                                    QStringLiteral("exe")),
+                                                          home_)
+                                             : QString();
+                    if (QDir::isAbsolutePath(exe))
+                        games.push_back({QFileInfo(exe).path(),
+                                         lutrisPrefix(*yaml, form.data).value_or(fallback)});
+                }
+            for (const LutrisRecord& record : readDatabase(form.database)) {
+                PrefixCandidate prefix = fallback;
+                for (const QString& folder : form.games)
+                    if (const auto yaml =
+                            read_(below(folder, record.configPath + ".yml"), SettingsLimit);
+                        yaml && !record.configPath.contains(QLatin1Char('/')))
+                        prefix = lutrisPrefix(*yaml, form.data).value_or(fallback);
+                const QString directory = QDir::cleanPath(expandHome(record.directory, home_));
+                if (QDir::isAbsolutePath(directory))
+                    games.push_back({directory, prefix});
+            }
+        }
+        return games;
+    }
+
+private:
     const ReadFile& read_;
     QString home_;
     QStringList config_, data_;
@@ -283,6 +394,13 @@ private:
 };
 
 } // namespace
+
+std::vector<InstalledGame> installedGames(const QString& home,
+                                          const QProcessEnvironment& environment,
+                                          const ReadFile& read,
+                                          const ReadLutrisDatabase& readDatabase) {
+    return Collector(QDir::cleanPath(home), environment, read).installed(readDatabase);
+}
 
 std::vector<PrefixCandidate> prefixCandidates(const QString& home,
                                               const QProcessEnvironment& environment,

@@ -47,4 +47,26 @@ struct PrefixCandidate {
 std::vector<PrefixCandidate>
 prefixCandidates(const QString& home, const QProcessEnvironment& environment, const ReadFile& read);
 
+// A folder where a store installed a game, with the prefix and Wine its launcher runs it with.
+struct InstalledGame {
+    QString folder;
+    PrefixCandidate prefix;
+};
+
+// A Lutris database's games: each one's install folder and the name of its YAML file.
+struct LutrisRecord {
+    QString directory, configPath;
+};
+using ReadLutrisDatabase = std::function<std::vector<LutrisRecord>(const QString& path)>;
+
+// The folders the stores' launchers list for their games, in order: Steam's libraries (the
+// game's copy, in the Proton prefix Steam made for it), Heroic's GOG installs (in the prefix of
+// their GamesConfig), Lutris's games (their YAML's `game: exe` folder, and each database
+// record's directory). Native files before Flatpak ones. Folders are not checked for the game
+// here. A game without a prefix of its own is run in $WINEPREFIX or ~/.wine.
+std::vector<InstalledGame> installedGames(const QString& home,
+                                          const QProcessEnvironment& environment,
+                                          const ReadFile& read,
+                                          const ReadLutrisDatabase& readDatabase);
+
 } // namespace launchers

@@ -16,14 +16,14 @@ namespace platform::linuxbackend {
 
 Backend::Backend() : Backend(findGamePrefix()) {}
 
-Backend::Backend(const WinePrefix& prefix) : Backend(FoundPrefix{{prefix.root, {}}, nullptr}) {}
+Backend::Backend(const WinePrefix& prefix) : Backend(FoundPrefix{{prefix.root, {}}, nullptr, {}}) {}
 
 Backend::Backend(FoundPrefix prefix)
     : prefix_(std::make_unique<WinePrefix>(WinePrefix{prefix.root})),
       registry_(prefix.registry ? std::move(prefix.registry)
                                 : std::make_unique<LinuxRegistry>(*prefix_)),
       files_(std::make_unique<LinuxFiles>(*prefix_)),
-      system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_)),
+      system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_, prefix.gameFolder)),
       processes_(std::make_unique<LinuxProcesses>(*files_, *prefix_, prefix.runner)),
       ui_(std::make_unique<LinuxUi>()), sockets_(std::make_unique<LinuxSockets>()),
       downloads_(std::make_unique<LinuxDownloads>(*files_)),

@@ -1,5 +1,8 @@
 #include "platform/linux/game_prefix.h"
 
+#include "launchers/store_installs.h"
+#include "platform/linux/linux_files.h"
+#include "platform/linux/lutris_database.h"
 #include "platform/linux/regular_file.h"
 
 #include <QDir>
@@ -34,25 +37,53 @@ bool containsFolded(const QByteArray& text, std::string_view needle) {
     return std::search(text.begin(), text.end(), searcher) != text.end();
 }
 
+// The game in the stores' records of one prefix's registry, as a native path.
+QString recordedFolder(const PrefixCandidate& candidate, LinuxRegistry& registry) {
+    LinuxFiles files(launchers::WinePrefix{candidate.root});
+    const auto toNative = [&files](const QString& path) { return files.toNative(path); };
+    for (const QString& folder :
+         launchers::registryRecordedFolders(registry, toNative, readRegularFile))
+        if (launchers::holdsGamePrograms(folder))
+            return folder;
+    return {};
+}
+
 } // namespace
 
 FoundPrefix findGamePrefix() {
     if (qEnvironmentVariableIsEmpty("WINEPREFIX")) {
-        for (PrefixCandidate& candidate : launchers::prefixCandidates(
-                 QDir::homePath(), QProcessEnvironment::systemEnvironment(), readRegularFile)) {
+        const QString home = QDir::homePath();
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        std::vector<PrefixCandidate> candidates =
+            launchers::prefixCandidates(home, environment, readRegularFile);
+        std::vector<bool> namesGog; // GOG's installer records its games in system.reg
+        for (PrefixCandidate& candidate : candidates) {
             // A hive holding the key names it on a section line (a link keeps its own name
             // too): a file without the name needs no parse, which is most of the time spent
             // with several large hives.
             const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
                                               LinuxRegistry::MaxHiveSize);
+            namesGog.push_back(text && containsFolded(*text, "gog.com\\\\games"));
             if (!text || !containsFolded(*text, "populous: the beginning"))
                 continue;
             auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
             if (registry->values(RootKey::LocalMachine, GameKey))
-                return {std::move(candidate), std::move(registry)};
+                return {std::move(candidate), std::move(registry), {}};
+        }
+        for (launchers::InstalledGame& game :
+             launchers::installedGames(home, environment, readRegularFile, readLutrisDatabase))
+            if (launchers::holdsGamePrograms(game.folder))
+                return {std::move(game.prefix), nullptr, game.folder};
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            if (!namesGog[i])
+                continue;
+            auto registry =
+                std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidates[i].root});
+            if (QString folder = recordedFolder(candidates[i], *registry); !folder.isEmpty())
+                return {std::move(candidates[i]), std::move(registry), folder};
         }
     }
-    return {{launchers::WinePrefix::fromEnvironment().root, {}}, nullptr};
+    return {{launchers::WinePrefix::fromEnvironment().root, {}}, nullptr, {}};
 }
 
 } // namespace platform::linuxbackend

@@ -106,8 +106,13 @@ int openLockFile(int folder) {
 
 } // namespace
 
-LinuxSystem::LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry)
-    : prefix_(prefix), files_(files), registry_(registry) {}
+LinuxSystem::LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry,
+                         const QString& gameFolder)
+    : prefix_(prefix), files_(files), registry_(registry), gameFolder_(gameFolder) {}
+
+QString LinuxSystem::installedGameFolder() {
+    return gameFolder_.isEmpty() ? QString() : files_.toWindows(gameFolder_);
+}
 
 LinuxSystem::~LinuxSystem() {
     if (instanceLock_ >= 0)

@@ -13,7 +13,9 @@ class LinuxRegistry;
 
 class LinuxSystem : public System {
 public:
-    LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry);
+    // `gameFolder`: where a store put the game, a native path (empty: nowhere known).
+    LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry,
+                const QString& gameFolder = {});
     ~LinuxSystem() override;
     LinuxSystem(const LinuxSystem&) = delete;
     LinuxSystem& operator=(const LinuxSystem&) = delete;
@@ -23,12 +25,14 @@ public:
     QString programFolder() override;
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override;
-    QHash<QString, QString> environment() override; // linux_environment.cpp
+    QHash<QString, QString> environment() override;
+    QString installedGameFolder() override; // linux_environment.cpp
 
 private:
     WinePrefix prefix_;
     LinuxFiles& files_;
     LinuxRegistry& registry_;
+    QString gameFolder_;
     int instanceLock_ = -1; // the locked file's descriptor, held until the process ends
 };
 

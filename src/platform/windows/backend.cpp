@@ -15,8 +15,9 @@ namespace platform::windowsbackend {
 
 Backend::Backend()
     : registry_(std::make_unique<WindowsRegistry>()), files_(std::make_unique<WindowsFiles>()),
-      system_(std::make_unique<WindowsSystem>()), processes_(std::make_unique<WindowsProcesses>()),
-      ui_(std::make_unique<WindowsUi>()), sockets_(std::make_unique<WindowsSockets>()),
+      system_(std::make_unique<WindowsSystem>(*registry_, *files_)),
+      processes_(std::make_unique<WindowsProcesses>()), ui_(std::make_unique<WindowsUi>()),
+      sockets_(std::make_unique<WindowsSockets>()),
       downloads_(std::make_unique<WindowsDownloads>(*files_)),
       help_(std::make_unique<WindowsHelpRuntime>(*files_)),
       versions_(std::make_unique<WindowsVersionInfo>()),

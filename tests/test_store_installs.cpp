@@ -1,0 +1,138 @@
+// Where GOG and Steam put the game: Steam's key-value files, Heroic's list, the registry's
+// records, and which folders count as the game's.
+
+#include "fakes/fake_platform.h"
+#include "launchers/store_installs.h"
+#include "launchers/valve_keyvalues.h"
+#include "rows.h"
+
+#include <QtTest>
+
+using namespace launchers;
+
+// Declared ahead of the test data: moc cannot read past raw string literals.
+class StoreInstallsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keyValues_data();
+    void keyValues();
+    void foldersFromTheRecords();
+    void heroicList_data();
+    void heroicList();
+};
+
+namespace {
+
+QString shown(const std::vector<KeyValue>& pairs) {
+    QString text;
+    for (const KeyValue& pair : pairs)
+        text +=
+            pair.key + (pair.isBlock ? '{' + shown(pair.children) + '}' : '=' + pair.value) + ';';
+    return text;
+}
+
+std::optional<QByteArray> readSmall(const QString& path, qint64 limit) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+        return std::nullopt;
+    return file.readAll();
+}
+
+void write(const QString& path, const QByteArray& content) {
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+}
+
+} // namespace
+
+void StoreInstallsTest::keyValues_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // "none": refused
+    addRow("nested, comments, bare words",
+           {"// Steam\n\"a\" { \"b\" \"1\"\t\"c\"{} }\r\nd e", "a{b=1;c{};};d=e;"});
+    addRow("escapes", {R"("p" "C:\\Steam \"x\"\n")", "p=C:\\Steam \"x\"\n;"});
+    addRow("empty", {"", ""});
+    addRow("unclosed quote", {R"("a" "b)", "none"});
+    addRow("unclosed block", {R"("a" { "b" "c")", "none"});
+    addRow("stray close", {R"("a" "b" })", "none"});
+    addRow("key without value", {R"("a")", "none"});
+    addRow("block as key", {"{ }", "none"});
+    addRow("too deep", {QString("\"a\" {").repeated(16) + QString("}").repeated(16), "none"});
+    addRow("deep enough", {QString("\"a\" {").repeated(15) + QString("}").repeated(15),
+                           QString("a{").repeated(15) + QString("};").repeated(15)});
+}
+
+void StoreInstallsTest::keyValues() {
+    QFETCH(QString, text);
+    QFETCH(QString, read);
+    const auto pairs = parseKeyValues(text.toUtf8());
+    QCOMPARE(pairs ? shown(*pairs) : QStringLiteral("none"), read);
+}
+
+// Steam's libraries from its own folder's list; GOG's and Steam's records in the registry; a
+// folder is the game's only with one of its programs, in any letter case.
+void StoreInstallsTest::foldersFromTheRecords() {
+    QTemporaryDir temp;
+    const QString steam = temp.filePath("Steam"), library = temp.filePath("Lib 2"),
+                  gog = temp.filePath("GOG/Populous"), game = library + "/steamapps/common/Pop 3";
+    QByteArray escaped = library.toUtf8();
+    escaped.replace('\\', "\\\\");
+    write(steam + "/steamapps/libraryfolders.vdf", "\"libraryfolders\"\n{\n \"0\" { \"path\" \"" +
+                                                       steam.toUtf8() +
+                                                       "\" }\n \"1\" { \"path\" \"" + escaped +
+                                                       "\" \"apps\" { \"2616430\" \"9\" } }\n"
+                                                       " \"2\" \"relative/lib\"\n \"3\" \"" +
+                                                       escaped + "\"\n}\n");
+    write(steam + "/steamapps/appmanifest_2616430.acf",
+          "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
+    write(library + "/steamapps/appmanifest_2616430.acf",
+          "\"AppState\" { \"appid\" \"2616430\" \"InstallDir\" \"Pop 3\" }");
+    QCOMPARE(steamLibraries(steam, readSmall), QStringList({steam, library}));
+    QCOMPARE(steamGameFolder(steam, readSmall), QString()); // not a plain folder name
+    QCOMPARE(steamGameFolder(library, readSmall), game);
+
+    write(game + "/d3dpoptb.EXE", "MZ");
+    write(gog + "/HW_SW_Select.exe", "MZ");
+    QVERIFY(QDir().mkpath(temp.filePath("decoy/popTB.exe")));
+    write(temp.filePath("decoy/D3DPopTB.exe.txt"), "");
+    QVERIFY(holdsGamePrograms(game) && holdsGamePrograms(gog));
+    QVERIFY(!holdsGamePrograms(temp.filePath("decoy")) && !holdsGamePrograms(QString()));
+
+    fakes::FakeRegistry registry;
+    using platform::RootKey;
+    registry.setString(RootKey::LocalMachine, "SOFTWARE\\GOG.com\\Games\\1", "PATH", gog);
+    registry.setString(RootKey::LocalMachine, "SOFTWARE\\GOG.com\\Games\\2", "exe", "x.exe");
+    registry.setString(RootKey::CurrentUser, "Software\\Valve\\Steam", "SteamPath", steam);
+    QStringList asked;
+    const auto toNative = [&asked](const QString& path) {
+        asked << path;
+        return path;
+    };
+    QCOMPARE(registryRecordedFolders(registry, toNative, readSmall), QStringList({gog, game}));
+    QCOMPARE(asked, QStringList({gog, steam, library}));
+}
+
+void StoreInstallsTest::heroicList_data() {
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<QString>("installs");
+    addRow("Windows installs only",
+           {R"({"installed": [{"appName": "1", "install_path": "/g/Pop", "platform": "windows"},
+              {"appName": "2", "install_path": "/g/Lin", "platform": "linux"},
+              {"appName": "3", "install_path": "/g/Any"}, {"appName": "4"}, 7]})",
+            "1=/g/Pop;3=/g/Any;"});
+    addRow("damaged", {R"({"installed": [{"appName": "1", "install_path": "/g)", ""});
+    addRow("another shape", {R"({"installed": {"appName": "1"}})", ""});
+}
+
+void StoreInstallsTest::heroicList() {
+    QFETCH(QString, json);
+    QFETCH(QString, installs);
+    QString read;
+    for (const HeroicInstall& install : heroicInstalls(json.toUtf8()))
+        read += install.appName + '=' + install.folder + ';';
+    QCOMPARE(read, installs);
+}
+
+QTEST_GUILESS_MAIN(StoreInstallsTest)
+#include "test_store_installs.moc"
