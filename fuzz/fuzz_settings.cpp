@@ -62,6 +62,7 @@ public:
     long specialFolderPath(int, QString&) override { return 1; }
     platform::OsVersion osVersion() override { return {}; }
     QHash<QString, QString> environment() override { return {}; }
+    QString installedGameFolder() override { return {}; }
 };
 
 struct Scratch {

@@ -23,7 +23,7 @@ cmake --build "$build" -j2
 
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_settings fuzz_registry_hive fuzz_pe_version
-    fuzz_windows_cmdline fuzz_help_sitemap fuzz_chm_records fuzz_router_answers)
+    fuzz_windows_cmdline fuzz_help_sitemap fuzz_chm_records fuzz_router_answers fuzz_store_lists)
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

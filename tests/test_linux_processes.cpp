@@ -83,6 +83,10 @@ private slots:
         qputenv("WINE", QFile::encodeName(decoy));
         QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
                      .start(Pe, Pe, QString()));
+        // A Proton that is gone fails the start (the alternative load opens then).
+        QVERIFY(!LinuxProcesses(files, prefix.prefix(),
+                                {WineRunner::Kind::Proton, "/nonexistent/proton", "/c", "/s"})
+                     .start(Pe, Pe, QString()));
         // A relative prefix holds for the start folder, after a move too; Wine gets it absolute.
         qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
         const auto resolved = WinePrefix::fromEnvironment();

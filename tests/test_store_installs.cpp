@@ -134,5 +134,5 @@ void StoreInstallsTest::heroicList() {
     QCOMPARE(read, installs);
 }
 
-QTEST_GUILESS_MAIN(StoreInstallsTest)
+QTEST_MAIN(StoreInstallsTest) // with a QApplication: the Windows runner passes -platform
 #include "test_store_installs.moc"

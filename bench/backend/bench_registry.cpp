@@ -1,7 +1,8 @@
 // Start-up cost of the registry: the game key read from a prefix with the real 1.7 MB system.reg
 // of a fresh Wine 8.0 prefix, against a prefix whose system.reg holds only that key; then what
 // later reads, a changed file and a write cost; and finding the game's prefix among ten that
-// launchers made, each with the real system.reg. Prints its figures; run by hand:
+// launchers made, each with the real system.reg, and then in a Steam library with no key in any
+// prefix. Prints its figures; run by hand:
 //   bench_registry [rounds]
 
 #include "median.h"
@@ -42,11 +43,15 @@ bool startupRead(LinuxRegistry& registry) {
     return values && values->size() == 2;
 }
 
+QByteArray withoutGameKey(const QByteArray& real) {
+    const qsizetype key = real.indexOf("[Software\\\\Wow6432Node\\\\Bullfrog");
+    return real.left(key) + real.mid(real.indexOf("\n\n", key) + 2);
+}
+
 // A home with ten prefixes that launchers made (a hand-made one, three each of Heroic, Lutris and
 // Bottles), all with the real system.reg; only the last one tried, a bottle, keeps the game's key.
 void makeLauncherHome(const QString& home, const QByteArray& real) {
-    const qsizetype key = real.indexOf("[Software\\\\Wow6432Node\\\\Bullfrog");
-    const QByteArray without = real.left(key) + real.mid(real.indexOf("\n\n", key) + 2);
+    const QByteArray without = withoutGameKey(real);
     QStringList prefixes{home + "/.local/share/wineprefixes/tricks"};
     for (int i = 0; i < 3; ++i) {
         const QString prefix =
@@ -70,6 +75,26 @@ void makeLauncherHome(const QString& home, const QByteArray& real) {
         QDir().mkpath(prefix);
         write(prefix + "/system.reg", prefix == prefixes.last() ? real : without);
     }
+}
+
+// The game moved to a Steam library that only libraryfolders.vdf names, with Proton's prefix
+// beside it (the real hive, no key): no prefix holds the key any more.
+void moveGameToSteam(const QString& home, const QByteArray& real) {
+    const QByteArray without = withoutGameKey(real);
+    write(home + "/.local/share/bottles/bottles/bottle2/system.reg", without);
+    const QString steam = home + "/.steam/steam", library = home + "/SteamLibrary";
+    const QString compat = library + "/steamapps/compatdata/2616430";
+    for (const QString& folder :
+         {steam + "/steamapps", library + "/steamapps/common/Populous 3", compat + "/pfx"})
+        QDir().mkpath(folder);
+    write(steam + "/steamapps/libraryfolders.vdf", R"("libraryfolders" { "0" { "path" ")" +
+                                                       steam.toUtf8() + R"(" } "1" { "path" ")" +
+                                                       library.toUtf8() + R"(" } })");
+    write(library + "/steamapps/appmanifest_2616430.acf",
+          R"("AppState" { "appid" "2616430" "installdir" "Populous 3" })");
+    write(library + "/steamapps/common/Populous 3/D3DPopTB.exe", "MZ");
+    write(compat + "/config_info", "11.0-1\n" + home.toUtf8() + "/Proton/files/share/fonts/\n");
+    write(compat + "/pfx/system.reg", without);
 }
 
 long heapKiB() {
@@ -150,6 +175,11 @@ int main(int argc, char** argv) {
     const double discovery = median(
         rounds, [&] { ok = findGamePrefix().root.endsWith(QLatin1String("bottle2")) && ok; });
 
+    moveGameToSteam(home.path(), real);
+    const double inSteam = median(rounds, [&] {
+        ok = findGamePrefix().gameFolder.endsWith(QLatin1String("Populous 3")) && ok;
+    });
+
     std::printf("registry start-up read (game key: InstallDrive, InstallPath), median of %d runs\n",
                 rounds);
     std::printf("  real Wine 8.0 system.reg (%.2f MB, %d keys): %8.2f ms\n", real.size() / 1e6,
@@ -166,6 +196,9 @@ int main(int argc, char** argv) {
     std::printf("finding the game among ten launchers' prefixes (real system.reg each, the game\n"
                 "  in the last one tried):                     %8.2f ms\n",
                 discovery);
+    std::printf("the game in a Steam library instead, no key in any of the eleven prefixes:\n"
+                "                                              %8.2f ms\n",
+                inSteam);
     if (!ok) {
         std::fprintf(stderr, "a read or write failed\n");
         return 1;

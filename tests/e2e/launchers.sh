@@ -1,6 +1,7 @@
 #!/bin/bash
 # Without WINEPREFIX the game is found in a prefix Heroic left in the home and started with the
-# Wine it records, or Proton as it runs outside Steam.
+# Wine it records, or Proton as it runs outside Steam; or in a Steam library, without the selector,
+# started with the Proton Steam recorded for its prefix.
 source "$(dirname "$0")/lib.sh" "$@"
 wine_at() { recorder "$1" 'echo "$WINEPREFIX|$STEAM_COMPAT_DATA_PATH|$STEAM_COMPAT_CLIENT_INSTALL_PATH"'; }
 game_in() { make_prefix "$1" win64 && printf 'MZ\x90\0' >"$game"; } # a Windows program
@@ -9,14 +10,21 @@ heroic() { # PREFIX TYPE: Heroic's record of the game, with its Wine $home/heroi
     printf '{"Populous": {"winePrefix": "%s", "wineVersion": {"bin": "%s", "name": "w", "type": "%s"}}}\n' \
         "$1" "$home/heroic-wine" "$2" >"$home/.config/heroic/GamesConfig/Populous.json"
 }
+steam_game() { # LIBRARY STEAM COMPATDATA: the game in a library that only libraryfolders.vdf names
+    mkdir -p "$2/steamapps" "$1/steamapps/common/Populous 3" "$3/pfx/dosdevices" && ln -sfn / "$3/pfx/dosdevices/z:"
+    printf '"libraryfolders" { "0" { "path" "%s" } "1" { "path" "%s" } }\n' "$2" "$1" >"$2/steamapps/libraryfolders.vdf"
+    printf '"AppState" { "appid" "2616430" "installdir" "Populous 3" }\n' >"$1/steamapps/appmanifest_2616430.acf"
+    for p in D3DPopTB popTB D3DPopTBUW popTBUW; do printf 'MZ' >"$1/steamapps/common/Populous 3/$p.exe"; done
+    printf '11.0-1\n%s/files/share/fonts/\n' "$home/proton" >"$3/config_info" && wine_at "$home/proton/proton"
+}
 
 # NAME|SET-UP: the home, the $runner expected, the $line it records.
 while IFS='|' read -r -u 3 name set_up; do
-    root=$work/$name home=$work/$name/home run= && eval "$set_up" && wine_at "$root/plain-wine"
+    root=$work/$name home=$work/$name/home run= exe= && eval "$set_up" && wine_at "$root/plain-wine"
     up "$name" "$root" WINEPREFIX= WINE="$root/plain-wine" || continue
     click_at 214 192 && type_into 66 361 Bo && click_launch
     if read_args "$runner"; then
-        pattern="$run<.*/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select\.exe> (</GAME=UW> )?</h> <tcp> </boundip> (<[0-9.]+> )?</nBo>"
+        pattern="$run<${exe:-.*/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select\.exe}> (</GAME=UW> )?</h> <tcp> </boundip> (<[0-9.]+> )?</nBo>"
         check "$name: $ran_in $args" '[[ "$ran_in" == "$line" && "$args" =~ ^$pattern$ ]]'
     else fail "$name: $runner did not start the game"; fi
     check "$name: nothing else ran" '[[ "$(find "$root" -name "*.args")" == "$runner.args" ]]'
@@ -24,5 +32,6 @@ while IFS='|' read -r -u 3 name set_up; do
 done 3<<'CASES'
 heroic|p="$home/Games/Heroic/Prefixes/default/Populous The Beginning"; game_in "$p"; heroic "$p" wine; runner=$home/heroic-wine line="$p||"
 proton|p=$home/Games/Heroic/Prefixes/default/Populous; game_in "$p/pfx"; heroic "$p" proton; runner=$home/heroic-wine line="|$p|$p" run='<run> '
+steam|s=$home/.steam/steam c=$root/lib2/steamapps/compatdata/2616430; steam_game "$root/lib2" "$s" "$c"; runner=$home/proton/proton line="|$c|$s" run='<run> ' exe='.*/lib2/steamapps/common/Populous 3/D3DPopTBUW\.exe'
 CASES
 finish

@@ -68,6 +68,37 @@ private slots:
         QVERIFY(values && values->size() == 1 && values->front().data == right.data);
     }
 
+    // GOG's record in the 32-bit view, then Steam's libraries from SteamPath; a folder without
+    // the game's programs is never taken.
+    void findsTheStoresCopies() {
+        const QString gog = temp.filePath(u"GOG Games/Populous 3"_s),
+                      steam = temp.filePath(u"Steam"_s), library = temp.filePath(u"Library"_s),
+                      game = library + u"/steamapps/common/Populous 3"_s;
+        QVERIFY(QDir().mkpath(gog) && QDir().mkpath(steam + u"/steamapps"_s) &&
+                QDir().mkpath(game));
+        const auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        QByteArray listed = windowsForm(library).toUtf8().replace('\\', "\\\\");
+        QVERIFY(write(steam + u"/steamapps/libraryfolders.vdf"_s,
+                      "\"libraryfolders\" { \"1\" { \"path\" \"" + listed + "\" } }") &&
+                write(library + u"/steamapps/appmanifest_2616430.acf"_s,
+                      "\"AppState\" { \"installdir\" \"Populous 3\" }") &&
+                write(game + u"/D3DPopTB.exe"_s, "MZ") && write(gog + u"/readme.txt"_s, ""));
+        const QString record = u"SOFTWARE\\GOG.com\\Games\\1207658890"_s;
+        const QByteArray path = windowsForm(gog).toLocal8Bit() + '\0';
+        QCOMPARE(os.registry->setValue(LocalMachine, record, {u"path"_s, regtype::Sz, path}),
+                 winerror::Success);
+        const QByteArray steamPath = steam.toLower().toLocal8Bit() + '\0'; // as Steam writes it
+        QCOMPARE(os.registry->setValue(CurrentUser, u"Software\\Valve\\Steam"_s,
+                                       {u"SteamPath"_s, regtype::Sz, steamPath}),
+                 winerror::Success);
+        QCOMPARE(os.system->installedGameFolder().toLower(), windowsForm(game).toLower());
+        QVERIFY(write(gog + u"/popTB.exe"_s, "MZ"));
+        QCOMPARE(os.system->installedGameFolder(), windowsForm(gog));
+    }
+
     void registryDumped() {
         // For windows/registry.sh, which names the file and the subtrees (';'-separated).
         const QString file = qEnvironmentVariable("VELKOR_REGISTRY_DUMP");

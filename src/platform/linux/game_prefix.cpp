@@ -56,14 +56,12 @@ FoundPrefix findGamePrefix() {
         const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         std::vector<PrefixCandidate> candidates =
             launchers::prefixCandidates(home, environment, readRegularFile);
-        std::vector<bool> namesGog; // GOG's installer records its games in system.reg
         for (PrefixCandidate& candidate : candidates) {
             // A hive holding the key names it on a section line (a link keeps its own name
             // too): a file without the name needs no parse, which is most of the time spent
             // with several large hives.
             const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
                                               LinuxRegistry::MaxHiveSize);
-            namesGog.push_back(text && containsFolded(*text, "gog.com\\\\games"));
             if (!text || !containsFolded(*text, "populous: the beginning"))
                 continue;
             auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
@@ -74,13 +72,15 @@ FoundPrefix findGamePrefix() {
              launchers::installedGames(home, environment, readRegularFile, readLutrisDatabase))
             if (launchers::holdsGamePrograms(game.folder))
                 return {std::move(game.prefix), nullptr, game.folder};
-        for (std::size_t i = 0; i < candidates.size(); ++i) {
-            if (!namesGog[i])
+        // GOG's installer records its games in system.reg; read again only when it comes to it.
+        for (PrefixCandidate& candidate : candidates) {
+            const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
+                                              LinuxRegistry::MaxHiveSize);
+            if (!text || !containsFolded(*text, "gog.com\\\\games"))
                 continue;
-            auto registry =
-                std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidates[i].root});
-            if (QString folder = recordedFolder(candidates[i], *registry); !folder.isEmpty())
-                return {std::move(candidates[i]), std::move(registry), folder};
+            auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
+            if (QString folder = recordedFolder(candidate, *registry); !folder.isEmpty())
+                return {std::move(candidate), std::move(registry), folder};
         }
     }
     return {{launchers::WinePrefix::fromEnvironment().root, {}}, nullptr, {}};
