@@ -37,6 +37,11 @@ bool containsFolded(const QByteArray& text, std::string_view needle) {
     return std::search(text.begin(), text.end(), searcher) != text.end();
 }
 
+std::optional<QByteArray> machineHive(const PrefixCandidate& candidate) {
+    return readRegularFile(candidate.root + QStringLiteral("/system.reg"),
+                           LinuxRegistry::MaxHiveSize);
+}
+
 // The game in the stores' records of one prefix's registry, as a native path.
 QString recordedFolder(const PrefixCandidate& candidate, LinuxRegistry& registry) {
     LinuxFiles files(launchers::WinePrefix{candidate.root});
@@ -60,8 +65,7 @@ FoundPrefix findGamePrefix() {
             // A hive holding the key names it on a section line (a link keeps its own name
             // too): a file without the name needs no parse, which is most of the time spent
             // with several large hives.
-            const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
-                                              LinuxRegistry::MaxHiveSize);
+            const auto text = machineHive(candidate);
             if (!text || !containsFolded(*text, "populous: the beginning"))
                 continue;
             auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
@@ -74,8 +78,7 @@ FoundPrefix findGamePrefix() {
                 return {std::move(game.prefix), nullptr, game.folder};
         // GOG's installer records its games in system.reg; read again only when it comes to it.
         for (PrefixCandidate& candidate : candidates) {
-            const auto text = readRegularFile(candidate.root + QStringLiteral("/system.reg"),
-                                              LinuxRegistry::MaxHiveSize);
+            const auto text = machineHive(candidate);
             if (!text || !containsFolded(*text, "gog.com\\\\games"))
                 continue;
             auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
