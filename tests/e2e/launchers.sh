@@ -1,7 +1,7 @@
 #!/bin/bash
 # Without WINEPREFIX the game is found in a prefix Heroic left in the home and started with the
 # Wine it records, or Proton as it runs outside Steam; or in a Steam library, without the selector,
-# started with the Proton Steam recorded for its prefix.
+# started with the Proton Steam recorded for its prefix, past the other stores' planted lists.
 source "$(dirname "$0")/lib.sh" "$@"
 wine_at() { recorder "$1" 'echo "$WINEPREFIX|$STEAM_COMPAT_DATA_PATH|$STEAM_COMPAT_CLIENT_INSTALL_PATH"'; }
 game_in() { make_prefix "$1" win64 && printf 'MZ\x90\0' >"$game"; } # a Windows program
@@ -16,6 +16,11 @@ steam_game() { # LIBRARY STEAM COMPATDATA: the game in a library that only libra
     printf '"AppState" { "appid" "2616430" "installdir" "Populous 3" }\n' >"$1/steamapps/appmanifest_2616430.acf"
     for p in D3DPopTB popTB D3DPopTBUW popTBUW; do printf 'MZ' >"$1/steamapps/common/Populous 3/$p.exe"; done
     printf '11.0-1\n%s/files/share/fonts/\n' "$home/proton" >"$3/config_info" && wine_at "$home/proton/proton"
+}
+planted_lists() { # Heroic's and Lutris's lists as FIFOs and a huge file: read past, never waited on
+    mkdir -p "$home/.config/heroic/gog_store" "$home/.local/share/lutris/games"
+    mkfifo "$home/.config/heroic/gog_store/installed.json" "$home/.local/share/lutris/pga.db"
+    truncate -s 64M "$home/.local/share/lutris/games/pop-1.yml"
 }
 
 # NAME|SET-UP: the home, the $runner expected, the $line it records.
@@ -32,6 +37,6 @@ while IFS='|' read -r -u 3 name set_up; do
 done 3<<'CASES'
 heroic|p="$home/Games/Heroic/Prefixes/default/Populous The Beginning"; game_in "$p"; heroic "$p" wine; runner=$home/heroic-wine line="$p||"
 proton|p=$home/Games/Heroic/Prefixes/default/Populous; game_in "$p/pfx"; heroic "$p" proton; runner=$home/heroic-wine line="|$p|$p" run='<run> '
-steam|s=$home/.steam/steam c=$root/lib2/steamapps/compatdata/2616430; steam_game "$root/lib2" "$s" "$c"; runner=$home/proton/proton line="|$c|$s" run='<run> ' exe='.*/lib2/steamapps/common/Populous 3/D3DPopTBUW\.exe'
+steam|s=$home/.steam/steam c=$root/lib2/steamapps/compatdata/2616430; steam_game "$root/lib2" "$s" "$c"; planted_lists; runner=$home/proton/proton line="|$c|$s" run='<run> ' exe='.*/lib2/steamapps/common/Populous 3/D3DPopTBUW\.exe'
 CASES
 finish
