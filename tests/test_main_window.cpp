@@ -5,6 +5,7 @@
 #include "fakes/fake_platform.h"
 #include "forms/forms.h"
 #include "help/frmAbout.h"
+#include "manual/frmaltload.h"
 #include "rows.h"
 
 #include <QtTest>
@@ -13,6 +14,20 @@
 using namespace std::literals;
 using platform::RootKey;
 using FolderCase = std::tuple<std::string_view, QString, QString, QString>;
+
+namespace {
+
+// Where `presses` presses of Tab take the focus, from the focused control on.
+QString tabbing(int presses) {
+    QStringList stops;
+    for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        stops << QApplication::focusWidget()->objectName();
+    }
+    return stops.join(' ');
+}
+
+} // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -52,6 +67,27 @@ private slots:
         QVERIFY(window.selwithoutrouter->isChecked() && !window.joinIP->isEnabled());
         window.selwithrouter->click(); // still one group after being cleared
         QVERIFY(!window.selwithoutrouter->isChecked());
+    }
+
+    // Tab reaches each option group at its selected option, skipping the read-only boxes and
+    // the controls beyond the client area; so in the alternative load dialog.
+    void tabStops() {
+        fakes::FakePlatform os;
+        frmMain window;
+        window.selUW->setChecked(true);
+        window.selwithrouter->setChecked(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.launch->setFocus();
+        QCOMPARE(tabbing(6), "selUW selhost selwithrouter username launch selUW");
+
+        window.hide();
+        frmaltload dialog(true, "");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog) && dialog.popdir->hasFocus());
+        QCOMPARE(tabbing(7), "browse reset selD3D OKButton CancelButton popdir browse");
+        dialog.selsoftware->setChecked(true);
+        QCOMPARE(tabbing(2), "reset selsoftware");
     }
 
     void loadFindsTheFolders_data() {

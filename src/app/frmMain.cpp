@@ -142,8 +142,10 @@ void frmMain::createControls() {
     launch = captioned<QPushButton>(client, "launch", QStringLiteral("&Launch Game"),
                                     twips(2160, 6120, 1935, 375));
 
-    // Holds the detected local addresses; it lies beyond the right edge and is never seen.
+    // Holds the detected local addresses; it lies beyond the right edge and is never seen, so it
+    // takes no Tab stop.
     lboxIPAddr = place<QListWidget>(client, "lboxIPAddr", twips(6480, 120, 1095, 840));
+    lboxIPAddr->setFocusPolicy(Qt::NoFocus);
 
     selpoptb->setChecked(true);
     selhost->setChecked(true);

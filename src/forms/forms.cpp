@@ -107,6 +107,28 @@ bool CheckBox::hitButton(const QPoint& pos) const {
     return rect().contains(pos);
 }
 
+OptionButton::OptionButton(QWidget* container) : QRadioButton(container) {
+    connect(this, &QAbstractButton::toggled, this, [this] { markTabStop(); });
+    markTabStop();
+}
+
+void OptionButton::focusInEvent(QFocusEvent* event) {
+    QRadioButton::focusInEvent(event); // Qt moves the group's Tab stop to the focused option
+    markTabStop();
+}
+
+void OptionButton::markTabStop() {
+    if (!parentWidget())
+        return;
+    const auto group = parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    QRadioButton* stop = group.value(0);
+    for (QRadioButton* option : group)
+        if (option->isChecked())
+            stop = option;
+    for (QRadioButton* option : group)
+        option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 Qt::WindowFlags fixedWindowFlags(bool minimizeButton) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

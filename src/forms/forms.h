@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -59,11 +60,25 @@ protected:
     bool hitButton(const QPoint& pos) const override;
 };
 
-// What a form's control of kind `Control` is made as: buttons and check boxes that behave as the
-// forms' own did.
+// An option button. Tab enters its group (the options of its container) at the selected option,
+// or at the first while none is; the arrow keys move within the group.
+class OptionButton : public QRadioButton {
+public:
+    explicit OptionButton(QWidget* container = nullptr);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void markTabStop();
+};
+
+// What a form's control of kind `Control` is made as: buttons, check boxes and options that behave
+// as the forms' own did.
 template <typename Control> struct FormKind { using type = Control; };
 template <> struct FormKind<QPushButton> { using type = CommandButton; };
 template <> struct FormKind<QCheckBox> { using type = CheckBox; };
+template <> struct FormKind<QRadioButton> { using type = OptionButton; };
 
 // A control of a form: its name (also its Qt object name) and its place in its container.
 template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {

@@ -89,8 +89,10 @@ void frmaltload::createControls() {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    forms::setTabOrder({popdir, browse, reset, selsoftware, selD3D, OKButton, CancelButton, gameexe,
-                        cmdline, quote});
+    forms::setTabOrder({popdir, browse, reset, selsoftware, selD3D, OKButton, CancelButton});
+    // The fields below the client area are never seen: they take no Tab stop.
+    for (QWidget* hidden : std::initializer_list<QWidget*>{gameexe, cmdline, quote})
+        hidden->setFocusPolicy(Qt::NoFocus);
     popdir->setFocus();
 
     connect(selD3D, &QRadioButton::toggled, this, [this](bool on) {
