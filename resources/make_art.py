@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Velkor's artwork: the icon, the logo, the about-box emblem and the four shaman markers.
+"""Draws Velkor's artwork: the icon, the logo, the about-box emblem and the four shaman markers,
+the logo and the markers also at twice the size for high-density screens ("@2x").
 
 Everything is drawn here as SVG and rasterised with rsvg-convert (Debian: librsvg2-bin); the
 GIFs are assembled with ImageMagick's convert. Only the standard library is used. The outputs
@@ -12,6 +13,7 @@ The logo's lettering uses DejaVu Serif Condensed Bold and DejaVu Sans Bold (font
 fonts-dejavu-extra). Running it again gives byte-identical files.
 """
 
+import itertools
 import math
 import os
 import shutil
@@ -381,7 +383,10 @@ def main():
             # Small sizes drop the glow, stars and carving and thicken the lines, which would blur.
             rasterise(icon_svg(size, simple=size <= 32), target, size, size)
 
-    rasterise(logo_svg(), out("logo.png"), 350, 128)
+    # The logo and the figures are drawn twice: for ordinary screens and, named "@2x", for screens
+    # of two device pixels to a pixel, where Qt shows those instead of scaling the first up.
+    for suffix, scale in (("", 1), ("@2x", 2)):
+        rasterise(logo_svg(), out(f"logo{suffix}.png"), 350 * scale, 128 * scale)
 
     with tempfile.TemporaryDirectory() as tmp:
         defs, body = emblem_body("medal")
@@ -391,16 +396,17 @@ def main():
         png_for_gif(big, flat)
         run("convert", flat, "-background", "none", "+dither", "-colors", "255", out("about.gif"))
 
-        for name, colours in TRIBES.items():
+        for (name, colours), (suffix, scale) in itertools.product(TRIBES.items(),
+                                                                  (("", 1), ("@2x", 2))):
             frames = []
             for i in range(FRAMES):
-                raw = os.path.join(tmp, f"{name}_{i}.png")
-                rasterise(shaman_svg(*colours, i), raw, 31, 31)
-                flat = os.path.join(tmp, f"{name}_{i}_gif.png")
+                raw = os.path.join(tmp, f"{name}{suffix}_{i}.png")
+                rasterise(shaman_svg(*colours, i), raw, 31 * scale, 31 * scale)
+                flat = os.path.join(tmp, f"{name}{suffix}_{i}_gif.png")
                 png_for_gif(raw, flat)
                 frames.append(flat)
             run("convert", "-delay", "12", "-dispose", "Background", "-loop", "0", *frames,
-                "+dither", "-colors", "255", out(f"{name}.gif"))
+                "+dither", "-colors", "255", out(f"{name}{suffix}.gif"))
 
 
 if __name__ == "__main__":

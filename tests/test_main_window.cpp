@@ -74,6 +74,7 @@ private slots:
     void tabStops() {
         fakes::FakePlatform os;
         frmMain window;
+        QCOMPARE(window.poplogo->pixmap().size(), QSize(350, 128)); // not the "@2x" picture
         window.selUW->setChecked(true);
         window.selwithrouter->setChecked(true);
         window.show();

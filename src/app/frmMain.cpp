@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMovie>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -30,14 +29,10 @@ namespace {
 
 const QString ProductName = QStringLiteral("Velkor");
 
-QLabel* animation(QWidget* container, const char* name, QRect geometry) {
-    auto* picture = place<QLabel>(container, name, geometry);
-    // With the format named, only the GIF reader is loaded, not every image plugin to guess.
-    auto* movie = new QMovie(QStringLiteral(":/%1.gif").arg(QLatin1String(name)), "gif", picture);
-    movie->setScaledSize(geometry.size());
-    picture->setMovie(movie);
-    movie->start();
-    return picture;
+QLabel* picture(QWidget* container, const char* name, QRect geometry, const QString& path) {
+    auto* label = place<QLabel>(container, name, geometry);
+    forms::showPicture(label, path);
+    return label;
 }
 
 // Clears both options of a group, which an exclusive group does not allow while it stays
@@ -68,13 +63,15 @@ void frmMain::createControls() {
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    poplogo = place<QLabel>(client, "poplogo", twips(480, 0, 5310, 1980));
-    poplogo->setPixmap(QPixmap::fromImage(forms::pngImage(QStringLiteral(":/logo.png"))));
+    poplogo = picture(client, "poplogo", twips(480, 0, 5310, 1980), QStringLiteral(":/logo.png"));
     poplogo->setAlignment(Qt::AlignCenter);
-    BlueSha = animation(client, "BlueSha", twips(0, 240, 465, 465));
-    RedSha = animation(client, "RedSha", twips(0, 1080, 465, 465));
-    yellowsha = animation(client, "yellowsha", twips(5790, 240, 465, 465));
-    Greensha = animation(client, "Greensha", twips(5790, 1080, 465, 465));
+    // The four animated figures.
+    BlueSha = picture(client, "BlueSha", twips(0, 240, 465, 465), QStringLiteral(":/BlueSha.gif"));
+    RedSha = picture(client, "RedSha", twips(0, 1080, 465, 465), QStringLiteral(":/RedSha.gif"));
+    yellowsha =
+        picture(client, "yellowsha", twips(5790, 240, 465, 465), QStringLiteral(":/yellowsha.gif"));
+    Greensha =
+        picture(client, "Greensha", twips(5790, 1080, 465, 465), QStringLiteral(":/Greensha.gif"));
 
     title = captioned<QLabel>(client, "title", ProductName, twips(0, 1920, 6255, 495));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

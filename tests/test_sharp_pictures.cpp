@@ -1,0 +1,75 @@
+// On a screen of two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo
+// and the figures drawn for it: its screenshot holds the "@2x" pictures pixel for pixel, as sharp
+// as the plain ones at one device pixel (test_main_window takes those there).
+
+#include "app/frmMain.h"
+#include "fakes/fake_platform.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+// The largest difference of a colour channel between two pictures of one size.
+int largestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
+                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
+}
+
+// What a label of `size` pixels shows of `picture`, centred on `ground`, one picture pixel to a
+// device pixel.
+QImage expectedShot(QSize size, QImage picture, const QColor& ground) {
+    QImage shot(size * 2, QImage::Format_RGB32);
+    shot.fill(ground);
+    picture.setDevicePixelRatio(1); // Qt's reader makes it 2 by the "@2x" in the name
+    QPainter(&shot).drawImage((shot.width() - picture.width()) / 2,
+                              (shot.height() - picture.height()) / 2, picture);
+    return shot;
+}
+
+} // namespace
+
+class SharpPicturesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void logoAndFiguresAtTwiceTheDensity() {
+        fakes::FakePlatform os;
+        frmMain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.devicePixelRatio(), 2);
+        const QColor ground = window.palette().color(QPalette::Window);
+
+        const QImage logo = window.poplogo->grab().toImage();
+        QCOMPARE(logo.size(), QSize(708, 264));
+        const QImage sharp(QStringLiteral(":/logo@2x.png"));
+        QCOMPARE(sharp.size(), QSize(700, 256));
+        QCOMPARE(largestDifference(logo, expectedShot({354, 132}, sharp, ground)), 0);
+
+        for (QLabel* figure : {window.BlueSha, window.RedSha, window.yellowsha, window.Greensha}) {
+            QMovie* movie = figure->movie();
+            QVERIFY(movie && movie->jumpToFrame(0));
+            movie->setPaused(true);
+            QImageReader reader(":/" + figure->objectName() + "@2x.gif", "gif");
+            const QImage first = reader.read();
+            QCOMPARE(first.size(), QSize(62, 62));
+            QCOMPARE(
+                largestDifference(figure->grab().toImage(), expectedShot({31, 31}, first, ground)),
+                0);
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    SharpPicturesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_sharp_pictures.moc"
