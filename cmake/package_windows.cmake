@@ -2,7 +2,8 @@
 # folder, one a line): the files are copied into STAGE/NAME, the zip holds that folder, and the
 # installer's File and Delete lines are written from the same list.
 # cmake -DLIST=... -DBUILD_DIR=... -DSTAGE=... -DNAME=... -DVERSION=... -DSTRIP=... -DMAKENSIS=...
-#       -DSCRIPT=velkor.nsi -DICON=... -DINSTALLER=... -DZIP=... -P package_windows.cmake
+#       -DDESCRIPTION=... -DPUBLISHER=... -DCOPYRIGHT=... -DSCRIPT=velkor.nsi -DICON=...
+#       -DINSTALLER=... -DZIP=... -P package_windows.cmake
 file(STRINGS ${LIST} files)
 set(folder ${STAGE}/${NAME})
 file(REMOVE_RECURSE ${folder})
@@ -38,7 +39,8 @@ string(APPEND uninstall "!macroend\n")
 file(WRITE ${STAGE}/files.nsh "${install}${uninstall}")
 
 file(REMOVE ${INSTALLER} ${ZIP})
-execute_process(COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE}/files.nsh -DICON=${ICON} -DOUTFILE=${INSTALLER} ${SCRIPT}
+execute_process(COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE}/files.nsh -DICON=${ICON} -DOUTFILE=${INSTALLER}
+                        "-DDESCRIPTION=${DESCRIPTION}" "-DPUBLISHER=${PUBLISHER}" "-DCOPYRIGHT=${COPYRIGHT}" ${SCRIPT}
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0 OR NOT EXISTS ${INSTALLER})
   message(FATAL_ERROR "makensis failed (${result})")

@@ -17,9 +17,18 @@ add_custom_command(OUTPUT ${velkor_windows}/velkor.ico
   COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/make_ico.py ${velkor_windows}/velkor.ico
           ${velkor_icon_pictures}
   DEPENDS ${PROJECT_SOURCE_DIR}/cmake/make_ico.py ${velkor_icon_pictures} VERBATIM)
-file(GENERATE OUTPUT ${velkor_windows}/velkor.rc CONTENT "ICON1 ICON \"velkor.ico\"\n")
+# Beside the icon, the manifest (the common controls' visual style, Windows 10 and 11, no elevation,
+# per-monitor DPI) and the version Explorer's file properties show. The installer carries the same
+# version, publisher and copyright.
+set(VELKOR_PUBLISHER "Velkor developers")
+set(VELKOR_COPYRIGHT "Copyright (C) 2026 Velkor developers")
+set(VELKOR_VERSION_4 ${PROJECT_VERSION}.0)
+string(REPLACE "." "," VELKOR_VERSION_COMMAS ${VELKOR_VERSION_4})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/velkor.manifest.in ${velkor_windows}/velkor.manifest
+               @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/velkor.rc.in ${velkor_windows}/velkor.rc @ONLY)
 set_source_files_properties(${velkor_windows}/velkor.rc PROPERTIES
-                            OBJECT_DEPENDS ${velkor_windows}/velkor.ico)
+                            OBJECT_DEPENDS "${velkor_windows}/velkor.ico;${velkor_windows}/velkor.manifest")
 target_sources(velkor PRIVATE ${velkor_windows}/velkor.rc)
 
 # Qt's libraries and the plugins the program loads: the Windows platform (offscreen for tests),
@@ -93,6 +102,8 @@ add_custom_command(OUTPUT ${velkor_installer} ${velkor_zip}
   COMMAND ${CMAKE_COMMAND} -DLIST=${velkor_windows}/shipped.txt -DBUILD_DIR=${CMAKE_BINARY_DIR}
           -DSTAGE=${velkor_windows}/package -DNAME=${velkor_package} -DVERSION=${PROJECT_VERSION}
           -DSTRIP=${CMAKE_STRIP} -DMAKENSIS=${VELKOR_MAKENSIS}
+          "-DDESCRIPTION=${PROJECT_DESCRIPTION}" "-DPUBLISHER=${VELKOR_PUBLISHER}"
+          "-DCOPYRIGHT=${VELKOR_COPYRIGHT}"
           -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/velkor.nsi
           -DICON=${velkor_windows}/velkor.ico -DINSTALLER=${velkor_installer} -DZIP=${velkor_zip}
           -P ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake

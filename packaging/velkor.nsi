@@ -1,5 +1,6 @@
 ; The Windows installer, made by cmake/package_windows.cmake. makensis is given VERSION, FILES (the
-; macros installing and removing the shipped files, written from the build's list), ICON, OUTFILE.
+; macros installing and removing the shipped files, written from the build's list), ICON, OUTFILE,
+; and for the installer's own version resource DESCRIPTION, PUBLISHER and COPYRIGHT.
 ; A 64-bit installer for the 64-bit program: it runs where the program can, and needs no 32-bit
 ; support (Wine's included).
 Target amd64-unicode
@@ -16,6 +17,17 @@ UninstallIcon "${ICON}"
 InstallDir "$PROGRAMFILES64\Velkor"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+
+; What Explorer's file properties show for the installer.
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "Velkor"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileDescription" "Velkor ${VERSION} setup"
+VIAddVersionKey /LANG=0 "Comments" "${DESCRIPTION}"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "${COPYRIGHT}"
 
 Page directory
 Page instfiles
@@ -46,7 +58,7 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Velkor developers"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   ; What the program takes on the disk, in KiB, as Add/Remove Programs shows it.
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0

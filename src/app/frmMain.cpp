@@ -50,7 +50,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(ProductName);
     createControls();
     createMenus();
-    setWindowFlags(forms::fixedWindowFlags(true));
+    setWindowFlags(forms::fixedWindowFlags(forms::Border::FixedSingle, true));
     // The client area is the central widget; the menu bar comes on top of it.
     centralWidget()->setFixedSize(forms::twipsSize(6255, 6555));
     layout()->setSizeConstraint(QLayout::SetFixedSize);

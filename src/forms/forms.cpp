@@ -129,17 +129,23 @@ void OptionButton::markTabStop() {
         option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
-Qt::WindowFlags fixedWindowFlags(bool minimizeButton) {
+Qt::WindowFlags fixedWindowFlags(Border border, bool minimizeButton) {
+    // Windows gives a window with this hint a fixed frame instead of a resizing one.
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
     if (minimizeButton)
         flags |= Qt::WindowMinimizeButtonHint;
+#ifdef Q_OS_WIN
+    // A dialog without the system-menu hint gets Windows' modal dialog frame, with no icon in its
+    // caption; it keeps its close button and Alt+Space. (On X11 the hint is only the window
+    // manager's menu button, so it stays there.)
+    if (border == Border::FixedDialog)
+        flags &= ~Qt::WindowSystemMenuHint;
+#else
+    Q_UNUSED(border);
+#endif
     return flags;
-}
-
-void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton) {
-    window->setWindowFlags(fixedWindowFlags(minimizeButton));
-    window->setFixedSize(twipsSize(widthTwips, heightTwips));
 }
 
 void centre(QWidget* window, const QWidget* owner) {
@@ -156,11 +162,11 @@ void centre(QWidget* window, const QWidget* owner) {
 }
 
 FixedDialog::FixedDialog(QWidget* owner, const char* name, const QString& caption, int widthTwips,
-                         int heightTwips, Centre centre)
+                         int heightTwips, Centre centre, Border border)
     : QDialog(owner), centre_(centre) {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
-    setWindowFlags(fixedWindowFlags(false) | Qt::Dialog);
+    setWindowFlags(fixedWindowFlags(border, false) | Qt::Dialog);
     setFixedSize(twipsSize(widthTwips, heightTwips));
 }
 

@@ -129,10 +129,11 @@ private:
     int width_;
 };
 
-// Window flags of a fixed single border: no maximise button, a minimise button as asked.
-Qt::WindowFlags fixedWindowFlags(bool minimizeButton);
-// A fixed window whose client area is `width` x `height` twips.
-void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, bool minimizeButton);
+// The two borders of a window that cannot be resized: a single fixed border, or a fixed dialog
+// border, which on Windows has no icon in its caption.
+enum class Border { FixedSingle, FixedDialog };
+// Window flags of a fixed border: no maximise button, a minimise button as asked.
+Qt::WindowFlags fixedWindowFlags(Border border, bool minimizeButton);
 // Moves a window to the centre of its owner, or of the screen when it has none.
 void centre(QWidget* window, const QWidget* owner = nullptr);
 // Tab goes from each control to the next in the list.
@@ -144,7 +145,7 @@ class FixedDialog : public QDialog {
 public:
     enum class Centre { OnOwner, OnScreen };
     FixedDialog(QWidget* owner, const char* name, const QString& caption, int widthTwips,
-                int heightTwips, Centre centre);
+                int heightTwips, Centre centre, Border border);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -170,5 +171,9 @@ QString pictureFile(const QString& path, qreal devicePixelRatio);
 // Shows the resource picture `path` in `label`, drawn for the device-pixel ratio of the label's
 // screen; a GIF plays as an animation. It is chosen again when the label moves to another screen.
 void showPicture(QLabel* label, const QString& path);
+
+// The program's look, once the application exists: on Windows the system's visual style, elsewhere
+// the classic Windows look; the forms' 8-point dialog font.
+void setUpLook();
 
 } // namespace forms

@@ -35,7 +35,8 @@ forms::LineControl* line(QWidget* container, int index, int x1, int y1, int x2, 
 } // namespace
 
 frmAbout::frmAbout(QWidget* owner)
-    : FixedDialog(owner, "frmAbout", QStringLiteral("About"), 5730, 2235, Centre::OnOwner) {
+    : FixedDialog(owner, "frmAbout", QStringLiteral("About"), 5730, 2235, Centre::OnOwner,
+                  forms::Border::FixedDialog) {
     escapeCloses = true; // OK is also the cancel button
     createControls();
     Form_Load();

@@ -33,7 +33,7 @@ QLineEdit* readOnlyField(QWidget* container, const char* name, const QString& te
 
 frmaltload::frmaltload(bool popTBSelected, const QString& launchargs, QWidget* owner)
     : FixedDialog(owner, "frmaltload", QStringLiteral("Alternative Load"), 6030, 2940,
-                  Centre::OnScreen),
+                  Centre::OnScreen, forms::Border::FixedSingle),
       popTBSelected_(popTBSelected), launchargs_(launchargs) {
     createControls();
     Form_Load();

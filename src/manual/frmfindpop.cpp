@@ -31,7 +31,7 @@ QString joinPath(const QString& folder, const QString& name) {
 
 frmfindpop::frmfindpop(frmaltload* owner)
     : FixedDialog(owner, "frmfindpop", QStringLiteral("Locate Populous Directory"), 3270, 3525,
-                  Centre::OnScreen),
+                  Centre::OnScreen, forms::Border::FixedDialog),
       owner_(owner) {
     createControls();
     Form_Load();

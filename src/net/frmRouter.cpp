@@ -25,7 +25,8 @@ QLabel* plainLabel(QWidget* container, const char* name, const QString& caption,
 } // namespace
 
 frmRouter::frmRouter(net::RouterService& router, const QString& localAddress, QWidget* owner)
-    : FixedDialog(owner, "frmRouter", QStringLiteral("Router"), 6255, 3630, Centre::OnOwner),
+    : FixedDialog(owner, "frmRouter", QStringLiteral("Router"), 6255, 3630, Centre::OnOwner,
+                  forms::Border::FixedSingle),
       router_(router), localAddress_(localAddress) {
     escapeCloses = true;
     createControls();

@@ -21,7 +21,8 @@ using forms::twips;
 
 frmoptions::frmoptions(const QString& settingsdir, QWidget* owner,
                        std::function<QString()> routerAddress)
-    : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner),
+    : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner,
+                  forms::Border::FixedSingle),
       settingsdir(settingsdir), routerAddress(std::move(routerAddress)) {
     createControls();
     setModal(true);

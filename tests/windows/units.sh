@@ -1,8 +1,9 @@
 #!/bin/bash
-# Runs the unit and window tests of the Windows build (every test_*.exe but the backend's own)
-# under Wine in a fresh prefix, offscreen. Usage: units.sh BUILD-WINDOWS (77 without it or Wine).
+# Runs the unit and window tests of the Windows build (every test_*.exe but the Windows-only ones,
+# which backend.sh and look.sh run) under Wine in a fresh prefix, offscreen.
+# Usage: units.sh BUILD-WINDOWS (77 without it or Wine).
 build=${1:?usage: units.sh build-windows}
-tests=$(find "$build" -maxdepth 1 -name 'test_*.exe' ! -name test_windows_backend.exe | sort)
+tests=$(find "$build" -maxdepth 1 -name 'test_*.exe' ! -name 'test_windows_*.exe' | sort)
 source "$(dirname "$0")/prefix.sh" "${tests%%$'\n'*}"
 failed=()
 for test in $tests; do # Wine passes no QT_ variable on: the platform is an argument

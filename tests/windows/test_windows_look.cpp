@@ -1,0 +1,138 @@
+// The Windows build's look through the Windows API, under Wine on a display: velkor.exe's manifest
+// and version, the installer's version, the native style, the five windows' frames.
+
+#include "app/frmMain.h"
+#include "fakes/fake_platform.h"
+#include "forms/forms.h"
+#include "help/frmAbout.h"
+#include "manual/frmaltload.h"
+#include "manual/frmfindpop.h"
+#include "settings/frmoptions.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <windows.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString besideTest(const QString& name) {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/' + name);
+}
+
+// The resource `id` of type `type` in `file`, as text.
+QString resourceText(const QString& file, int id, LPCWSTR type) {
+    HMODULE module = LoadLibraryExW(file.toStdWString().c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module)
+        return {};
+    QString text;
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type))
+        if (HGLOBAL data = LoadResource(module, found))
+            text = QString::fromUtf8(static_cast<const char*>(LockResource(data)),
+                                     SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
+// "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright" as version.dll
+// reads them.
+QString version(const QString& file) {
+    const std::wstring path = file.toStdWString();
+    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data()))
+        return u"no version"_s;
+    void* value = nullptr;
+    UINT size = 0;
+    QStringList parts;
+    if (VerQueryValueW(data.data(), L"\\", &value, &size) && size >= sizeof(VS_FIXEDFILEINFO)) {
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+        parts << u"%1.%2.%3.%4"_s.arg(HIWORD(fixed->dwFileVersionMS))
+                     .arg(LOWORD(fixed->dwFileVersionMS))
+                     .arg(HIWORD(fixed->dwFileVersionLS))
+                     .arg(LOWORD(fixed->dwFileVersionLS));
+    }
+    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &size) || size < 4)
+        return parts.join(u'|') + u"|no translation"_s;
+    const auto* language = static_cast<const WORD*>(value);
+    for (const char* name :
+         {"ProductName", "ProductVersion", "FileDescription", "CompanyName", "LegalCopyright"}) {
+        const QString key =
+            u"\\StringFileInfo\\%1%2\\%3"_s.arg(uint(language[0]), 4, 16, QLatin1Char('0'))
+                .arg(uint(language[1]), 4, 16, QLatin1Char('0'))
+                .arg(QLatin1String(name));
+        parts << (VerQueryValueW(data.data(), key.toStdWString().c_str(), &value, &size)
+                      ? QString::fromWCharArray(static_cast<const wchar_t*>(value))
+                      : u"-"_s);
+    }
+    return parts.join(u'|');
+}
+
+// A shown window's frame: "fixed", or "resizable"; "dialog frame" when it has Windows' modal
+// dialog frame (no caption icon); then its caption buttons.
+QString frame(QWidget* window) {
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        return u"not shown"_s;
+    const auto hwnd = reinterpret_cast<HWND>(window->winId());
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE), ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
+    QStringList traits{style & WS_THICKFRAME ? u"resizable"_s : u"fixed"_s};
+    if (ex & WS_EX_DLGMODALFRAME)
+        traits << u"dialog frame"_s;
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        traits << u"caption"_s;
+    if (style & WS_SYSMENU)
+        traits << u"close"_s;
+    if (style & WS_MINIMIZEBOX)
+        traits << u"minimize"_s;
+    if (style & WS_MAXIMIZEBOX)
+        traits << u"maximize"_s;
+    window->hide();
+    return traits.join(u", "_s);
+}
+
+} // namespace
+
+class WindowsLookTest : public QObject {
+    Q_OBJECT
+private slots:
+    void manifestAndVersions() {
+        const QString manifest = resourceText(besideTest(u"velkor.exe"_s), 1, RT_MANIFEST);
+        for (const char* pattern :
+             {R"(name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0")",
+              R"(<supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"/>)", // 10 and 11
+              R"(<requestedExecutionLevel level="asInvoker")", R"(>PerMonitorV2</dpiAwareness>)"})
+            QVERIFY2(QRegularExpression(QLatin1String(pattern)).match(manifest).hasMatch(),
+                     pattern);
+
+        const QString description = u"Direct-address multiplayer launcher for Populous: The "
+                                    "Beginning"_s,
+                      who = u"Velkor developers|Copyright (C) 2026 Velkor developers"_s;
+        QCOMPARE(version(besideTest(u"velkor.exe"_s)),
+                 u"1.0.6.0|Velkor|1.0.6|"_s + description + u'|' + who);
+        QCOMPARE(version(besideTest(u"velkor-1.0.6-setup.exe"_s)),
+                 u"1.0.6.0|Velkor|1.0.6|Velkor 1.0.6 setup|"_s + who);
+    }
+
+    void nativeStyleFixedFrames() {
+        forms::setUpLook();
+        QCOMPARE(QApplication::style()->name(), u"windowsvista"_s);
+
+        fakes::FakePlatform os;
+        frmMain main;
+        QCOMPARE(frame(&main), u"fixed, caption, close, minimize"_s);
+        frmoptions options(main.settingsdir, &main);
+        QCOMPARE(frame(&options), u"fixed, caption, close"_s);
+        frmaltload altload(true, QString(), &main);
+        QCOMPARE(frame(&altload), u"fixed, caption, close"_s);
+        frmfindpop picker(&altload);
+        QCOMPARE(frame(&picker), u"fixed, dialog frame, caption, close"_s);
+        frmAbout about(&main);
+        QCOMPARE(frame(&about), u"fixed, dialog frame, caption, close"_s);
+    }
+};
+
+QTEST_MAIN(WindowsLookTest)
+#include "test_windows_look.moc"
