@@ -165,9 +165,6 @@ void SetFormIcon(QWidget* window, const QString& name, bool alsoOwner);
 // whether it reads PNG (src/platform/pictures, chosen by the build). Null when unreadable.
 QImage pngImage(const QString& path);
 
-// The pictures are drawn twice: `path` for screens of one device pixel to a pixel, and beside it
-// the same name with "@2x" before the suffix for screens of more. The one for `devicePixelRatio`.
-QString pictureFile(const QString& path, qreal devicePixelRatio);
 // Shows the resource picture `path` in `label`, drawn for the device-pixel ratio of the label's
 // screen; a GIF plays as an animation. It is chosen again when the label moves to another screen.
 void showPicture(QLabel* label, const QString& path);

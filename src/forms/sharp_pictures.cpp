@@ -9,14 +9,16 @@
 
 namespace forms {
 
+namespace {
+
+// The pictures are drawn twice: `path` for screens of one device pixel to a pixel, and beside it
+// the same name with "@2x" before the suffix for screens of more.
 QString pictureFile(const QString& path, qreal devicePixelRatio) {
     if (devicePixelRatio <= 1.0)
         return path;
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
 }
-
-namespace {
 
 // Keeps a label showing the picture drawn for its screen's ratio.
 class SharpPicture : public QObject {

@@ -230,11 +230,10 @@ private:
     }
 
     // A launcher's own Wine build: <runners>/<name>/bin/wine, in the first data folder that has
-    // it. A name that is not a plain folder name says nothing we can follow.
+    // it.
     static WineRunner runnerIn(const QStringList& data, const QString& runners,
                                const QString& name) {
-        if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
-            name == QLatin1String(".."))
+        if (!isPlainName(name))
             return NoRunner;
         QString wine;
         for (const QString& folder : data) {
@@ -346,10 +345,12 @@ public:
             for (const HeroicInstall& install :
                  list ? heroicInstalls(*list) : std::vector<HeroicInstall>()) {
                 PrefixCandidate prefix = fallback;
-                const auto config =
-                    read_(heroic + QStringLiteral("/GamesConfig/") + install.appName + ".json",
-                          SettingsLimit);
-                if (config && !install.appName.contains(QLatin1Char('/')))
+                const auto config = isPlainName(install.appName)
+                                        ? read_(heroic + QStringLiteral("/GamesConfig/") +
+                                                    install.appName + ".json",
+                                                SettingsLimit)
+                                        : std::nullopt;
+                if (config)
                     prefix = heroicPrefix(QJsonDocument::fromJson(*config)
                                               .object()
                                               .value(install.appName)
@@ -372,11 +373,14 @@ public:
                 }
             for (const LutrisRecord& record : readDatabase(form.database)) {
                 PrefixCandidate prefix = fallback;
-                for (const QString& folder : form.games)
+                // The first games folder holding the record's YAML file gives its prefix.
+                for (const QString& folder :
+                     isPlainName(record.configPath) ? form.games : QStringList())
                     if (const auto yaml =
-                            read_(below(folder, record.configPath + ".yml"), SettingsLimit);
-                        yaml && !record.configPath.contains(QLatin1Char('/')))
+                            read_(below(folder, record.configPath + ".yml"), SettingsLimit)) {
                         prefix = lutrisPrefix(*yaml, form.data).value_or(fallback);
+                        break;
+                    }
                 const QString directory = QDir::cleanPath(expandHome(record.directory, home_));
                 if (QDir::isAbsolutePath(directory))
                     games.push_back({directory, prefix});
@@ -394,6 +398,12 @@ private:
 };
 
 } // namespace
+
+bool isPlainName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1Char(':'));
+}
 
 std::vector<InstalledGame> installedGames(const QString& home,
                                           const QProcessEnvironment& environment,

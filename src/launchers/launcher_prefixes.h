@@ -18,6 +18,10 @@ namespace launchers {
 // without blocking on a FIFO or a device put in its place.
 using ReadFile = std::function<std::optional<QByteArray>(const QString& path, qint64 limit)>;
 
+// A name the launchers' files give for one folder or file in a folder they own: not empty, no
+// separator, drive or parent. Anything else says nothing we can follow.
+bool isPlainName(const QString& name);
+
 // How Windows programs are started in a prefix.
 struct WineRunner {
     enum class Kind {

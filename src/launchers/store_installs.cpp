@@ -1,6 +1,8 @@
 #include "launchers/store_installs.h"
 
 #include "launchers/valve_keyvalues.h"
+#include "win32/full_path.h"
+#include "win32/text.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -34,8 +36,7 @@ QString registryText(platform::Registry& registry, platform::RootKey root, const
     for (const platform::RegEntry& value : *values)
         if (value.name.compare(name, Qt::CaseInsensitive) == 0 &&
             (value.type == platform::regtype::Sz || value.type == platform::regtype::ExpandSz)) {
-            const qsizetype end = value.data.indexOf('\0');
-            return QString::fromLocal8Bit(end < 0 ? value.data : value.data.left(end));
+            return QString::fromLocal8Bit(TrimAtNull(value.data));
         }
     return {};
 }
@@ -43,14 +44,8 @@ QString registryText(platform::Registry& registry, platform::RootKey root, const
 // Absolute here, or a Windows path with its drive (a Wine prefix's Steam).
 bool isFullPath(const QString& path) {
     return QDir::isAbsolutePath(path) ||
-           (path.size() > 2 && path[1] == QLatin1Char(':') &&
+           (path.size() > 2 && win32::isDriveLetter(path[0]) && path[1] == QLatin1Char(':') &&
             (path[2] == QLatin1Char('\\') || path[2] == QLatin1Char('/')));
-}
-
-bool isPlainName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1Char(':'));
 }
 
 } // namespace
