@@ -121,8 +121,7 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
     // Without Steam, Proton runs with the prefix's folder in its place: e2e/launchers.sh.
 }
 
-// Without the game's key anywhere: Steam's library, Heroic's and Lutris's lists, then GOG's
-// record in a prefix's registry, each taken only where its folder holds the game's programs.
+// Without the game's key: Steam's, Heroic's and Lutris's lists, then GOG's record in a registry.
 void LauncherPrefixesTest::findsTheStoresCopies() {
     QTemporaryDir home;
     const QString steamGame = "lib2/steamapps/common/Populous 3/D3DPopTB.exe",
@@ -154,12 +153,9 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
           "WINE REGISTRY Version 2\n#arch=win32\n[Software\\\\GOG.com\\\\Games\\\\12] 1\n"
           "\"path\"=\"C:\\\\GOG Games\\\\Populous 3\"\n"},
          {gogGame, "MZ"}}));
-    QVERIFY(
-        QFile::link("../drive_c", home.filePath(".local/share/wineprefixes/gp/dosdevices/c:")) ||
-        (QDir().mkpath(home.filePath(".local/share/wineprefixes/gp/dosdevices")) &&
-         QFile::link("../drive_c", home.filePath(".local/share/wineprefixes/gp/dosdevices/c:"))));
-    QVERIFY(QFile::rename(home.filePath("gp/drive_c"),
-                          home.filePath(".local/share/wineprefixes/gp/drive_c")));
+    const QString gp = home.filePath(".local/share/wineprefixes/gp");
+    QVERIFY(QDir().mkpath(gp + "/dosdevices") && QFile::link("../drive_c", gp + "/dosdevices/c:"));
+    QVERIFY(QFile::rename(home.filePath("gp/drive_c"), gp + "/drive_c"));
 
     sqlite3* database = nullptr;
     const QByteArray db = QFile::encodeName(home.filePath(".local/share/lutris/pga.db"));

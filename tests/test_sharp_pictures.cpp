@@ -1,6 +1,5 @@
-// On a screen of two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo
-// and the figures drawn for it: its screenshot holds the "@2x" pictures pixel for pixel, as sharp
-// as the plain ones at one device pixel (test_main_window takes those there).
+// At two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo and figures
+// drawn for it: its screenshot holds the "@2x" pictures pixel for pixel.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
