@@ -38,7 +38,6 @@ private slots:
         const QColor ground = window.palette().color(QPalette::Window);
 
         const QImage logo = window.poplogo->grab().toImage();
-        QCOMPARE(logo.size(), QSize(708, 264));
         const QImage sharp(QStringLiteral(":/logo@2x.png"));
         QCOMPARE(sharp.size(), QSize(700, 256));
         QVERIFY(samePixels(logo, expectedShot({354, 132}, sharp, ground)));
