@@ -69,8 +69,7 @@ private slots:
         QVERIFY(!processes.start(QString(), R"(C:\Program.exe)", QString()));
         QVERIFY(!processes.start(Game, Game, R"(C:\No Such Folder)"));
 
-        // Windows programs start through Wine (a recorder here); only Steam may start a Steam
-        // prefix.
+        // Windows programs start through Wine (a recorder here); a Steam prefix only by Steam's.
         const QString wine =
             prefix.writeFile("bin/wine", "#!/bin/sh\n{ echo \"$WINEPREFIX\"; printf '<%s>\\n' "
                                          "\"$@\"; } >$0.t; mv $0.t $0.args\n");

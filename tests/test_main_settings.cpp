@@ -51,8 +51,8 @@ private slots:
         QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
     }
 
-    // Loading reads only a regular file; a failed save says so, the file as it was. Read-only last.
-    // A write that fails once the file is open (a full disk): e2e/settings.sh.
+    // Loading reads only a regular file; a failed save says so, the file as it was (a full disk:
+    // e2e/settings.sh). Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
         addRow("fifo", {"fifo"});

@@ -1,6 +1,5 @@
-// On a screen of two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo
-// and the figures drawn for it: its screenshot holds the "@2x" pictures pixel for pixel, as sharp
-// as the plain ones at one device pixel (test_main_window takes those there).
+// At two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo and figures
+// drawn for it: its screenshot holds the "@2x" pictures pixel for pixel.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
@@ -10,20 +9,7 @@
 
 namespace {
 
-// The largest difference of a colour channel between two pictures of one size.
-int largestDifference(const QImage& a, const QImage& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
-                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
-
-// What a label of `size` pixels shows of `picture`, centred on `ground`, one picture pixel to a
-// device pixel.
+// What a label of `size` pixels shows of `picture`, centred, one picture pixel to a device pixel.
 QImage expectedShot(QSize size, QImage picture, const QColor& ground) {
     QImage shot(size * 2, QImage::Format_RGB32);
     shot.fill(ground);
@@ -31,6 +17,11 @@ QImage expectedShot(QSize size, QImage picture, const QColor& ground) {
     QPainter(&shot).drawImage((shot.width() - picture.width()) / 2,
                               (shot.height() - picture.height()) / 2, picture);
     return shot;
+}
+
+// Pixel for pixel, whatever the formats and device-pixel ratios.
+bool samePixels(const QImage& shot, const QImage& expected) {
+    return shot.convertToFormat(QImage::Format_RGB32) == expected;
 }
 
 } // namespace
@@ -47,10 +38,9 @@ private slots:
         const QColor ground = window.palette().color(QPalette::Window);
 
         const QImage logo = window.poplogo->grab().toImage();
-        QCOMPARE(logo.size(), QSize(708, 264));
         const QImage sharp(QStringLiteral(":/logo@2x.png"));
         QCOMPARE(sharp.size(), QSize(700, 256));
-        QCOMPARE(largestDifference(logo, expectedShot({354, 132}, sharp, ground)), 0);
+        QVERIFY(samePixels(logo, expectedShot({354, 132}, sharp, ground)));
 
         for (QLabel* figure : {window.BlueSha, window.RedSha, window.yellowsha, window.Greensha}) {
             QMovie* movie = figure->movie();
@@ -59,9 +49,7 @@ private slots:
             QImageReader reader(":/" + figure->objectName() + "@2x.gif", "gif");
             const QImage first = reader.read();
             QCOMPARE(first.size(), QSize(62, 62));
-            QCOMPARE(
-                largestDifference(figure->grab().toImage(), expectedShot({31, 31}, first, ground)),
-                0);
+            QVERIFY(samePixels(figure->grab().toImage(), expectedShot({31, 31}, first, ground)));
         }
     }
 };

@@ -78,12 +78,11 @@ void StoreInstallsTest::foldersFromTheRecords() {
                   gog = temp.filePath("GOG/Populous"), game = library + "/steamapps/common/Pop 3";
     QByteArray escaped = library.toUtf8();
     escaped.replace('\\', "\\\\");
-    write(steam + "/steamapps/libraryfolders.vdf", "\"libraryfolders\"\n{\n \"0\" { \"path\" \"" +
-                                                       steam.toUtf8() +
-                                                       "\" }\n \"1\" { \"path\" \"" + escaped +
-                                                       "\" \"apps\" { \"2616430\" \"9\" } }\n"
-                                                       " \"2\" \"relative/lib\"\n \"3\" \"" +
-                                                       escaped + "\"\n}\n");
+    write(steam + "/steamapps/libraryfolders.vdf",
+          QByteArray(R"("libraryfolders" { "0" { "path" "<steam>" } "1" { "path" "<lib>" "apps" {
+                       "2616430" "9" } } "2" "relative/lib" "3" "<lib>" })")
+              .replace("<steam>", steam.toUtf8())
+              .replace("<lib>", escaped));
     write(steam + "/steamapps/appmanifest_2616430.acf",
           "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
     write(library + "/steamapps/appmanifest_2616430.acf",

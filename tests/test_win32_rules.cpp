@@ -75,8 +75,7 @@ void Win32RulesTest::splitArguments() {
 }
 
 void Win32RulesTest::programAndApplication_data() {
-    // {line, application, the text after it ("none": the line does not begin with it), its
-    // arguments, the line's own first argument}
+    // {line, application, the text after it ("none": not its start), its arguments, the first}
     const QString pf = R"(C:\Program Files\Pop\x.exe)";
     addCases<ProgramCase>(
         {{"bare path alone", {pf, pf, "", "", R"(C:\Program)"}},
