@@ -1,6 +1,5 @@
 #!/bin/bash
-# The program hosting "With Router" in netns.sh's network, on Xvfb (tests/e2e/lib.sh), against a
-# real miniupnpd. Usage: product.sh VELKOR VELKOR_E2E_ECHO BOX_SPY (box_spy.cpp); root only, else 77.
+# The program hosting "With Router" against miniupnpd in netns.sh's network. Usage: VELKOR ECHO BOX_SPY
 # shellcheck disable=SC2016,SC2034,SC2317,SC2119 # check's conditions are evaluated there, with the variables of then
 export VELKOR_ISOLATED=1 # lib.sh's own namespace is replaced by the closed lan namespace
 here=$(realpath "$(dirname "$0")")
@@ -10,8 +9,7 @@ netns_skip_unless_able
 real=$velkor echo_build=$(realpath "$3") spy=$(realpath "$4")
 said="Velkor could not open the game's port, UDP $game_port, on your router"
 
-# home NAME: a fresh $root: Velkor.cfg hosting With Router as Bo, 198.51.100.1 stored; the game
-# records its arguments, then waits on UDP 7575 for one datagram (into $game.got).
+# home NAME: a fresh $root hosting With Router as Bo; the game then awaits a datagram into $game.got.
 home() {
     root=$work/$1 && make_prefix "$root/prefix" win32 && recorder "$game" &&
         echo "exec '$net_python' '$here/hosts.py' listen 0.0.0.0 $game_port \"\$0.got\"" >>"$game"
@@ -36,8 +34,7 @@ router_label() {
 }
 game_runs() { expect_run "$1: the game" "$game" "</h> <tcp> </boundip> <${lan_ip//./\\.}> </externip> <${2//./\\.}> </nBo>"; } # NAME EXTERNAL
 
-# hosted NAME PROTOCOL: the port mapped on the click, a friend's datagram reaching the game through
-# it, removed on the close; the times of discovery, mapping and removal.
+# hosted NAME PROTOCOL: mapped on the click, a friend's datagram through it, removed on the close.
 hosted() {
     local tag=$1 row="^ *0 UDP +$game_port->$lan_ip:$game_port +'Velkor \\($lan_ip\\)' '' 3[56][0-9][0-9]\$"
     home "$tag" && start "$tag" || return

@@ -1,7 +1,6 @@
 #!/bin/bash
-# velkor.exe under Wine on Xvfb: launches and the alternative load run the chosen program in its
-# folder with the form's switches; F1 opens help; a second instance is turned away; Velkor.cfg is
-# read back, and the Linux build writes the same. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
+# velkor.exe under Wine on Xvfb: launches, the manual load, F1, one instance, Velkor.cfg as the
+# Linux build writes it. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
 source "$(dirname "$0")/lib.sh" "$@"
 linux_velkor=${3:-} && under_wine "$velkor"
 

@@ -79,16 +79,14 @@ QString frame(QWidget* window) {
     const auto hwnd = reinterpret_cast<HWND>(window->winId());
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE), ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
     QStringList traits{style & WS_THICKFRAME ? u"resizable"_s : u"fixed"_s};
-    if (ex & WS_EX_DLGMODALFRAME)
-        traits << u"dialog frame"_s;
-    if ((style & WS_CAPTION) == WS_CAPTION)
-        traits << u"caption"_s;
-    if (style & WS_SYSMENU)
-        traits << u"close"_s;
-    if (style & WS_MINIMIZEBOX)
-        traits << u"minimize"_s;
-    if (style & WS_MAXIMIZEBOX)
-        traits << u"maximize"_s;
+    const std::pair<bool, const char*> flags[] = {{(ex & WS_EX_DLGMODALFRAME) != 0, "dialog frame"},
+                                                  {(style & WS_CAPTION) == WS_CAPTION, "caption"},
+                                                  {(style & WS_SYSMENU) != 0, "close"},
+                                                  {(style & WS_MINIMIZEBOX) != 0, "minimize"},
+                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"}};
+    for (const auto& [on, trait] : flags)
+        if (on)
+            traits << QLatin1String(trait);
     window->hide();
     return traits.join(u", "_s);
 }
