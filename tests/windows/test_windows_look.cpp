@@ -1,5 +1,4 @@
-// The Windows build's look through the Windows API, under Wine on a display: velkor.exe's manifest
-// and version, the installer's version, the native style, the five windows' frames.
+// The Windows build's look through the Windows API: manifest, versions, style, windows' frames.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
@@ -37,8 +36,7 @@ QString resourceText(const QString& file, int id, LPCWSTR type) {
     return text;
 }
 
-// "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright" as version.dll
-// reads them.
+// "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright".
 QString version(const QString& file) {
     const std::wstring path = file.toStdWString();
     std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
@@ -70,8 +68,7 @@ QString version(const QString& file) {
     return parts.join(u'|');
 }
 
-// A shown window's frame: "fixed", or "resizable"; "dialog frame" when it has Windows' modal
-// dialog frame (no caption icon); then its caption buttons.
+// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons.
 QString frame(QWidget* window) {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
