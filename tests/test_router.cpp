@@ -1,5 +1,4 @@
-// The router's rules: which addresses are the internet's, what the answers mean, opening and
-// removing the game's port through a scripted router, and the small router settings file.
+// The router's rules: public addresses, meanings, the port through a scripted router, the record.
 
 #include "fakes/fake_platform.h"
 #include "net/PortMapper.h"
@@ -73,8 +72,7 @@ private slots:
         QCOMPARE(net::routerLine({}), QStringLiteral("None answered"));
     }
 
-    // For each state of the router: what it comes to, the dialog's sentence, and what a launch
-    // warns of (nothing when friends can reach the host).
+    // Each router state: its reach, the dialog's sentence, a launch's warning (none if reachable).
     void meaning_data() {
         net::RouterView open{
             {Protocol::Upnp, true, {}, {}, {}}, "80.100.100.1", {}, state(Kind::Open)},
@@ -188,9 +186,7 @@ private slots:
         QVERIFY(!record.write("C:\\Absent\\VelkorRouter.cfg"));
     }
 
-    // A start removes what an earlier run left, unless its game still plays or the router cannot
-    // say whose the port is; the end removes Velkor's mapping unless the game plays, and keeps
-    // the record of what it could not remove.
+    // Leftovers and Velkor's own mapping removed unless the game plays or whose is unknown.
     void leftoversAndTheEnd() {
         Home os;
         os.leave();

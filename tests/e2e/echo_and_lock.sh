@@ -1,12 +1,10 @@
 #!/bin/bash
-# Under Xvfb: hostile address-echo answers never reach the game's command line; a live Velkor
-# stops a second start (planted locks: test_linux_system). Args: VELKOR VELKOR_E2E_ECHO ECHO_SERVER
+# Hostile echo answers stay off the game's command line; a live Velkor stops a second start.
 source "$(dirname "$0")/lib.sh" "$@"
 python3 "$4" 280 >"$work/port" & background+=($!)
 wait_for '[[ -s "$work/port" ]]' || { fail "the echo server did not start"; finish; }
 
-# Hosting "With Router", 198.51.100.1 stored, the router left alone: /externip is the answer's
-# address, or the stored one.
+# Hosting "With Router", the router left alone: /externip is the answer's address, or the stored one.
 while IFS='|' read -r -u 3 name body expected; do
     root=$work/$name && make_prefix "$root/prefix" win32 && record "$(cfg "$root")" '2:\1' '4:B\0o' 88:198.51.100.1 '114:\1'
     echo OpenPortWhenHosting=0 >"$(dirname "$(cfg "$root")")/VelkorRouter.cfg"

@@ -1,6 +1,5 @@
 #!/bin/bash
-# Under Xvfb: a long InstallPath does not stop a start (FIFO hives: test_linux_registry), nor a
-# relative WINEPREFIX the game's; F1 on an unreadable help file beside the program warns.
+# A long InstallPath or a relative WINEPREFIX does not stop a start; F1 on an unreadable help file warns.
 source "$(dirname "$0")/lib.sh" "$@"
 root=$work/long && make_prefix "$root/prefix" win32
 python3 -c 'import sys; s = open(sys.argv[1]).read(); open(sys.argv[1], "w").write(s.replace("Populous\"\n", "Populous" + "\\\\Map" * 2**17 + "\"\n"))' "$root/prefix/system.reg"

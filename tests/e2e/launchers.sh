@@ -1,7 +1,6 @@
 #!/bin/bash
-# Without WINEPREFIX the game is found in a prefix Heroic left in the home and started with the
-# Wine it records, or Proton as it runs outside Steam; or in a Steam library, without the selector,
-# started with the Proton Steam recorded for its prefix, past the other stores' planted lists.
+# Without WINEPREFIX: the game in Heroic's prefix with its Wine or Proton, or in a Steam library
+# with Steam's Proton, past the other stores' planted lists.
 source "$(dirname "$0")/lib.sh" "$@"
 wine_at() { recorder "$1" 'echo "$WINEPREFIX|$STEAM_COMPAT_DATA_PATH|$STEAM_COMPAT_CLIENT_INSTALL_PATH"'; }
 game_in() { make_prefix "$1" win64 && printf 'MZ\x90\0' >"$game"; } # a Windows program

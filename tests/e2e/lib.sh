@@ -1,11 +1,8 @@
-# The end-to-end scripts' set-up: source "$(dirname "$0")/lib.sh" VELKOR [MORE...] re-runs the
-# script on a virtual X screen (77 without xvfb-run, xdotool), with a throw-away folder $work.
+# The end-to-end set-up (source lib.sh VELKOR...): the script again on Xvfb, a throw-away $work.
 set -u
 if [[ "${1:-}" != --inside ]]; then
     for tool in xvfb-run xdotool; do command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }; done
-    # The program asks its address-echo page and looks for a router as it starts: unless the
-    # caller has put it somewhere closed already, it runs in a network namespace of its own with
-    # loopback only, so that nothing reaches another machine.
+    # Unless the caller closed it in already, loopback only: the echo page and routers unreached.
     if [[ -z "${VELKOR_ISOLATED:-}" ]]; then
         as=() && ((EUID == 0)) || as=(--map-root-user)
         unshare --net "${as[@]}" true 2>/dev/null || { echo "SKIP: no network namespace can be made"; exit 77; }

@@ -1,10 +1,8 @@
 #!/bin/bash
-# Under Xvfb: the etched divider and the two-line caption in screenshots; Enter presses a focused
-# button (the main window's keys: test_main_window).
+# The etched divider and the two-line caption in screenshots; Enter presses a focused button.
 source "$(dirname "$0")/lib.sh" "$@"
 command -v import >/dev/null || { echo "SKIP: ImageMagick's import is not installed"; exit 77; }
-# looks WINDOW divider Y X0 X1: row Y (negative: from the bottom) one dark colour, white below;
-# looks WINDOW twolines X0 Y0 X1 Y1: dark pixels in the box over more than 17 rows.
+# looks WINDOW divider Y X0 X1 (row Y dark, white below) | twolines X0 Y0 X1 Y1 (dark over 17 rows).
 looks() {
     import -window "$1" -depth 8 "$work/shot.ppm" 2>/dev/null && python3 - "$work/shot.ppm" "${@:2}" <<'PY'
 import re, sys

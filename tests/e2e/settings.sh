@@ -1,6 +1,5 @@
 #!/bin/bash
-# The settings file under Xvfb: saved on a first start without ~/.config; a full file system
-# reported, nothing lost (an address index beyond the list: test_main_settings).
+# The settings file: saved on a first start without ~/.config; a full file system reported, nothing lost.
 source "$(dirname "$0")/lib.sh" "$@"
 trap 'stop_velkor; umount "$work"/*/config 2>/dev/null; rm -rf "$work"' EXIT
 

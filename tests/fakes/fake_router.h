@@ -1,6 +1,5 @@
 #pragma once
-// A scripted router: answers set by the test, mappings kept in memory, every call logged. Safe to
-// use from the router's own thread.
+// A scripted router, thread-safe: answers set by the test, mappings in memory, calls logged.
 
 #include "platform/router.h"
 

@@ -1,7 +1,5 @@
-# The router tests' network and window driving, sourced after tests/e2e/lib.sh. net_up [MODE...]:
-# namespaces vk<PID>-*, no link to this machine's network, gone on net_down or exit. lan .2 (lan2 .3)
-# on the router gw's bridge 192.168.50.1; gw's wan0 80.100.100.1 (cgnat: 100.64.0.2 behind isp's
-# NAT); wan 80.100.100.2, a friend. gw runs miniupnpd (natpmp-only: no UPnP), none, or silent.
+# The router tests' network (namespaces vk<PID>-*, unlinked from this machine's) and window driving,
+# sourced after tests/e2e/lib.sh: lan (lan2) behind gw, then wan (cgnat: through isp), a friend.
 # shellcheck shell=bash disable=SC2034,SC2154,SC2015,SC2016 # variables for and from the sourcing scripts
 net_lib=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
 net_python=$(python3 -c "import sys; print(sys.executable)") # past pyenv's shim: 0.2 s a start
@@ -30,8 +28,7 @@ netns_skip_unless_able() {
     [[ -n $able ]] || { echo "SKIP: no network namespace with veth pairs and nftables"; exit 77; }
 }
 
-# net_etc + | - NS: /etc/netns/NS (over /etc in NS): DNS at gw, where nothing answers, so no lookup
-# reaches this machine's resolver; or its removal, /etc/netns too if made here. Locked: runs share it.
+# net_etc + | - NS: /etc/netns/NS made (DNS at gw, where nothing answers) or removed; runs share it.
 net_etc() {
     {
         flock 9
@@ -123,8 +120,7 @@ net_wrap() {
     printf '#!/bin/sh\nexec ip netns exec %q %q "$@"\n' "vk$net_id-$1" "$(realpath "$2")" >"$w" && chmod +x "$w" && echo "$w"
 }
 
-# since T0: seconds since T0 (an $EPOCHREALTIME); within T0 SECONDS CONDITION: CONDITION holds by
-# SECONDS (whole) after T0, tried every 20 ms; $took: when.
+# since T0: seconds since an $EPOCHREALTIME; within T0 SECONDS CONDITION: it holds by then ($took).
 since() { local d=$((${EPOCHREALTIME/./} - ${1/./})); printf '%d.%03d' $((d / 1000000)) $((d / 1000 % 1000)); }
 within() {
     local held=1

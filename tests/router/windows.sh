@@ -1,7 +1,6 @@
 #!/bin/bash
-# velkor.exe (the Windows build) under Wine in netns.sh's lan, on Xvfb, hosting "With Router"
-# against the same miniupnpd: the game's port mapped on the click, removed on the close.
-# Usage: windows.sh BUILD-WINDOWS/velkor.exe; 77 without it, Wine, MinGW or root.
+# velkor.exe under Wine in netns.sh's lan hosting "With Router": mapped on the click, removed on the
+# close. Usage: windows.sh BUILD-WINDOWS/velkor.exe; 77 without it, Wine, MinGW or root.
 # shellcheck disable=SC2016,SC2119 # check's conditions are evaluated there
 if [[ ${1:-} != --inside ]]; then
     [[ -f ${1:-} ]] || { echo "SKIP: no Windows build at ${1:-}"; exit 77; }

@@ -1,6 +1,5 @@
 #!/bin/bash
-# Runs the Windows build's backend test under Wine in a fresh prefix, with the loopback echo page
-# for its downloads. Usage: backend.sh BUILD-WINDOWS ECHO_SERVER.py (77 without them or Wine).
+# The backend test under Wine, downloading from the loopback echo page. Usage: BUILD ECHO_SERVER.py
 build=${1:?usage: backend.sh build-windows echo_server.py} server=${2:?}
 source "$(dirname "$0")/prefix.sh" "$build/test_windows_backend.exe"
 mkdir -p "$work/files"

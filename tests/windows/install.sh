@@ -1,6 +1,5 @@
 #!/bin/bash
-# The silent installer under Wine installs what the zip holds, a Start-menu and an uninstall entry;
-# the program runs; the uninstaller takes all but the settings. Usage: install.sh SETUP.EXE ZIP
+# The silent installer and uninstaller under Wine, against the zip. Usage: install.sh SETUP.EXE ZIP
 source "$(dirname "$0")/lib.sh" "$@"
 setup=$velkor zip=$3
 folder="$root/prefix/drive_c/Program Files/Velkor"

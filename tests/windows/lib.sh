@@ -1,5 +1,4 @@
-# The Windows end-to-end set-up: source "$(dirname "$0")/lib.sh" FILE [MORE...] skips (77) without
-# FILE or Wine, runs on Xvfb (tests/e2e/lib.sh) with a fresh prefix in $root/prefix.
+# The Windows end-to-end set-up (source lib.sh FILE...): 77 without FILE or Wine; Xvfb, $root/prefix.
 if [[ ${1:-} != --inside ]]; then
     [[ -f ${1:?usage: $0 FILE...} ]] || { echo "SKIP: no Windows build at $1"; exit 77; }
     command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }

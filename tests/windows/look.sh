@@ -1,7 +1,5 @@
 #!/bin/bash
-# Runs the Windows build's look test (test_windows_look.exe: the manifest, the versions, the native
-# style, the windows' frames) under Wine on Xvfb, on Qt's Windows platform, where the windows are
-# real. Usage: look.sh TEST_WINDOWS_LOOK.EXE (77 without it, Wine or Xvfb).
+# test_windows_look.exe under Wine on Xvfb, on Qt's windows platform, where the windows are real.
 source "$(dirname "$0")/lib.sh" "$@"
 results=$work/look.txt
 (export WINEPREFIX=$root/prefix && cd "$work" && timeout 240 wine "$velkor" -platform windows -o "Z:$results,txt")

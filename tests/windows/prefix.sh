@@ -1,5 +1,4 @@
-# The Windows scripts without a display: source "$(dirname "$0")/prefix.sh" FILE skips (77)
-# without FILE or Wine, then makes a fresh prefix in $work/prefix; $cleanup runs at the end.
+# Without a display (source prefix.sh FILE): 77 without FILE or Wine; $work/prefix; $cleanup at the end.
 set -u
 [[ -n ${1:-} && -e $1 ]] || { echo "SKIP: no ${1:-test program}"; exit 77; }
 command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }

@@ -1,6 +1,5 @@
 #!/bin/bash
-# Wine 8.0's registry files (tests/data/wine-8.0) walked by the Windows backend under Wine and by
-# the Linux one from the files: the dumps must be equal. Usage: registry.sh BUILD DUMPER DATA
+# Wine 8.0's registry files dumped alike by both backends. Usage: registry.sh BUILD DUMPER DATA
 build=${1:?usage: registry.sh build-windows registry_dump data} dumper=${2:?} data=${3:?}
 source "$(dirname "$0")/prefix.sh" "$build/test_windows_backend.exe" # its server has ended
 xz -dc "$data/system.reg.xz" >"$WINEPREFIX/system.reg" && cp "$data"/{user,userdef}.reg "$WINEPREFIX/" || exit 1
@@ -17,8 +16,7 @@ cat >>"$WINEPREFIX/user.reg" <<'REG'
 "typed"=hex(1):41,00,42,00
 "dword"=dword:fffffffe
 REG
-# In the 32-bit view: what Velkor reads (HKCR\.chm is only in the 64-bit view); large ones, with
-# shared links, the control set not redirected, a key named beyond the BMP.
+# In the 32-bit view (HKCR\.chm only in the 64-bit one): what Velkor reads, and large subtrees.
 keys=('HKLM\Software\Bullfrog Productions Ltd' 'HKLM\Software\Microsoft\Windows\HTML Help'
       'HKLM\SOFTWARE\Classes\TypeLib\{ADB880A2-D8FF-11CF-9377-00AA003B7A11}'
       'HKCR\CLSID\{4662DAB0-D393-11D0-9A56-00C04FB68B66}' 'HKCR\CLSID\{0A89A860-D7B1-11CE-8350-444553540000}'

@@ -1,5 +1,4 @@
-// The Windows build's look through the Windows API, under Wine on a display: velkor.exe's manifest
-// and version, the installer's version, the native style, the five windows' frames.
+// The Windows build's look through the Windows API: manifest, versions, style, windows' frames.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"
@@ -37,8 +36,7 @@ QString resourceText(const QString& file, int id, LPCWSTR type) {
     return text;
 }
 
-// "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright" as version.dll
-// reads them.
+// "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright".
 QString version(const QString& file) {
     const std::wstring path = file.toStdWString();
     std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
@@ -70,8 +68,7 @@ QString version(const QString& file) {
     return parts.join(u'|');
 }
 
-// A shown window's frame: "fixed", or "resizable"; "dialog frame" when it has Windows' modal
-// dialog frame (no caption icon); then its caption buttons.
+// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons.
 QString frame(QWidget* window) {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
@@ -79,16 +76,14 @@ QString frame(QWidget* window) {
     const auto hwnd = reinterpret_cast<HWND>(window->winId());
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE), ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
     QStringList traits{style & WS_THICKFRAME ? u"resizable"_s : u"fixed"_s};
-    if (ex & WS_EX_DLGMODALFRAME)
-        traits << u"dialog frame"_s;
-    if ((style & WS_CAPTION) == WS_CAPTION)
-        traits << u"caption"_s;
-    if (style & WS_SYSMENU)
-        traits << u"close"_s;
-    if (style & WS_MINIMIZEBOX)
-        traits << u"minimize"_s;
-    if (style & WS_MAXIMIZEBOX)
-        traits << u"maximize"_s;
+    const std::pair<bool, const char*> flags[] = {{(ex & WS_EX_DLGMODALFRAME) != 0, "dialog frame"},
+                                                  {(style & WS_CAPTION) == WS_CAPTION, "caption"},
+                                                  {(style & WS_SYSMENU) != 0, "close"},
+                                                  {(style & WS_MINIMIZEBOX) != 0, "minimize"},
+                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"}};
+    for (const auto& [on, trait] : flags)
+        if (on)
+            traits << QLatin1String(trait);
     window->hide();
     return traits.join(u", "_s);
 }

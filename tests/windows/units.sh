@@ -1,7 +1,5 @@
 #!/bin/bash
-# Runs the unit and window tests of the Windows build (every test_*.exe but the Windows-only ones,
-# which backend.sh and look.sh run) under Wine in a fresh prefix, offscreen.
-# Usage: units.sh BUILD-WINDOWS (77 without it or Wine).
+# The Windows build's test_*.exe but test_windows_* under Wine, offscreen. Usage: units.sh BUILD
 build=${1:?usage: units.sh build-windows}
 tests=$(find "$build" -maxdepth 1 -name 'test_*.exe' ! -name 'test_windows_*.exe' | sort)
 source "$(dirname "$0")/prefix.sh" "${tests%%$'\n'*}"

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# A fresh prefix for the "wine" tests in $1: the game's key written by reg.exe as the 32-bit
-# installer does, the recorder as the game in a folder with a blank, a decoy at the blank.
+# A fresh prefix in $1: the game's key as the 32-bit installer writes it, the recorder as the game.
 set -euo pipefail
 dir=${1:?usage: make_prefix.sh FOLDER}
 command -v wine >/dev/null && command -v wineserver >/dev/null || { echo "Wine is not installed: skipped"; exit 77; }

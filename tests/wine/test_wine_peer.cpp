@@ -44,17 +44,13 @@ private slots:
 
     // The installer's key (reg add /reg:32) leads to the game, started in its folder, quoted.
     void launch() {
-        const QString switches =
-            u"/GAME=UW /h tcp /boundip 192.168.0.2 /externip 203.0.113.7 /nPlayer One"_s;
+        const QString switches = u"/h tcp /boundip 192.168.0.2 /nPlayer One"_s;
         Session session;
         frmMain w;
         w.Form_Load();
         QCOMPARE(platform::current().files->currentDirectory(), Game);
-        w.selUW->setChecked(true);
         w.selhost->setChecked(true);
-        w.selwithrouter->setChecked(true);
         w.txtLocalIP->setText(u"192.168.0.2"_s);
-        w.txtRouterIP->setText(u"203.0.113.7"_s);
         w.username->setText(u"Player One"_s);
         const QString record = records.filePath(u"record"_s);
         qputenv("VELKOR_RECORD", platform::current().files->toWindows(record).toLocal8Bit());
