@@ -399,12 +399,6 @@ private:
 
 } // namespace
 
-bool isPlainName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1Char(':'));
-}
-
 std::vector<InstalledGame> installedGames(const QString& home,
                                           const QProcessEnvironment& environment,
                                           const ReadFile& read,

@@ -20,7 +20,11 @@ using ReadFile = std::function<std::optional<QByteArray>(const QString& path, qi
 
 // A name the launchers' files give for one folder or file in a folder they own: not empty, no
 // separator, drive or parent. Anything else says nothing we can follow.
-bool isPlainName(const QString& name);
+inline bool isPlainName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1Char(':'));
+}
 
 // How Windows programs are started in a prefix.
 struct WineRunner {
