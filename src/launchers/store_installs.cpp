@@ -1,5 +1,6 @@
 #include "launchers/store_installs.h"
 
+#include "game/game.h"
 #include "launchers/valve_keyvalues.h"
 #include "win32/full_path.h"
 #include "win32/text.h"
@@ -51,8 +52,8 @@ bool isFullPath(const QString& path) {
 } // namespace
 
 bool holdsGamePrograms(const QString& folder) {
-    static const QStringList programs{QStringLiteral("D3DPopTB.exe"), QStringLiteral("popTB.exe"),
-                                      QStringLiteral("HW_SW_Select.exe")};
+    static const QStringList programs{game::PopTBDirect3DExe.mid(1), game::PopTBSoftwareExe.mid(1),
+                                      game::SelectorExe};
     if (folder.isEmpty())
         return false;
     QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);

@@ -25,8 +25,8 @@ public:
     QString programFolder() override;
     long specialFolderPath(int csidl, QString& path) override;
     OsVersion osVersion() override;
-    QHash<QString, QString> environment() override;
-    QString installedGameFolder() override; // linux_environment.cpp
+    QHash<QString, QString> environment() override; // linux_environment.cpp
+    QString installedGameFolder() override;
 
 private:
     WinePrefix prefix_;
