@@ -69,8 +69,7 @@ private slots:
         QVERIFY(!window.selwithoutrouter->isChecked());
     }
 
-    // Tab reaches each option group at its selected option, skipping the read-only boxes and
-    // the controls beyond the client area; so in the alternative load dialog.
+    // Tab stops at each group's selected option, past read-only boxes and off-screen controls.
     void tabStops() {
         fakes::FakePlatform os;
         frmMain window;
@@ -87,8 +86,6 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog) && dialog.popdir->hasFocus());
         QCOMPARE(tabbing(7), "browse reset selD3D OKButton CancelButton popdir browse");
-        dialog.selsoftware->setChecked(true);
-        QCOMPARE(tabbing(2), "reset selsoftware");
     }
 
     void loadFindsTheFolders_data() {
@@ -119,7 +116,6 @@ private slots:
         QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");
         QCOMPARE(os.files->currentDirectory(), current);
         QCOMPARE(os.files->currentDirectoryOf(ofDrive.left(1)), ofDrive);
-        QCOMPARE(QDir::currentPath(), os.files->toNative(current));
         QVERIFY(os.ui.boxes.empty());
     }
 

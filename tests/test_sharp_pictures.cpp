@@ -1,5 +1,4 @@
-// At two device pixels to a pixel (QT_SCALE_FACTOR=2) the main window shows the logo and figures
-// drawn for it: its screenshot holds the "@2x" pictures pixel for pixel.
+// At QT_SCALE_FACTOR=2 the main window shows the "@2x" logo and figures pixel for pixel.
 
 #include "app/frmMain.h"
 #include "fakes/fake_platform.h"

@@ -1,6 +1,5 @@
 #!/bin/bash
-# Without WINEPREFIX: the game in Heroic's prefix with its Wine or Proton, or in a Steam library
-# with Steam's Proton, past the other stores' planted lists.
+# Without WINEPREFIX: the game in Heroic's prefix (its Wine or Proton), or Steam's, past planted lists.
 source "$(dirname "$0")/lib.sh" "$@"
 wine_at() { recorder "$1" 'echo "$WINEPREFIX|$STEAM_COMPAT_DATA_PATH|$STEAM_COMPAT_CLIENT_INSTALL_PATH"'; }
 game_in() { make_prefix "$1" win64 && printf 'MZ\x90\0' >"$game"; } # a Windows program
