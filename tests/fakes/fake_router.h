@@ -1,10 +1,9 @@
 #pragma once
-// A scripted router, thread-safe: answers set by the test, mappings in memory, calls logged.
+// A scripted router, thread-safe: answers set by the test, mappings in memory.
 
 #include "platform/router.h"
 
 #include <QMap>
-#include <QStringList>
 #include <memory>
 #include <mutex>
 
@@ -18,7 +17,6 @@ struct RouterScript {
     bool permanentOnly = false;                      // refuses a lease with 725, as many routers do
     int questionResult = platform::Router::Ok;       // what asking for a mapping gives
     int delayMs = 0;                                 // each call takes this long first
-    QStringList calls;                               // "discover", "add 7575 192.168.1.2 3600", ...
 };
 
 class FakeRouters : public platform::Routers {

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 """The router tests' other machines, run with ip netns exec:
   listen ADDR PORT FILE   FILE made once bound, then "SOURCE:PORT TEXT" of one UDP datagram
-  send ADDR PORT TEXT     one UDP datagram
   echo-page ADDR PORT     HTTP answering every GET with the caller's address, as api.ipify.org
   hung-router ADDR        SSDP answers pointing at ADDR:5000, which accepts and never answers
 """
@@ -14,10 +13,6 @@ def listen(addr, port, path):
     with open(path, "w") as out:
         data, (source, sport) = sock.recvfrom(65535)
         out.write(f"{source}:{sport} {data.decode(errors='replace')}\n")
-
-
-def send(addr, port, text):
-    socket.socket(socket.AF_INET, socket.SOCK_DGRAM).sendto(text.encode(), (addr, int(port)))
 
 
 class EchoPage(http.server.BaseHTTPRequestHandler):

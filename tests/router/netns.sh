@@ -120,12 +120,11 @@ net_wrap() {
     printf '#!/bin/sh\nexec ip netns exec %q %q "$@"\n' "vk$net_id-$1" "$(realpath "$2")" >"$w" && chmod +x "$w" && echo "$w"
 }
 
-# since T0: seconds since an $EPOCHREALTIME; within T0 SECONDS CONDITION: it holds by then ($took).
-since() { local d=$((${EPOCHREALTIME/./} - ${1/./})); printf '%d.%03d' $((d / 1000000)) $((d / 1000 % 1000)); }
+# within T0 SECONDS CONDITION: it holds by then; $took: the seconds since the $EPOCHREALTIME T0.
 within() {
-    local held=1
+    local held=1 d
     until eval "$3"; do ((${EPOCHREALTIME/./} - ${1/./} > $2 * 1000000)) && { held=; break; }; sleep 0.02; done
-    took=$(since "$1") && [[ -n $held ]]
+    d=$((${EPOCHREALTIME/./} - ${1/./})) && printf -v took '%d.%03d' $((d / 1000000)) $((d / 1000 % 1000)) && [[ -n $held ]]
 }
 # copy_at X Y [WINDOW]: what ctrl+a, ctrl+c copy from the control at X Y of the main window's client area.
 copy_at() {

@@ -44,7 +44,7 @@ hosted() {
     echo "time: $2: mapping (click → mapped in gw): $took s"
     game_runs "$tag" "$public_ip"
     [[ $2 == NAT-PMP ]] || check "$tag: the router lists it as Velkor's for an hour" '[[ "$(upnp_mappings)" =~ $row ]]'
-    within "$EPOCHREALTIME" 5 '[[ -f "$game.got" ]]' && hosts wan send "$public_ip" "$game_port" "hello game"
+    within "$EPOCHREALTIME" 5 '[[ -f "$game.got" ]]' && ns wan bash -c 'printf "hello game" >"/dev/udp/$0/$1"' "$public_ip" "$game_port"
     check "$tag: the friend's datagram to $public_ip:$game_port reaches the game, which ends" \
         'within "$EPOCHREALTIME" 2 "grep -sqx \"$friend_ip:[0-9]* hello game\" \"$game.got\" && ! net_listening lan -u $game_port"'
     watch_removal && close_velkor && removal_time
