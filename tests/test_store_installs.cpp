@@ -1,5 +1,4 @@
-// Where GOG and Steam put the game: Steam's key-value files, Heroic's list, the registry's
-// records, and which folders count as the game's.
+// Where GOG and Steam put the game: Steam's lists, Heroic's list, the registry's records.
 
 #include "fakes/fake_platform.h"
 #include "launchers/store_installs.h"
@@ -68,8 +67,7 @@ void StoreInstallsTest::keyValues() {
     QCOMPARE(pairs ? shown(*pairs) : QStringLiteral("none"), read);
 }
 
-// Steam's libraries from its own folder's list; GOG's and Steam's records in the registry; a
-// folder is the game's only with one of its programs, in any letter case.
+// Steam's libraries, the registry's records; a folder counts with a game program, any case.
 void StoreInstallsTest::foldersFromTheRecords() {
     QTemporaryDir temp;
     const QString steam = temp.filePath("Steam"), library = temp.filePath("Lib 2"),

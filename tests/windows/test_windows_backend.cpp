@@ -30,8 +30,7 @@ class TestWindowsBackend : public QObject {
 
 private slots:
     void registryValuesAsTheAnsiCallsGiveThem() {
-        // Written, then read back as stored, the ANSI code page's Latin-1 byte and the NUL kept
-        // (reading alone: windows/registry.sh).
+        // Read back as written, the code page's Latin-1 byte and the NUL kept (reads: registry.sh).
         const RegEntry stored{u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Pop\xe9\0", 8)};
         QCOMPARE(os.registry->setValue(CurrentUser, TestKey, stored), winerror::Success);
         const auto values = os.registry->values(CurrentUser, TestKey);
@@ -42,8 +41,7 @@ private slots:
                  winerror::FileNotFound);
     }
 
-    // GOG's record in the 32-bit view (either view lost fails here), then Steam's libraries from
-    // SteamPath; a folder without the game's programs is never taken.
+    // GOG's record in the 32-bit view (either view lost fails), then Steam's from SteamPath.
     void findsTheStoresCopies() {
         const QString gog = temp.filePath(u"GOG Games/Populous 3"_s),
                       steam = temp.filePath(u"Steam"_s), library = temp.filePath(u"Library"_s),
@@ -114,8 +112,7 @@ private slots:
             QVERIFY2(!os.files->openRegularFile(refused, QIODevice::ReadOnly), qPrintable(refused));
     }
 
-    // In the system folder: a program or folder that is not there starts nothing (the rest:
-    // windows/start.sh); a library's version record, but no help file (the help file: start.sh F1).
+    // System folder: nothing starts from what is missing, a library's version, no help file.
     void systemFolderFiles() {
         QString system;
         QCOMPARE(os.system->specialFolderPath(0x25, system), 0L); // CSIDL_SYSTEM
