@@ -36,12 +36,6 @@ std::optional<QByteArray> readSmall(const QString& path, qint64 limit) {
     return file.readAll();
 }
 
-void write(const QString& path, const QByteArray& content) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
-
 } // namespace
 
 void StoreInstallsTest::keyValues_data() {
@@ -69,30 +63,31 @@ void StoreInstallsTest::keyValues() {
 
 // Steam's libraries, the registry's records; a folder counts with a game program, any case.
 void StoreInstallsTest::foldersFromTheRecords() {
-    QTemporaryDir temp;
-    const QString steam = temp.filePath("Steam"), library = temp.filePath("Lib 2"),
-                  gog = temp.filePath("GOG/Populous"), game = library + "/steamapps/common/Pop 3";
+    const fakes::TempPrefix temp;
+    const QString steam = temp.root() + "/Steam", library = temp.root() + "/Lib 2",
+                  gog = temp.root() + "/GOG/Populous", game = library + "/steamapps/common/Pop 3";
     QByteArray escaped = library.toUtf8();
     escaped.replace('\\', "\\\\");
-    write(steam + "/steamapps/libraryfolders.vdf",
-          QByteArray(R"("libraryfolders" { "0" { "path" "<steam>" } "1" { "path" "<lib>" "apps" {
+    temp.writeFile(
+        "Steam/steamapps/libraryfolders.vdf",
+        QByteArray(R"("libraryfolders" { "0" { "path" "<steam>" } "1" { "path" "<lib>" "apps" {
                        "2616430" "9" } } "2" "relative/lib" "3" "<lib>" })")
-              .replace("<steam>", steam.toUtf8())
-              .replace("<lib>", escaped));
-    write(steam + "/steamapps/appmanifest_2616430.acf",
-          "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
-    write(library + "/steamapps/appmanifest_2616430.acf",
-          "\"AppState\" { \"appid\" \"2616430\" \"InstallDir\" \"Pop 3\" }");
+            .replace("<steam>", steam.toUtf8())
+            .replace("<lib>", escaped));
+    temp.writeFile("Steam/steamapps/appmanifest_2616430.acf",
+                   "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
+    temp.writeFile("Lib 2/steamapps/appmanifest_2616430.acf",
+                   "\"AppState\" { \"appid\" \"2616430\" \"InstallDir\" \"Pop 3\" }");
     QCOMPARE(steamLibraries(steam, readSmall), QStringList({steam, library}));
     QCOMPARE(steamGameFolder(steam, readSmall), QString()); // not a plain folder name
     QCOMPARE(steamGameFolder(library, readSmall), game);
 
-    write(game + "/d3dpoptb.EXE", "MZ");
-    write(gog + "/HW_SW_Select.exe", "MZ");
-    QVERIFY(QDir().mkpath(temp.filePath("decoy/popTB.exe")));
-    write(temp.filePath("decoy/D3DPopTB.exe.txt"), "");
+    temp.writeFile("Lib 2/steamapps/common/Pop 3/d3dpoptb.EXE", "MZ");
+    temp.writeFile("GOG/Populous/HW_SW_Select.exe", "MZ");
+    QVERIFY(QDir().mkpath(temp.root() + "/decoy/popTB.exe"));
+    temp.writeFile("decoy/D3DPopTB.exe.txt", "");
     QVERIFY(holdsGamePrograms(game) && holdsGamePrograms(gog));
-    QVERIFY(!holdsGamePrograms(temp.filePath("decoy")) && !holdsGamePrograms(QString()));
+    QVERIFY(!holdsGamePrograms(temp.root() + "/decoy") && !holdsGamePrograms(QString()));
 
     fakes::FakeRegistry registry;
     using platform::RootKey;
