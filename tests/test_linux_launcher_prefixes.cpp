@@ -42,17 +42,6 @@ bool runSql(sqlite3* database, const char* sql) {
     return sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// Every name below the folder with its time of change.
-QStringList everyFile(const QString& folder) {
-    QStringList names;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        names << it.next() + QString::number(it.fileInfo().lastModified().toMSecsSinceEpoch());
-    names.sort();
-    return names;
-}
-
 } // namespace
 
 void LauncherPrefixesTest::findsTheGamesPrefix() {
@@ -68,8 +57,6 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
          hive + "] 1\n\"x\"=\"Populous: The Beginning\"\n"},
         {".local/share/wineprefixes/c/system.reg", hive + "\\\\Populous: The Beginning] 1\n"},
         {"cfg/heroic/GamesConfig/P.json", heroic("~/H", "wine", "/w/wine")},
-        {"cfg/heroic/GamesConfig/bad.json", "{\"P\": {\"winePrefix\": 3"},
-        {"cfg/heroic/GamesConfig/fifo.json", "FIFO"},
         {".config/heroic/GamesConfig/Q.json", heroic("~/HP", "proton", "/p/proton")},
         {".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig/F.json",
          heroic("~/HN/", "proton", "")},
@@ -168,32 +155,14 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("WINEPREFIX");
 
-    const QString steamPrefix = "~/lib2/steamapps/compatdata/2616430";
     // Steam's copy first, with the Proton Steam recorded; each taken away shows the next.
-    const QStringList before = everyFile(home.path());
     FoundPrefix found = findGamePrefix();
-    QCOMPARE(everyFile(home.path()), before); // nothing written, not even beside the database
-    QCOMPARE(found.runner, (launchers::WineRunner{launchers::WineRunner::Kind::Proton,
-                                                  home.filePath("proton 11/proton"),
-                                                  home.filePath(steamPrefix.mid(2)),
-                                                  home.filePath(".steam/steam")}));
+    QCOMPARE(found.runner,
+             (launchers::WineRunner{launchers::WineRunner::Kind::Proton,
+                                    home.filePath("proton 11/proton"),
+                                    home.filePath("lib2/steamapps/compatdata/2616430"),
+                                    home.filePath(".steam/steam")}));
     QCOMPARE(found.gameFolder, QFileInfo(home.filePath(steamGame)).path());
-    // A damaged, huge or planted list is passed over: the next store's copy is taken.
-    const QString list = home.filePath(".steam/steam/steamapps/libraryfolders.vdf");
-    const QByteArray kept = fakes::readFile(list);
-    for (const char* kind : {"damaged", "huge", "FIFO"}) {
-        QFile file(list);
-        QVERIFY(file.remove() && (kind[0] == 'F' ? ::mkfifo(QFile::encodeName(list), 0600) == 0
-                                                 : file.open(QIODevice::WriteOnly)));
-        if (kind[0] == 'd')
-            file.write(kept.left(kept.size() / 2));
-        else if (kind[0] == 'h')
-            file.resize(qint64(5) << 20);
-        file.close();
-        QVERIFY2(findGamePrefix().gameFolder == QFileInfo(home.filePath(heroicGame)).path(), kind);
-    }
-    QFile restored(list);
-    QVERIFY(restored.remove() && restored.open(QIODevice::WriteOnly) && restored.write(kept) > 0);
 
     QStringList next;
     for (const QString& game : {steamGame, heroicGame, lutrisGame, databaseGame}) {
@@ -208,15 +177,11 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
                                 "~/.local/share/wineprefixes/gp/drive_c/GOG Games/Populous 3|"
                                 "~/.local/share/wineprefixes/gp|"}));
 
-    // A locked, damaged or planted database is read without waiting, or not at all.
+    // A locked or planted database is read without waiting, or not at all.
     QVERIFY(runSql(database, "BEGIN EXCLUSIVE; DELETE FROM games;"));
     QCOMPARE(readLutrisDatabase(db).size(), 2u); // the Wine games, as committed
     QVERIFY(runSql(database, "ROLLBACK;"));
     sqlite3_close(database);
-    QFile file(db);
-    QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(1000));
-    file.close();
-    QVERIFY(readLutrisDatabase(db).empty());
     QVERIFY(QFile::remove(db) && ::mkfifo(db, 0600) == 0);
     QVERIFY(readLutrisDatabase(db).empty());
     QVERIFY(QFile::remove(db));

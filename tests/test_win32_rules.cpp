@@ -53,7 +53,6 @@ QString shownByWindows(const QString& line) {
 void Win32RulesTest::splitArguments_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("arguments");
-    addRow("blanks and tabs only", {" \t ", ""});
     addRow("blanks and tabs separate", {" a\t\tb  c \t", "<a><b><c>"});
     addRow("quotes group", {R"("a b"c "d" e"f g"h)", "<a bc><d><ef gh>"});
     addRow("empty arguments", {R"("" a "")", "<><a><>"});

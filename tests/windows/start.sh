@@ -1,6 +1,5 @@
 #!/bin/bash
-# velkor.exe under Wine on Xvfb: launches, the manual load, F1, one instance, Velkor.cfg as the
-# Linux build writes it. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
+# velkor.exe under Wine on Xvfb: launches, manual load, F1, one instance, Velkor.cfg. Usage: start.sh VELKOR.EXE [LINUX-VELKOR]
 source "$(dirname "$0")/lib.sh" "$@"
 linux_velkor=${3:-} && under_wine "$velkor"
 
@@ -21,8 +20,7 @@ host|type_into 66 361 Bo|/h tcp /boundip [0-9.]+ /nBo
 expansion host with router|click_at 214 192; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
-# The manual load, its folder picked by keys: that program runs there, no /GAME=UW (logo: focus,
-# once Wine has handed it to the game just started: a second is plenty).
+# The manual load, its folder picked by keys: that program runs, no /GAME=UW (a second for focus).
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
 sleep 1 && click_at 208 60 && xdotool key ctrl+t

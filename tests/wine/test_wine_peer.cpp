@@ -60,12 +60,11 @@ private slots:
         });
         w.launch_Click();
         QVERIFY(session.ui.boxes.empty());
-        QFile file(record);
-        QVERIFY2(QTest::qWaitFor([&] { return file.exists(); }, 60000), "the game did not start");
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(record); }, 60000),
+                 "the game did not start");
         const QString program = Game + u"\\HW_SW_Select.exe"_s;
         QCOMPARE( // command line, folder, module, arguments
-            QString::fromLocal8Bit(file.readAll()).split(u'\n'),
+            QString::fromLocal8Bit(fakes::readFile(record)).split(u'\n'),
             QStringList({u"\"%1\" %2"_s.arg(program, switches), Game, program}) +
                 switches.split(u' ') + QStringList{QString()});
     }
