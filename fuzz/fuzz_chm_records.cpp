@@ -2,7 +2,7 @@
 // two little-endian 16-bit lengths, then that many bytes of /#SYSTEM and of /#IVB, and the rest
 // is /#STRINGS; the context numbers looked up are those the /#IVB bytes hold, and one more.
 
-#include "platform/linux/helpviewer/chm_file.h"
+#include "core/helpfile/chm_file.h"
 
 #include <QtEndian>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The help file's sitemaps (.hhc contents, .hhk index): any bytes as loose HTML, through the
 // parser and both readings of its tree, and the entity decoder.
 
-#include "platform/linux/helpviewer/help_sitemap.h"
+#include "core/helpfile/help_sitemap.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The PE version reader: any bytes as an .exe/.dll/.ocx file. A record it returns is the whole
 // 52-byte VS_FIXEDFILEINFO, signature first, and lies inside the file.
 
-#include "win32/pe_version.h"
+#include "core/win32/pe_version.h"
 
 #include <QtEndian>
 #include <cstdio>

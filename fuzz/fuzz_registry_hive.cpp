@@ -6,7 +6,7 @@
 // Input: the hive text, with its last bytes (when there are enough) choosing the key, the value
 // name, the type and the data.
 
-#include "platform/linux/wine/registry_hive.h"
+#include "core/wine/registry_hive.h"
 
 #include <cstdio>
 #include <cstdlib>

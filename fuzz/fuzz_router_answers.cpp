@@ -2,9 +2,9 @@
 // device name to show, and as the router settings file. Names stay within their bounds and
 // plain; a mapping read back names an IPv4 address and survives being written again.
 
-#include "net/RouterFacts.h"
-#include "net/RouterRecord.h"
-#include "platform/common/upnp_description.h"
+#include "core/router/RouterFacts.h"
+#include "core/router/RouterRecord.h"
+#include "core/router/upnp_description.h"
 
 #include <cstdio>
 #include <cstdlib>

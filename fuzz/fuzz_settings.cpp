@@ -2,8 +2,8 @@
 // the encoders, which may change nothing but their own bytes; then writeImage back over the
 // file, which must not truncate it.
 
+#include "core/settings/LaunchSettings.h"
 #include "platform/platform.h"
-#include "settings/LaunchSettings.h"
 
 #include <QByteArray>
 #include <QDir>

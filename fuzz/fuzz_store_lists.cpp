@@ -2,8 +2,8 @@
 // Any bytes must read without fault; what a library list or a manifest gives is only ever a
 // folder below a library, never a path that climbs out of it.
 
-#include "launchers/store_installs.h"
-#include "launchers/valve_keyvalues.h"
+#include "core/launchers/store_installs.h"
+#include "core/launchers/valve_keyvalues.h"
 
 #include <QDir>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // whether the program in front of them is found by the known application path or by the line's
 // own first word.
 
-#include "win32/command_line.h"
+#include "core/win32/command_line.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The help class: what its operations hand the HTML Help runtime or warn; its environment checks.
 
+#include "core/help/HTMLHelp.h"
+#include "core/help/helpregistry.h"
+#include "core/help/helpversions.h"
 #include "fakes/fake_platform.h"
-#include "help/HTMLHelp.h"
-#include "help/helpregistry.h"
-#include "help/helpversions.h"
 #include "platform/helprecords.h"
 #include "rows.h"
 

@@ -1,10 +1,10 @@
 // Launch and troubleshoot: command, checks and start; the alternative load dialog and its picker.
 
-#include "app/frmMain.h"
+#include "core/game/BuildGameArgs.h"
 #include "fakes/fake_platform.h"
-#include "game/BuildGameArgs.h"
-#include "manual/frmaltload.h"
-#include "manual/frmfindpop.h"
+#include "gui/main/frmMain.h"
+#include "gui/manual/frmaltload.h"
+#include "gui/manual/frmfindpop.h"
 #include "rows.h"
 
 #include <QtTest>

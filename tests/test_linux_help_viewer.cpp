@@ -1,15 +1,15 @@
 // The Linux help backend: the tables, sitemaps and PE resources it reads, and its viewer.
 
+#include "core/helpfile/chm_file.h"
+#include "core/helpfile/help_search.h"
+#include "core/helpfile/help_sitemap.h"
+#include "core/win32/pe_version.h"
 #include "fakes/temp_prefix.h"
+#include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"
-#include "platform/linux/helpviewer/chm_file.h"
-#include "platform/linux/helpviewer/help_search.h"
-#include "platform/linux/helpviewer/help_sitemap.h"
-#include "platform/linux/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
 #include "platform/linux/linux_versions.h"
-#include "win32/pe_version.h"
 
 #include <QtTest>
 #include <QtWidgets>

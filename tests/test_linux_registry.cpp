@@ -1,8 +1,8 @@
 // Wine's registry files: the format, the writer, a prefix's registry as a 32-bit program sees it.
 
+#include "core/wine/registry_hive.h"
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/linux/wine/registry_hive.h"
 
 #include <QtTest>
 

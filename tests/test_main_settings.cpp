@@ -1,9 +1,9 @@
 // The settings record and file, the main window's load and save, external address and sockets.
 
-#include "app/frmMain.h"
 #include "buildconfig.h"
-#include "net/AddressEcho.h"
-#include "net/IpAddress.h"
+#include "core/net/AddressEcho.h"
+#include "core/net/IpAddress.h"
+#include "gui/main/frmMain.h"
 #include "rows.h"
 #include "settings_support.h"
 

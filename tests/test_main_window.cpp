@@ -1,11 +1,11 @@
 // The main window: its form and keys, host and join, its load, and the Help menu's commands.
 
-#include "app/frmMain.h"
 #include "buildconfig.h"
 #include "fakes/fake_platform.h"
-#include "forms/forms.h"
-#include "help/frmAbout.h"
-#include "manual/frmaltload.h"
+#include "gui/about/frmAbout.h"
+#include "gui/forms/forms.h"
+#include "gui/main/frmMain.h"
+#include "gui/manual/frmaltload.h"
 #include "rows.h"
 
 #include <QtTest>

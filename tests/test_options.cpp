@@ -1,8 +1,8 @@
 // The options dialog: load, save, "Detect", and "&Settings..." showing it and reloading the window.
 
-#include "app/frmMain.h"
 #include "buildconfig.h"
-#include "settings/frmoptions.h"
+#include "gui/main/frmMain.h"
+#include "gui/options/frmoptions.h"
 #include "settings_support.h"
 
 #include <QtTest>

@@ -1,10 +1,10 @@
 // The router's rules: public addresses, meanings, the port through a scripted router, the record.
 
+#include "core/router/PortMapper.h"
+#include "core/router/RouterFacts.h"
+#include "core/router/RouterRecord.h"
+#include "core/router/RouterService.h"
 #include "fakes/fake_platform.h"
-#include "net/PortMapper.h"
-#include "net/RouterFacts.h"
-#include "net/RouterRecord.h"
-#include "net/RouterService.h"
 #include "rows.h"
 
 #include <QtTest>

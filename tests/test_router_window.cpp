@@ -1,10 +1,10 @@
 // Hosting with a router from the windows: the port asked for before the game, causes, the end.
 
-#include "app/frmMain.h"
 #include "buildconfig.h"
-#include "net/RouterRecord.h"
-#include "net/RouterService.h"
-#include "net/frmRouter.h"
+#include "core/router/RouterRecord.h"
+#include "core/router/RouterService.h"
+#include "gui/main/frmMain.h"
+#include "gui/router/frmRouter.h"
 #include "settings_support.h"
 
 #include <QtTest>

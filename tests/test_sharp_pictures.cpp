@@ -1,7 +1,7 @@
 // At QT_SCALE_FACTOR=2 the main window shows the "@2x" logo and figures pixel for pixel.
 
-#include "app/frmMain.h"
 #include "fakes/fake_platform.h"
+#include "gui/main/frmMain.h"
 
 #include <QtTest>
 #include <QtWidgets>

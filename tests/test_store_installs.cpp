@@ -1,8 +1,8 @@
 // Where GOG and Steam put the game: Steam's lists, Heroic's list, the registry's records.
 
+#include "core/launchers/store_installs.h"
+#include "core/launchers/valve_keyvalues.h"
 #include "fakes/fake_platform.h"
-#include "launchers/store_installs.h"
-#include "launchers/valve_keyvalues.h"
 #include "rows.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Windows rules as text: a command line's arguments (also against Windows' own), full paths.
 
+#include "core/win32/command_line.h"
+#include "core/win32/full_path.h"
 #include "rows.h"
-#include "win32/command_line.h"
-#include "win32/full_path.h"
 
 #include <QtTest>
 

@@ -5,10 +5,10 @@
 // prefix. Prints its figures; run by hand:
 //   bench_registry [rounds]
 
+#include "core/wine/registry_hive.h"
 #include "median.h"
 #include "platform/linux/game_prefix.h"
 #include "platform/linux/linux_registry.h"
-#include "platform/linux/wine/registry_hive.h"
 
 #include <QCoreApplication>
 #include <QDir>

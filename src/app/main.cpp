@@ -1,7 +1,7 @@
 // Velkor: sets up direct-address multiplayer games of Populous: The Beginning.
 
-#include "app/frmMain.h"
-#include "forms/forms.h"
+#include "gui/forms/forms.h"
+#include "gui/main/frmMain.h"
 #include "platform/backend.h"
 
 #include <QApplication>

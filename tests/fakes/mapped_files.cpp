@@ -1,6 +1,6 @@
 #include "fakes/mapped_files.h"
 
-#include "win32/full_path.h"
+#include "core/win32/full_path.h"
 
 namespace fakes {
 

@@ -1,9 +1,9 @@
 #pragma once
 // The Windows tests' drives: letters mapped to a TempPrefix's folders, as Linux has them.
 
+#include "core/win32/full_path.h"
 #include "fakes/temp_prefix.h"
 #include "platform/windows/windows_files.h"
-#include "win32/full_path.h"
 
 namespace fakes {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A throw-away Wine prefix: drive_c, dosdevices/c: and z: (on Windows mapped by MappedFiles).
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
 
 #include <QtCore>
 

@@ -1,9 +1,9 @@
 #pragma once
 // Registry subtrees through a backend, a line a key or value, sorted (tests/windows/registry.sh).
 
-#include "help/helpregistry.h"
+#include "core/help/helpregistry.h"
+#include "core/win32/text.h"
 #include "platform/registry.h"
-#include "win32/text.h"
 
 #include <QFile>
 

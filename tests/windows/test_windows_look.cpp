@@ -1,12 +1,12 @@
 // The Windows build's look through the Windows API: manifest, versions, style, windows' frames.
 
-#include "app/frmMain.h"
 #include "fakes/fake_platform.h"
-#include "forms/forms.h"
-#include "help/frmAbout.h"
-#include "manual/frmaltload.h"
-#include "manual/frmfindpop.h"
-#include "settings/frmoptions.h"
+#include "gui/about/frmAbout.h"
+#include "gui/forms/forms.h"
+#include "gui/main/frmMain.h"
+#include "gui/manual/frmaltload.h"
+#include "gui/manual/frmfindpop.h"
+#include "gui/options/frmoptions.h"
 
 #include <QtTest>
 #include <QtWidgets>

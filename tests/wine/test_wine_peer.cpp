@@ -1,9 +1,9 @@
 // The Linux backend against a real Wine prefix (tests/wine/make_prefix.sh) and Wine's own tools.
-#include "app/frmMain.h"
+#include "core/help/HTMLHelp.h"
+#include "core/help/helpversions.h"
+#include "core/launchers/wine_prefix.h"
 #include "fakes/fake_platform.h"
-#include "help/HTMLHelp.h"
-#include "help/helpversions.h"
-#include "launchers/wine_prefix.h"
+#include "gui/main/frmMain.h"
 #include "platform/linux/backend.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "platform/common/qt_ui.h"
 
-#include "forms/message_box.h"
+#include "gui/forms/message_box.h"
 
 #include <QCursor>
 

@@ -1,6 +1,6 @@
 #include "platform/common/upnp_router.h"
 
-#include "platform/common/upnp_description.h"
+#include "core/router/upnp_description.h"
 
 #include <QDeadlineTimer>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Linux backend: Windows as the game's Wine prefix presents it.
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
 #include "platform/backend.h"
 
 #include <memory>

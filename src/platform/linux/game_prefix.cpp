@@ -1,6 +1,6 @@
 #include "platform/linux/game_prefix.h"
 
-#include "launchers/store_installs.h"
+#include "core/launchers/store_installs.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/lutris_database.h"
 #include "platform/linux/regular_file.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The Wine prefix the game was installed into, found among those the launchers made.
 
-#include "launchers/launcher_prefixes.h"
+#include "core/launchers/launcher_prefixes.h"
 #include "platform/linux/linux_registry.h"
 
 #include <memory>

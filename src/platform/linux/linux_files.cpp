@@ -1,8 +1,8 @@
 #include "platform/linux/linux_files.h"
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
+#include "core/win32/full_path.h"
 #include "platform/linux/regular_file.h"
-#include "win32/full_path.h"
 
 #include <QDir>
 #include <QFile>

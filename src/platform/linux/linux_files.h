@@ -1,9 +1,9 @@
 #pragma once
 // Drives, folders and the current directory of the Wine prefix, in Windows form.
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
+#include "core/win32/full_path.h"
 #include "platform/filesystem.h"
-#include "win32/full_path.h"
 
 #include <QChar>
 #include <QMap>

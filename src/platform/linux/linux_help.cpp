@@ -1,8 +1,8 @@
 #include "platform/linux/linux_help.h"
 
+#include "core/helpfile/chm_file.h"
+#include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"
-#include "platform/linux/helpviewer/chm_file.h"
-#include "platform/linux/helpviewer/help_viewer.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
 

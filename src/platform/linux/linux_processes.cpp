@@ -1,9 +1,9 @@
 #include "platform/linux/linux_processes.h"
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
+#include "core/win32/command_line.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
-#include "win32/command_line.h"
 
 #include <QDir>
 #include <QFileInfo>

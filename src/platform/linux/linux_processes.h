@@ -2,8 +2,8 @@
 // Starting programs the way CreateProcess does with both the application and the command
 // line given: a Windows program through Wine, anything else directly.
 
-#include "launchers/launcher_prefixes.h"
-#include "launchers/wine_prefix.h"
+#include "core/launchers/launcher_prefixes.h"
+#include "core/launchers/wine_prefix.h"
 #include "platform/processes.h"
 
 #include <QStringList>

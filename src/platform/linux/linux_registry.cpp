@@ -1,7 +1,7 @@
 #include "platform/linux/linux_registry.h"
 
+#include "core/wine/registry_hive.h"
 #include "platform/linux/regular_file.h"
-#include "platform/linux/wine/registry_hive.h"
 #include "platform/linux/wine_server.h"
 
 #include <QFile>

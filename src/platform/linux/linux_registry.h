@@ -1,7 +1,7 @@
 #pragma once
 // The registry of the Wine prefix, read from and written to its .reg files.
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
 #include "platform/registry.h"
 
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "platform/linux/linux_system.h"
 
+#include "core/win32/text.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
-#include "win32/text.h"
 
 #include <QCoreApplication>
 #include <QDir>

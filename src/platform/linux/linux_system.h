@@ -2,7 +2,7 @@
 // The program's own process: single instance, end, folders and the Windows version the prefix
 // presents.
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
 #include "platform/system.h"
 
 namespace platform::linuxbackend {

@@ -1,8 +1,8 @@
 #include "platform/linux/linux_versions.h"
 
+#include "core/win32/pe_version.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
-#include "win32/pe_version.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Lutris's game database (pga.db, SQLite): read only, never written, never waited on.
 
-#include "launchers/launcher_prefixes.h"
+#include "core/launchers/launcher_prefixes.h"
 
 #include <vector>
 

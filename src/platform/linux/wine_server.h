@@ -2,7 +2,7 @@
 // Whether a wineserver holds a prefix: it keeps the registry in memory and would overwrite any
 // edit made to the files meanwhile.
 
-#include "launchers/wine_prefix.h"
+#include "core/launchers/wine_prefix.h"
 
 namespace platform::linuxbackend {
 

@@ -1,7 +1,7 @@
 #include "platform/windows/windows_files.h"
 
+#include "core/win32/full_path.h"
 #include "platform/windows/wide.h"
-#include "win32/full_path.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "platform/windows/windows_processes.h"
 
+#include "core/win32/command_line.h"
 #include "platform/windows/wide.h"
-#include "win32/command_line.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "platform/windows/windows_system.h"
 
-#include "launchers/store_installs.h"
+#include "core/launchers/store_installs.h"
 #include "platform/windows/wide.h"
 
 #include <QDir>

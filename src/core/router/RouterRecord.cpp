@@ -1,0 +1,101 @@
+#include "core/router/RouterRecord.h"
+
+#include "core/net/IpAddress.h"
+#include "platform/platform.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+namespace net {
+
+namespace {
+
+constexpr qint64 SizeLimit = 4096;
+using Protocol = platform::RouterFound::Protocol;
+
+std::optional<RouterRecord::Mapping> mappingFrom(const QByteArray& value) {
+    // "<UPnP|NAT-PMP> <port> <client> <lease> <since> <description, blanks and all>"
+    QList<QByteArray> fields;
+    qsizetype from = 0;
+    for (int i = 0; i < 5; ++i) {
+        const qsizetype blank = value.indexOf(' ', from);
+        if (blank < 0)
+            return std::nullopt;
+        fields << value.mid(from, blank - from);
+        from = blank + 1;
+    }
+    RouterRecord::Mapping mapping;
+    if (fields[0] == "UPnP")
+        mapping.protocol = Protocol::Upnp;
+    else if (fields[0] == "NAT-PMP")
+        mapping.protocol = Protocol::NatPmp;
+    else
+        return std::nullopt;
+    bool port = false, lease = false, since = false;
+    const uint number = fields[1].toUInt(&port);
+    mapping.port = quint16(number);
+    mapping.client = QString::fromLatin1(fields[2]);
+    mapping.lease = fields[3].toUInt(&lease);
+    mapping.since = fields[4].toLongLong(&since);
+    mapping.description = QString::fromUtf8(value.mid(from));
+    if (!port || number == 0 || number > 65535 || !lease || !since ||
+        !isIpv4Address(mapping.client))
+        return std::nullopt;
+    return mapping;
+}
+
+} // namespace
+
+QString RouterRecord::fileIn(const QString& settingsFolder) {
+    return settingsFolder + QStringLiteral("\\VelkorRouter.cfg");
+}
+
+RouterRecord RouterRecord::parse(const QByteArray& text) {
+    RouterRecord record;
+    for (QByteArray line : text.split('\n')) {
+        line = line.trimmed();
+        const qsizetype equals = line.indexOf('=');
+        if (line.startsWith('#') || equals <= 0)
+            continue;
+        const QByteArray key = line.left(equals), value = line.mid(equals + 1);
+        if (key == "OpenPortWhenHosting" && (value == "0" || value == "1"))
+            record.openPortWhenHosting = value == "1";
+        else if (key == "Mapping")
+            record.mapping = mappingFrom(value);
+    }
+    return record;
+}
+
+QByteArray RouterRecord::text() const {
+    QByteArray out = "# Velkor's router settings; Velkor.cfg keeps the others.\n";
+    out += "OpenPortWhenHosting=" + QByteArray(openPortWhenHosting ? "1" : "0") + '\n';
+    if (mapping) {
+        // One line: a description never holds a line break of its own.
+        QString description = mapping->description;
+        description.replace(u'\n', u' ').replace(u'\r', u' ');
+        out += "Mapping=" + QByteArray(mapping->protocol == Protocol::NatPmp ? "NAT-PMP" : "UPnP") +
+               ' ' + QByteArray::number(mapping->port) + ' ' + mapping->client.toLatin1() + ' ' +
+               QByteArray::number(mapping->lease) + ' ' + QByteArray::number(mapping->since) + ' ' +
+               description.toUtf8() + '\n';
+    }
+    return out;
+}
+
+RouterRecord RouterRecord::read(const QString& windowsFile) {
+    const auto file = platform::current().files->openRegularFile(windowsFile, QIODevice::ReadOnly);
+    if (!file || file->size() > SizeLimit)
+        return {};
+    return parse(file->read(SizeLimit));
+}
+
+bool RouterRecord::write(const QString& windowsFile) const {
+    const QString native = platform::current().files->toNative(windowsFile);
+    if (native.isEmpty())
+        return false;
+    QSaveFile file(native);
+    const QByteArray bytes = text();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+} // namespace net

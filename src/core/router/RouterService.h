@@ -1,0 +1,67 @@
+#pragma once
+// The router for the windows: every router call runs on a thread of its own, one after another,
+// and its outcome comes back to the window's thread as a queued call, so that the windows never
+// stop painting. Keeps the small router settings file up to date with what Velkor mapped.
+
+#include "core/router/RouterFacts.h"
+#include "core/router/RouterRecord.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+namespace net {
+
+class RouterService : public QObject {
+    Q_OBJECT
+public:
+    explicit RouterService(QObject* parent = nullptr);
+    // Waits a moment for a call in progress, then leaves it to end on its own.
+    ~RouterService() override;
+
+    // Reads the router settings file in the settings folder and starts looking for the router.
+    // A mapping an earlier run left is removed once the router answers, unless the game still
+    // runs: then it is kept and renewed.
+    void start(const QString& settingsFolder, bool gameRunning);
+    // Looks for the router again.
+    void discover();
+    bool discovering() const { return discovering_; }
+    // A search has ended at least once.
+    bool answered() const { return answered_; }
+    // Asks for the game's port toward this machine's local address; portAnswered() follows.
+    void openPort(const QString& client);
+    bool portPending() const { return portAsks_ > 0; }
+    // At the end: removes Velkor's mapping unless the game still runs, waiting for the router at
+    // most `boundMs`; what could not be removed stays recorded for the next start.
+    void finish(bool gameRunning, int boundMs = 3000);
+
+    const RouterView& view() const { return view_; }
+    // What the address-echo page saw (a whole address), or empty.
+    void setEcho(const QString& address);
+    bool openPortWhenHosting() const { return record_.openPortWhenHosting; }
+    // Kept in the router settings file at once; false when it could not be written.
+    bool setOpenPortWhenHosting(bool on);
+
+signals:
+    void changed();
+    void discovered();
+    void portAnswered();
+
+private:
+    struct Worker;
+    void saveRecord();
+    void removeLeftover();
+    void opened(const PortState& state, const std::optional<RouterRecord::Mapping>& mapping);
+
+    std::shared_ptr<Worker> worker_;
+    QString recordFile_;
+    RouterRecord record_;
+    RouterView view_;
+    bool discovering_ = false, answered_ = false;
+    int portAsks_ = 0; // port requests not answered yet
+    bool keepLeftover_ = false;
+    QString client_; // what the port was last opened toward, for renewals
+    QTimer renewal_;
+};
+
+} // namespace net

@@ -1,0 +1,148 @@
+#pragma once
+// The main window: the player's choices, the launch button and the menus.
+
+#include "core/game/BuildGameArgs.h"
+#include "core/settings/LaunchSettings.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class HTMLHelp;
+namespace net {
+class RouterService;
+}
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Executable part of the last command the launch built, with its trailing blank.
+    QString launchexe;
+    // Argument part of the last command the launch or the troubleshooter built.
+    QString launchargs;
+    // Folder of the settings file, set at load.
+    QString settingsdir;
+
+    // Runs when the window is created, before it is first shown.
+    void Form_Load();
+    // Runs when the window closes; never refuses.
+    void Form_Unload();
+
+    // Settings file: fills the controls from it, and stores the addresses back.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Controls, named as the form names them.
+    QLabel* poplogo;
+    QLabel* title;
+    QGroupBox* gameselect;
+    QWidget* bg01;
+    QRadioButton* selpoptb;
+    QRadioButton* selUW;
+    QGroupBox* connectmethod;
+    QWidget* bg02;
+    QRadioButton* selhost;
+    QRadioButton* seljoin;
+    QGroupBox* hostsettings;
+    QWidget* bg03;
+    QRadioButton* selwithoutrouter;
+    QRadioButton* selwithrouter;
+    QLabel* lblLocalIP;
+    QLineEdit* txtLocalIP;
+    QLabel* lblRouterIP;
+    QLineEdit* txtRouterIP;
+    QLabel* Label1;
+    QLineEdit* username;
+    QLabel* Label2;
+    QLineEdit* joinIP;
+    QWidget* Line1;
+    QWidget* Line2;
+    QPushButton* launch;
+    QLabel* BlueSha;
+    QLabel* RedSha;
+    QLabel* yellowsha;
+    QLabel* Greensha;
+    QListWidget* lboxIPAddr;
+
+    QMenu* mnulistoptions;
+    QAction* mnusettings;
+    QAction* mnurouter;
+    QAction* mnubreak001;
+    QAction* mnutroubleshoot;
+    QMenu* mnulisthelp;
+    QAction* mnuhelp;
+    QAction* mnubreak002;
+    QAction* mnuvisitdrovane;
+    QAction* mnuvisittollmere;
+    QAction* mnubreak003;
+    QAction* mnuabout;
+
+    // Handlers.
+    void selhost_Click();
+    void seljoin_Click();
+    void launch_Click();
+    void mnusettings_Click();
+    void mnurouter_Click();
+    void mnutroubleshoot_Click();
+    void mnuhelp_Click();
+    void mnuvisitdrovane_Click();
+    void mnuvisittollmere_Click();
+    void mnuabout_Click();
+
+signals:
+    // The window has unloaded; the program ends with it.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    // Fetches the external address into txtRouterIP, or shows the stored one.
+    void GetExternalIP();
+    // The choices the game's arguments are made of, but the external address, which the
+    // router may give while a launch waits for it.
+    struct LaunchForm {
+        game::Way way;
+        game::Hosting hosting;
+        QString local, join, name;
+    };
+    LaunchForm launchForm() const;
+    // The game's arguments, into launchargs when they make a command.
+    void buildLaunchArgs(const LaunchForm& form);
+    // Opens the alternative load dialog, owned by this window.
+    void showAlternativeLoad();
+    // Starts the chosen game from the current folder; false when the start failed.
+    bool startGame();
+
+    // Hosting with a router (frmMain_router.cpp): the router is looked for once the window is
+    // shown; before a hosted game starts its port is asked for, within a bound.
+    void startRouter();
+    void routerDiscovered();
+    // false when the window was closed while the router was asked: then no game starts.
+    bool prepareHostingWithRouter();
+    // The router's outside address when it is the internet's, else empty.
+    QString routerOutside() const;
+    bool gameRunning() const;
+
+    bool centred = false;
+    LaunchSettings settings;
+    std::unique_ptr<HTMLHelp> helpviewer;
+    std::unique_ptr<net::RouterService> router;
+    QString echoAddress;    // what the address-echo page answered last, a whole address or empty
+    QStringList toldCauses; // what the player has been told about hosting, once a run each
+    bool launching = false;
+    bool closed = false;
+};
