@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-using namespace platform::helpviewer;
+using namespace helpfile;
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 
-using namespace platform::wine;
+using namespace wine;
 
 namespace {
 

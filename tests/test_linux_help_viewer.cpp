@@ -16,7 +16,8 @@
 
 #include <sys/stat.h>
 
-using namespace platform::helpviewer;
+using namespace helpfile;
+using namespace helpviewer;
 using namespace Qt::StringLiterals;
 using win32::fixedFileInfoFromPe;
 namespace hhcmd = platform::hhcmd;

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 
 using namespace platform;
-using namespace platform::wine;
+using namespace wine;
 using enum RootKey;
 using fakes::readFile;
 using linuxbackend::LinuxRegistry;

@@ -24,7 +24,7 @@
 
 using namespace platform;
 using namespace platform::linuxbackend;
-using namespace platform::wine;
+using namespace wine;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QtEndian>
 #include <chm_lib.h>
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 namespace {
 
@@ -185,4 +185,4 @@ QStringList ChmFile::files() const {
     return files;
 }
 
-} // namespace platform::helpviewer
+} // namespace helpfile

@@ -12,7 +12,7 @@
 
 struct chmFile;
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 // What /#SYSTEM says about the file.
 struct ChmSystem {
@@ -71,4 +71,4 @@ private:
     bool hasSystem_ = false;
 };
 
-} // namespace platform::helpviewer
+} // namespace helpfile

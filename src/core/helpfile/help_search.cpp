@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 QStringList HelpSearchIndex::wordsOf(const QString& text) {
     QStringList words;
@@ -97,4 +97,4 @@ std::vector<SearchHit> HelpSearchIndex::find(const QString& query) const {
     return hits;
 }
 
-} // namespace platform::helpviewer
+} // namespace helpfile

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 struct SearchHit {
     QString path;  // topic inside the help file
@@ -35,4 +35,4 @@ private:
     QHash<QString, QHash<int, int>> postings_; // word -> topic -> occurrences
 };
 
-} // namespace platform::helpviewer
+} // namespace helpfile

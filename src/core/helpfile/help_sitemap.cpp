@@ -1,8 +1,9 @@
 #include "core/helpfile/help_sitemap.h"
 
 #include <QByteArray>
+#include <QStringList>
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 namespace {
 
@@ -244,4 +245,24 @@ std::vector<IndexEntry> indexFromSitemap(const std::vector<SitemapItem>& items) 
     return entries;
 }
 
-} // namespace platform::helpviewer
+QString popupTextFromFile(QByteArrayView file, std::uint32_t id) {
+    const QStringList lines = QString::fromUtf8(file).split(QLatin1Char('\n'));
+    QStringList text;
+    bool inTopic = false;
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.startsWith(QLatin1String(".topic"), Qt::CaseInsensitive)) {
+            if (inTopic)
+                break;
+            bool ok = false;
+            inTopic = line.mid(6).trimmed().toUInt(&ok) == id && ok;
+            continue;
+        }
+        if (inTopic)
+            text << line;
+    }
+    return text.join(QLatin1Char('\n')).trimmed();
+}
+
+} // namespace helpfile

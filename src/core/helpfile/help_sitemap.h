@@ -5,10 +5,11 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
-namespace platform::helpviewer {
+namespace helpfile {
 
 struct SitemapItem {
     std::vector<std::pair<QString, QString>> params; // name, value; in order
@@ -43,4 +44,8 @@ struct IndexEntry {
 // The index flattened in sitemap order.
 std::vector<IndexEntry> indexFromSitemap(const std::vector<SitemapItem>& items);
 
-} // namespace platform::helpviewer
+// The text numbered `id` in a popup text file: ".topic <number>" lines, each followed by its
+// text; empty when the number is not there.
+QString popupTextFromFile(QByteArrayView file, std::uint32_t id);
+
+} // namespace helpfile

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <algorithm>
 
-namespace platform::wine {
+namespace wine {
 
 using namespace scan;
 
@@ -281,4 +281,4 @@ std::optional<QByteArray> hiveWithoutValue(QByteArrayView text, const QStringLis
     return applyEdits(text, std::move(edits));
 }
 
-} // namespace platform::wine
+} // namespace wine

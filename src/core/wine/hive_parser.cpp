@@ -1,7 +1,7 @@
 // Wine's registry text into a key tree: the whole file, or only the keys along a few paths.
 #include "core/wine/hive_scan.h"
 
-namespace platform::wine {
+namespace wine {
 
 using namespace scan;
 
@@ -115,4 +115,4 @@ std::optional<Hive> parseHivePart(QByteArrayView text, const std::vector<QString
     return hive;
 }
 
-} // namespace platform::wine
+} // namespace wine

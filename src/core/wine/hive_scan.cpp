@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace platform::wine::scan {
+namespace wine::scan {
 
 namespace {
 
@@ -371,4 +371,4 @@ bool samePath(const QStringList& a, const QStringList& b) {
     return true;
 }
 
-} // namespace platform::wine::scan
+} // namespace wine::scan

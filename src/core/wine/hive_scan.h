@@ -3,7 +3,7 @@
 
 #include "core/wine/registry_hive.h"
 
-namespace platform::wine::scan {
+namespace wine::scan {
 
 // Names compare in this form, without regard to case.
 QString fold(const QString& name);
@@ -52,4 +52,4 @@ bool scanHive(QByteArrayView text, ScanSink& sink);
 int comparePaths(const QStringList& a, const QStringList& b);
 bool samePath(const QStringList& a, const QStringList& b);
 
-} // namespace platform::wine::scan
+} // namespace wine::scan

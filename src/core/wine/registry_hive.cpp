@@ -2,7 +2,7 @@
 
 #include "core/wine/hive_scan.h"
 
-namespace platform::wine {
+namespace wine {
 
 using scan::fold;
 using scan::samePath;
@@ -159,4 +159,4 @@ QStringList Hive::pathOf(int key) const {
     return path;
 }
 
-} // namespace platform::wine
+} // namespace wine

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform::wine {
+namespace wine {
 
 struct HiveValue {
     QString name; // empty for the default value
@@ -100,4 +100,4 @@ qint64 currentFileTime();
 QByteArray utf16Data(const QString& text);
 QString utf16Text(const QByteArray& data);
 
-} // namespace platform::wine
+} // namespace wine

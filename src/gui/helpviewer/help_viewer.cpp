@@ -17,7 +17,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace platform::helpviewer {
+namespace helpviewer {
+
+using namespace helpfile;
 
 namespace {
 
@@ -443,24 +445,4 @@ QFont HelpPopup::fontFrom(const QString& description, const QFont& base) {
     return font;
 }
 
-QString popupTextFromFile(QByteArrayView file, std::uint32_t id) {
-    const QStringList lines = QString::fromUtf8(file).split(QLatin1Char('\n'));
-    QStringList text;
-    bool inTopic = false;
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (line.startsWith(QLatin1String(".topic"), Qt::CaseInsensitive)) {
-            if (inTopic)
-                break;
-            bool ok = false;
-            inTopic = line.mid(6).trimmed().toUInt(&ok) == id && ok;
-            continue;
-        }
-        if (inTopic)
-            text << line;
-    }
-    return text.join(QLatin1Char('\n')).trimmed();
-}
-
-} // namespace platform::helpviewer
+} // namespace helpviewer

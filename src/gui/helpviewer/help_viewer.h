@@ -16,13 +16,21 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace platform::helpviewer {
-
+namespace helpfile {
 class ChmFile;
 class HelpSearchIndex;
 struct IndexEntry;
 struct IndexTarget;
 struct SearchHit;
+} // namespace helpfile
+
+namespace helpviewer {
+
+using helpfile::ChmFile;
+using helpfile::HelpSearchIndex;
+using helpfile::IndexEntry;
+using helpfile::IndexTarget;
+using helpfile::SearchHit;
 
 // Shows pages of the help file through the private scheme "chm:///path"; nothing else loads.
 class ChmBrowser : public QTextBrowser {
@@ -111,8 +119,4 @@ private:
     static constexpr int MaxTextWidth = 320;
 };
 
-// The text numbered `id` in a popup text file: ".topic <number>" lines, each followed by its
-// text; empty when the number is not there.
-QString popupTextFromFile(QByteArrayView file, std::uint32_t id);
-
-} // namespace platform::helpviewer
+} // namespace helpviewer

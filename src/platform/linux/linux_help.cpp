@@ -1,6 +1,7 @@
 #include "platform/linux/linux_help.h"
 
 #include "core/helpfile/chm_file.h"
+#include "core/helpfile/help_sitemap.h"
 #include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"
 #include "platform/linux/linux_files.h"
@@ -11,7 +12,7 @@
 
 namespace platform::linuxbackend {
 
-using helpviewer::popupTextFromFile;
+using helpfile::popupTextFromFile;
 
 namespace {
 

@@ -9,15 +9,17 @@
 #include <utility>
 #include <vector>
 
-namespace platform::helpviewer {
+namespace helpfile {
 class ChmFile;
+}
+namespace helpviewer {
 class HelpPopup;
 class HelpViewer;
-} // namespace platform::helpviewer
+} // namespace helpviewer
 
 namespace platform::linuxbackend {
 
-using helpviewer::ChmFile;
+using helpfile::ChmFile;
 using helpviewer::HelpPopup;
 using helpviewer::HelpViewer;
 class LinuxFiles;

@@ -7,7 +7,7 @@
 #include <QHash>
 #include <memory>
 
-namespace platform::wine {
+namespace wine {
 class Hive;
 }
 
