@@ -1,16 +1,16 @@
 // Finding the game's Wine prefix among those launchers made, over a home of their files.
 
-#include "fakes/temp_prefix.h"
-#include "platform/linux/game_prefix.h"
-#include "platform/linux/lutris_database.h"
-#include "platform/linux/regular_file.h"
+#include "core/game/game_locator.h"
+#include "core/launchers/launcher_prefixes.h"
+#include "fakes/host_files.h"
 
 #include <QtTest>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-using namespace platform::linuxbackend;
+using launchers::PrefixCandidate;
+using launchers::WineRunner;
 
 class LauncherPrefixesTest : public QObject {
     Q_OBJECT
@@ -40,6 +40,11 @@ bool makeFiles(const QTemporaryDir& home, const QList<QPair<QString, QByteArray>
 
 bool runSql(sqlite3* database, const char* sql) {
     return sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+game::Location locate() {
+    fakes::HostFiles host;
+    return game::locateInPrefixes(host, QDir::homePath(), QProcessEnvironment::systemEnvironment());
 }
 
 } // namespace
@@ -78,9 +83,9 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
 
     // In order, each with the Wine its launcher records (0), Proton (1) or none (2), once.
     const auto environment = QProcessEnvironment::systemEnvironment();
+    fakes::HostFiles host;
     QStringList found;
-    for (const PrefixCandidate& c :
-         launchers::prefixCandidates(home.path(), environment, readRegularFile))
+    for (const PrefixCandidate& c : launchers::prefixCandidates(home.path(), environment, host))
         found << QStringList{c.root, QString::number(int(c.runner.kind)), c.runner.program,
                              c.runner.compatData, c.runner.steamFolder}
                      .join('|');
@@ -99,12 +104,12 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
              "~/.steam/steam/steamapps/compatdata/1/pfx|2|||"}));
 
     // The first with the game's key in either view; $WINEPREFIX alone when set; else ~/.wine.
-    QCOMPARE(findGamePrefix().root, home.filePath(".local/share/wineprefixes/c"));
+    QCOMPARE(locate().prefix.root, home.filePath(".local/share/wineprefixes/c"));
     qputenv("WINEPREFIX", QFile::encodeName(home.filePath("mine//")));
-    QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath("mine"), {}}));
+    QCOMPARE(locate().prefix, (PrefixCandidate{home.filePath("mine"), {}}));
     qunsetenv("WINEPREFIX");
     QFile::remove(home.filePath(".local/share/wineprefixes/c/system.reg"));
-    QCOMPARE(findGamePrefix(), (PrefixCandidate{home.filePath(".wine"), {}}));
+    QCOMPARE(locate().prefix, (PrefixCandidate{home.filePath(".wine"), {}}));
     // Without Steam, Proton runs with the prefix's folder in its place: e2e/launchers.sh.
 }
 
@@ -156,20 +161,20 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     qunsetenv("WINEPREFIX");
 
     // Steam's copy first, with the Proton Steam recorded; each taken away shows the next.
-    FoundPrefix found = findGamePrefix();
-    QCOMPARE(found.runner,
-             (launchers::WineRunner{launchers::WineRunner::Kind::Proton,
-                                    home.filePath("proton 11/proton"),
-                                    home.filePath("lib2/steamapps/compatdata/2616430"),
-                                    home.filePath(".steam/steam")}));
-    QCOMPARE(found.gameFolder, QFileInfo(home.filePath(steamGame)).path());
+    game::Location found = locate();
+    QCOMPARE(found.prefix.runner,
+             (WineRunner{WineRunner::Kind::Proton, home.filePath("proton 11/proton"),
+                         home.filePath("lib2/steamapps/compatdata/2616430"),
+                         home.filePath(".steam/steam")}));
+    QCOMPARE(found.folder, QFileInfo(home.filePath(steamGame)).path());
 
     QStringList next;
     for (const QString& game : {steamGame, heroicGame, lutrisGame, databaseGame}) {
         QVERIFY(QFile::remove(home.filePath(game)));
-        found = findGamePrefix();
-        next << QStringList{found.gameFolder, found.root, found.runner.program}.join('|').replace(
-            home.path(), "~");
+        found = locate();
+        next << QStringList{found.folder, found.prefix.root, found.prefix.runner.program}
+                    .join('|')
+                    .replace(home.path(), "~");
     }
     QCOMPARE(next, QStringList({"~/Games/Heroic/Pop|~/hp|/w/wine",
                                 "~/Games/lutris/drive_c/GOG Games/Populous 3|~/Games/lutris|",
@@ -179,11 +184,12 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
 
     // A locked or planted database is read without waiting, or not at all.
     QVERIFY(runSql(database, "BEGIN EXCLUSIVE; DELETE FROM games;"));
-    QCOMPARE(readLutrisDatabase(db).size(), 2u); // the Wine games, as committed
+    fakes::HostFiles host;
+    QCOMPARE(launchers::readLutrisDatabase(host, db).size(), 2u); // the Wine games, committed
     QVERIFY(runSql(database, "ROLLBACK;"));
     sqlite3_close(database);
     QVERIFY(QFile::remove(db) && ::mkfifo(db, 0600) == 0);
-    QVERIFY(readLutrisDatabase(db).empty());
+    QVERIFY(launchers::readLutrisDatabase(host, db).empty());
     QVERIFY(QFile::remove(db));
 }
 

@@ -1,5 +1,6 @@
 // Starting programs on Linux: the exact file named, the arguments Windows gives, its folder, Wine.
 
+#include "core/launchers/launcher_prefixes.h"
 #include "fakes/recording_game.h"
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 using namespace platform::linuxbackend;
+using platform::WineRunner;
 using StartCase = std::tuple<QString, QString, QString, QString>;
 
 namespace {
@@ -27,7 +29,7 @@ class LinuxProcessesTest : public QObject {
     Q_OBJECT
     fakes::TempPrefix prefix;
     LinuxFiles files{prefix.prefix()};
-    LinuxProcesses processes{files};
+    LinuxProcesses processes{files, prefix.prefix()};
     const QString decoy = prefix.driveC() + "/Program.exe"; // a guess at the first blank runs it
 
 private slots:
@@ -79,15 +81,17 @@ private slots:
         qputenv("WINE", "/nonexistent/wine"); // $WINE wins over PATH
         QVERIFY(!processes.start(Pe, Pe, QString()));
         qputenv("WINE", QFile::encodeName(decoy));
-        QVERIFY(!LinuxProcesses(files, prefix.prefix(), {WineRunner::Kind::None, decoy, {}, {}})
+        QVERIFY(!LinuxProcesses(files, {prefix.root(), {WineRunner::Kind::None, decoy, {}, {}}})
                      .start(Pe, Pe, QString()));
         // A Proton that is gone fails the start (the alternative load opens then).
-        QVERIFY(!LinuxProcesses(files, prefix.prefix(),
-                                {WineRunner::Kind::Proton, "/nonexistent/proton", "/c", "/s"})
-                     .start(Pe, Pe, QString()));
+        QVERIFY(
+            !LinuxProcesses(files, {prefix.root(),
+                                    {WineRunner::Kind::Proton, "/nonexistent/proton", "/c", "/s"}})
+                 .start(Pe, Pe, QString()));
         // A relative prefix holds for the start folder, after a move too; Wine gets it absolute.
         qputenv("WINEPREFIX", "../../.."); // from C:\Program Files\Bullfrog
-        const auto resolved = WinePrefix::fromEnvironment();
+        const auto resolved = launchers::prefixFromEnvironment(
+            QDir::homePath(), QProcessEnvironment::systemEnvironment());
         QVERIFY(files.changeDirectory(Folder));
         QCOMPARE(canonical(LinuxFiles(resolved).toNative(Folder)),
                  canonical(files.toNative(Folder)));

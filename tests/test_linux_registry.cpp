@@ -233,7 +233,7 @@ void TestLinuxRegistry::refusesWhatIsNoHive() {
                 QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
             else if (kind == "too large") // a sparse tail
                 QVERIFY(QFile::resize(prefix.writeFile(name, file("[Software\\\\A] 1\n")),
-                                      LinuxRegistry::MaxHiveSize + 1));
+                                      wine::MaxHiveSize + 1));
         }
         LinuxRegistry registry(prefix.prefix());
         QVERIFY2(!registry.subkeys(LocalMachine, "Software") &&

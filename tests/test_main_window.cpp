@@ -110,8 +110,8 @@ private slots:
         os.prefix.linkDrive("d:", os.prefix.driveC() + "/D");
         os.registry.setString(RootKey::LocalMachine, key, "InstallDrive", "C:");
         os.registry.setString(RootKey::LocalMachine, key, "InstallPath", QString::fromLatin1(path));
-        os.system.gameFolder = installed;
         frmMain window;
+        window.locatedGameFolder = installed;
         window.Form_Load();
         QCOMPARE(window.settingsdir, "C:\\users\\p\\\\AppData\\Populous\\Velkor");
         QCOMPARE(os.files->currentDirectory(), current);

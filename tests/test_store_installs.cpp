@@ -1,8 +1,10 @@
 // Where GOG and Steam put the game: Steam's lists, Heroic's list, the registry's records.
 
+#include "core/game/game_locator.h"
 #include "core/launchers/store_installs.h"
 #include "core/launchers/valve_keyvalues.h"
 #include "fakes/fake_platform.h"
+#include "fakes/host_files.h"
 #include "rows.h"
 
 #include <QtTest>
@@ -27,13 +29,6 @@ QString shown(const std::vector<KeyValue>& pairs) {
         text +=
             pair.key + (pair.isBlock ? '{' + shown(pair.children) + '}' : '=' + pair.value) + ';';
     return text;
-}
-
-std::optional<QByteArray> readSmall(const QString& path, qint64 limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
-        return std::nullopt;
-    return file.readAll();
 }
 
 } // namespace
@@ -78,16 +73,19 @@ void StoreInstallsTest::foldersFromTheRecords() {
                    "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
     temp.writeFile("Lib 2/steamapps/appmanifest_2616430.acf",
                    "\"AppState\" { \"appid\" \"2616430\" \"InstallDir\" \"Pop 3\" }");
-    QCOMPARE(steamLibraries(steam, readSmall), QStringList({steam, library}));
-    QCOMPARE(steamGameFolder(steam, readSmall), QString()); // not a plain folder name
-    QCOMPARE(steamGameFolder(library, readSmall), game);
+    fakes::HostFiles host;
+    QCOMPARE(steamLibraries(steam, host), QStringList({steam, library}));
+    QCOMPARE(steamGameFolder(steam, host), QString()); // not a plain folder name
+    QCOMPARE(steamGameFolder(library, host), game);
 
     temp.writeFile("Lib 2/steamapps/common/Pop 3/d3dpoptb.EXE", "MZ");
     temp.writeFile("GOG/Populous/HW_SW_Select.exe", "MZ");
     QVERIFY(QDir().mkpath(temp.root() + "/decoy/popTB.exe"));
     temp.writeFile("decoy/D3DPopTB.exe.txt", "");
-    QVERIFY(holdsGamePrograms(game) && holdsGamePrograms(gog));
-    QVERIFY(!holdsGamePrograms(temp.root() + "/decoy") && !holdsGamePrograms(QString()));
+    QVERIFY(game::holdsGamePrograms(host, game));
+    QVERIFY(game::holdsGamePrograms(host, gog));
+    QVERIFY(!game::holdsGamePrograms(host, temp.root() + "/decoy"));
+    QVERIFY(!game::holdsGamePrograms(host, QString()));
 
     fakes::FakeRegistry registry;
     using platform::RootKey;
@@ -99,7 +97,7 @@ void StoreInstallsTest::foldersFromTheRecords() {
         asked << path;
         return path;
     };
-    QCOMPARE(registryRecordedFolders(registry, toNative, readSmall), QStringList({gog, game}));
+    QCOMPARE(registryRecordedFolders(registry, toNative, host), QStringList({gog, game}));
     QCOMPARE(asked, QStringList({gog, steam, library}));
 }
 

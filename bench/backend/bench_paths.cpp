@@ -3,7 +3,6 @@
 // Linear work shows as a steady time per component. Prints its figures; run by hand:
 //   bench_paths [rounds]
 
-#include "core/launchers/wine_prefix.h"
 #include "median.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"

@@ -5,9 +5,10 @@
 // prefix. Prints its figures; run by hand:
 //   bench_registry [rounds]
 
+#include "core/game/game_locator.h"
 #include "core/wine/registry_hive.h"
 #include "median.h"
-#include "platform/linux/game_prefix.h"
+#include "platform/linux/linux_host_files.h"
 #include "platform/linux/linux_registry.h"
 
 #include <QCoreApplication>
@@ -172,13 +173,16 @@ int main(int argc, char** argv) {
     qunsetenv("WINEPREFIX");
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
-    const double discovery = median(
-        rounds, [&] { ok = findGamePrefix().root.endsWith(QLatin1String("bottle2")) && ok; });
+    LinuxHostFiles host;
+    const auto locate = [&] {
+        return game::locateInPrefixes(host, home.path(), QProcessEnvironment::systemEnvironment());
+    };
+    const double discovery =
+        median(rounds, [&] { ok = locate().prefix.root.endsWith(QLatin1String("bottle2")) && ok; });
 
     moveGameToSteam(home.path(), real);
-    const double inSteam = median(rounds, [&] {
-        ok = findGamePrefix().gameFolder.endsWith(QLatin1String("Populous 3")) && ok;
-    });
+    const double inSteam =
+        median(rounds, [&] { ok = locate().folder.endsWith(QLatin1String("Populous 3")) && ok; });
 
     std::printf("registry start-up read (game key: InstallDrive, InstallPath), median of %d runs\n",
                 rounds);

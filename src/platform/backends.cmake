@@ -14,8 +14,7 @@ endif()
 add_library(velkor_backend STATIC ${backend_sources} ${os_sources})
 target_include_directories(velkor_backend PUBLIC ${velkor_src})
 target_link_libraries(velkor_backend PUBLIC velkor_seam PRIVATE velkor_core_win32
-                      velkor_core_router velkor_core_launchers velkor_gui_forms Qt6::Widgets
-                      velkor_buildconfig)
+                      velkor_core_router velkor_gui_forms Qt6::Widgets velkor_buildconfig)
 if(WIN32)
   # hhctrl.ocx is loaded at run time, as Windows programs do (see windows_help.cpp).
   target_link_libraries(velkor_backend PRIVATE advapi32 shell32 ws2_32 winhttp version)
@@ -23,7 +22,7 @@ else()
   target_include_directories(velkor_backend PRIVATE ${CURL_INCLUDE_DIRS})
   # libcurl is opened at run time, on the first download (see linux_downloads.cpp).
   target_link_libraries(velkor_backend PRIVATE velkor_core_wine velkor_core_helpfile
-                        velkor_gui_helpviewer ${CMAKE_DL_LIBS} SQLite::SQLite3)
+                        velkor_gui_helpviewer ${CMAKE_DL_LIBS})
 endif()
 target_include_directories(velkor_backend PRIVATE ${MINIUPNPC_INCLUDE_DIR})
 target_link_libraries(velkor_backend PRIVATE ${MINIUPNPC_LIBRARY})

@@ -1,5 +1,5 @@
 #pragma once
-// Drives, folders and the current directory, all in Windows form ("C:\Games\Populous").
+// Drives, folders and the current directory, all in Windows form ("C:\Games\Chess").
 
 #include <QIODevice>
 #include <QString>
@@ -21,7 +21,7 @@ public:
     // The volume label of a drive ("c:"), empty when it has none.
     virtual QString driveLabel(const QString& drive) = 0;
 
-    // The current folder of the current drive: "C:\Games\Populous", "C:\" at a root.
+    // The current folder of the current drive: "C:\Games\Chess", "C:\" at a root.
     virtual QString currentDirectory() = 0;
     // The current folder of a drive ("d:" or "D"); its root when it has none yet.
     virtual QString currentDirectoryOf(const QString& drive) = 0;

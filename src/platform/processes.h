@@ -15,7 +15,7 @@ public:
     // in a normal window. Does not wait. false when the start failed.
     virtual bool start(const QString& application, const QString& commandLine,
                        const QString& workingDirectory) = 0;
-    // Whether a program of one of these file names ("popTB.exe", compared without regard to
+    // Whether a program of one of these file names ("game.exe", compared without regard to
     // case) runs now, started by this user.
     virtual bool running(const QStringList& programNames) = 0;
 };

@@ -30,9 +30,6 @@ public:
     // The environment variables a Windows program sees, by upper-case name, as
     // ExpandEnvironmentStrings looks them up.
     virtual QHash<QString, QString> environment() = 0;
-    // The folder (Windows form) where a store put the game without the key of the game's own
-    // installer (GOG, Steam, a Linux launcher), holding the game's programs; empty when none.
-    virtual QString installedGameFolder() = 0;
 };
 
 } // namespace platform

@@ -53,8 +53,6 @@ public:
     }
     OsVersion osVersion() override { return {2, 10, 0, 19045}; }
     QHash<QString, QString> environment() override { return {{"SYSTEMROOT", "C:\\windows"}}; }
-    QString gameFolder;
-    QString installedGameFolder() override { return gameFolder; }
 };
 
 // An in-memory registry: keys by root (in hex) and lower-case path ("80000002\software\x").

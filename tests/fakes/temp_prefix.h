@@ -1,7 +1,7 @@
 #pragma once
 // A throw-away Wine prefix: drive_c, dosdevices/c: and z: (on Windows mapped by MappedFiles).
 
-#include "core/launchers/wine_prefix.h"
+#include "platform/wineprefix.h"
 
 #include <QtCore>
 
@@ -13,7 +13,7 @@ public:
 
     QString root() const { return dir_.path(); }
     QString driveC() const { return dir_.path() + QStringLiteral("/drive_c"); }
-    launchers::WinePrefix prefix() const { return {root()}; }
+    platform::WinePrefix prefix() const { return {root(), {}}; }
 
     // Creates a folder below drive_c ("Games/Populous") and returns its native path.
     QString makeFolder(const QString& relative) const;

@@ -8,7 +8,8 @@
 int main(int argc, char** argv) {
     if (argc < 4)
         return std::fputs("usage: registry_dump PREFIX FILE KEY...\n", stderr), 2;
-    platform::linuxbackend::LinuxRegistry registry({QString::fromLocal8Bit(argv[1])});
+    platform::linuxbackend::LinuxRegistry registry(
+        platform::WinePrefix(QString::fromLocal8Bit(argv[1])));
     QStringList keys;
     for (int i = 3; i < argc; ++i)
         keys << QString::fromLocal8Bit(argv[i]);

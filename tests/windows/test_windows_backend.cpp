@@ -1,5 +1,6 @@
 // The Windows backend against Wine's API: registry, drives, files, programs, downloads, facts.
 
+#include "core/game/game_locator.h"
 #include "platform/windows/backend.h"
 #include "registry_dump.h"
 
@@ -66,9 +67,12 @@ private slots:
         QCOMPARE(os.registry->setValue(CurrentUser, u"Software\\Valve\\Steam"_s,
                                        {u"SteamPath"_s, regtype::Sz, steamPath}),
                  winerror::Success);
-        QCOMPARE(os.system->installedGameFolder().toLower(), windowsForm(game).toLower());
+        // The game's locator over this backend's registry and files.
+        const auto host = createHostFiles();
+        QCOMPARE(game::locateInRegistry(*os.registry, *host).toLower(),
+                 windowsForm(game).toLower());
         QVERIFY(write(gog + u"/popTB.exe"_s, "MZ"));
-        QCOMPARE(os.system->installedGameFolder(), windowsForm(gog));
+        QCOMPARE(game::locateInRegistry(*os.registry, *host), windowsForm(gog));
     }
 
     void registryDumped() {

@@ -1,7 +1,7 @@
 // The Linux backend against a real Wine prefix (tests/wine/make_prefix.sh) and Wine's own tools.
 #include "core/help/HTMLHelp.h"
 #include "core/help/helpversions.h"
-#include "core/launchers/wine_prefix.h"
+#include "core/launchers/launcher_prefixes.h"
 #include "fakes/fake_platform.h"
 #include "gui/main/frmMain.h"
 #include "platform/linux/backend.h"
@@ -19,7 +19,8 @@ const QString Game = u"C:\\Program Files\\Bullfrog\\Populous"_s;
 
 // The real backend with message boxes recorded and no network.
 struct Session {
-    platform::linuxbackend::Backend backend{launchers::WinePrefix::fromEnvironment()};
+    platform::linuxbackend::Backend backend{launchers::prefixFromEnvironment(
+        QDir::homePath(), QProcessEnvironment::systemEnvironment())};
     platform::Services previous = platform::current();
     fakes::FakeUi ui;
     fakes::FakeDownloads downloads;

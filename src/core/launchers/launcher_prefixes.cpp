@@ -4,7 +4,6 @@
 #include "core/launchers/store_installs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,25 +35,6 @@ QString expandHome(const QString& path, const QString& home) {
     return path;
 }
 
-QStringList subfolders(const QString& folder) {
-    QStringList paths;
-    for (const QString& name :
-         QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-        paths << below(folder, name);
-    return paths;
-}
-
-QStringList filesIn(const QString& folder, const QString& pattern) {
-    QStringList paths;
-    for (const QString& name : QDir(folder).entryList({pattern}, QDir::Files, QDir::Name))
-        paths << below(folder, name);
-    return paths;
-}
-
-bool isDir(const QString& path) {
-    return QFileInfo(path).isDir();
-}
-
 // The XDG folder named by the variable (when absolute), then its default below home.
 QStringList xdgFolders(const QProcessEnvironment& environment, const char* variable,
                        const QString& fallback) {
@@ -69,8 +49,8 @@ QStringList xdgFolders(const QProcessEnvironment& environment, const char* varia
 
 class Collector {
 public:
-    Collector(const QString& home, const QProcessEnvironment& environment, const ReadFile& read)
-        : read_(read), home_(home),
+    Collector(const QString& home, const QProcessEnvironment& environment, HostFiles& host)
+        : host_(host), home_(home),
           config_(xdgFolders(environment, "XDG_CONFIG_HOME", home + "/.config")),
           data_(xdgFolders(environment, "XDG_DATA_HOME", home + "/.local/share")) {}
 
@@ -88,11 +68,33 @@ public:
     }
 
 private:
+    QStringList subfolders(const QString& folder) const {
+        QStringList paths;
+        for (const QString& name : host_.list(folder, HostFiles::Entries::Folders))
+            paths << below(folder, name);
+        return paths;
+    }
+
+    // The folder's files that end in `suffix` (any case), hidden ones left out.
+    QStringList filesIn(const QString& folder, QLatin1String suffix) const {
+        QStringList paths;
+        for (const QString& name : host_.list(folder, HostFiles::Entries::Files))
+            if (!name.startsWith(QLatin1Char('.')) && name.endsWith(suffix, Qt::CaseInsensitive))
+                paths << below(folder, name);
+        return paths;
+    }
+
+    bool isDir(const QString& path) const { return host_.isFolder(path); }
+
+    std::optional<QByteArray> read(const QString& path, qint64 limit) const {
+        return host_.read(path, limit);
+    }
+
     void add(const QString& path, const WineRunner& runner) {
         const QString root = QDir::cleanPath(expandHome(path, home_));
         if (!QDir::isAbsolutePath(root))
             return;
-        const QString canonical = QFileInfo(root).canonicalFilePath();
+        const QString canonical = host_.canonical(root);
         if (seen_.contains(canonical.isEmpty() ? root : canonical))
             return;
         seen_.insert(canonical.isEmpty() ? root : canonical);
@@ -127,7 +129,7 @@ private:
     void heroic() {
         for (const QString& folder : heroicFolders())
             for (const QString& file :
-                 filesIn(below(folder, QStringLiteral("GamesConfig")), QStringLiteral("*.json")))
+                 filesIn(below(folder, QStringLiteral("GamesConfig")), QLatin1String(".json")))
                 heroicGame(file);
         for (const QString& prefix :
              subfolders(below(home_, QStringLiteral("Games/Heroic/Prefixes/default")))) {
@@ -140,7 +142,7 @@ private:
     }
 
     void heroicGame(const QString& file) {
-        const auto bytes = read_(file, SettingsLimit);
+        const auto bytes = read(file, SettingsLimit);
         if (!bytes)
             return;
         const QJsonObject games = QJsonDocument::fromJson(*bytes).object();
@@ -194,14 +196,14 @@ private:
     void lutris() {
         for (const LutrisForm& form : lutrisForms())
             for (const QString& folder : form.games)
-                for (const QString& file : filesIn(folder, QStringLiteral("*.yml")))
+                for (const QString& file : filesIn(folder, QLatin1String(".yml")))
                     lutrisGame(file, form.data);
         for (const QString& prefix : subfolders(below(home_, QStringLiteral("Games"))))
             add(prefix, {});
     }
 
     void lutrisGame(const QString& file, const QStringList& data) {
-        const auto bytes = read_(file, SettingsLimit);
+        const auto bytes = read(file, SettingsLimit);
         if (!bytes)
             return;
         if (const auto prefix = lutrisPrefix(*bytes, data))
@@ -231,17 +233,18 @@ private:
 
     // A launcher's own Wine build: <runners>/<name>/bin/wine, in the first data folder that has
     // it.
-    static WineRunner runnerIn(const QStringList& data, const QString& runners,
-                               const QString& name) {
+    WineRunner runnerIn(const QStringList& data, const QString& runners,
+                        const QString& name) const {
         if (!isPlainName(name))
             return NoRunner;
         QString wine;
         for (const QString& folder : data) {
             const QString candidate =
                 folder + '/' + runners + '/' + name + QStringLiteral("/bin/wine");
-            if (wine.isEmpty() || QFileInfo::exists(candidate))
+            const bool exists = host_.exists(candidate);
+            if (wine.isEmpty() || exists)
                 wine = candidate;
-            if (QFileInfo::exists(candidate))
+            if (exists)
                 break;
         }
         return {WineRunner::Kind::Wine, wine, {}, {}};
@@ -255,8 +258,7 @@ private:
         bases << home_ + BottlesFlatpak + QStringLiteral("/data/bottles");
         for (const QString& base : bases) {
             for (const QString& bottle : subfolders(below(base, QStringLiteral("bottles")))) {
-                const auto bytes =
-                    read_(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
+                const auto bytes = read(below(bottle, QStringLiteral("bottle.yml")), SettingsLimit);
                 const QString runner =
                     bytes ? yamlValue(*bytes, QString(), QStringLiteral("Runner")) : QString();
                 if (runner.isEmpty() || runner.startsWith(QLatin1String("sys-")))
@@ -273,7 +275,7 @@ private:
         for (const QString& prefix : subfolders(below(base, QStringLiteral("wineprefix")))) {
             QString version, arch = QStringLiteral("x86");
             if (const auto bytes =
-                    read_(below(prefix, QStringLiteral("playonlinux.cfg")), SettingsLimit))
+                    read(below(prefix, QStringLiteral("playonlinux.cfg")), SettingsLimit))
                 for (const QByteArray& line : bytes->split('\n')) {
                     const QString text = QString::fromUtf8(line).trimmed();
                     if (text.startsWith(QLatin1String("VERSION=")))
@@ -300,7 +302,7 @@ private:
     // compatdata/<app>/config_info: the Proton version, then paths into that Proton's files/
     // (or dist/) folder, whose parent holds its `proton` script. Without one, nothing runs.
     WineRunner protonOf(const QString& compatData, const QString& steam) const {
-        const auto info = read_(below(compatData, QStringLiteral("config_info")), SettingsLimit);
+        const auto info = read(below(compatData, QStringLiteral("config_info")), SettingsLimit);
         for (const QByteArray& line : info ? info->split('\n') : QList<QByteArray>()) {
             const QString path = QString::fromUtf8(line).trimmed();
             for (const QLatin1String part : {QLatin1String("/files/"), QLatin1String("/dist/")}) {
@@ -315,14 +317,14 @@ private:
 
 public:
     // The stores' own lists of what they installed, each with the prefix it runs in.
-    std::vector<InstalledGame> installed(const ReadLutrisDatabase& readDatabase) {
+    std::vector<InstalledGame> installed() {
         std::vector<InstalledGame> games;
         const PrefixCandidate fallback{below(home_, QStringLiteral(".wine")), {}};
         for (const QString& steam : steamRoots()) {
             if (!isDir(steam))
                 continue;
-            for (const QString& library : steamLibraries(steam, read_)) {
-                const QString folder = steamGameFolder(library, read_);
+            for (const QString& library : steamLibraries(steam, host_)) {
+                const QString folder = steamGameFolder(library, host_);
                 if (folder.isEmpty())
                     continue;
                 // Steam keeps the prefix in the game's library, or in its own folder.
@@ -341,15 +343,15 @@ public:
         }
         for (const QString& heroic : heroicFolders()) {
             const auto list =
-                read_(below(heroic, QStringLiteral("gog_store/installed.json")), SettingsLimit);
+                read(below(heroic, QStringLiteral("gog_store/installed.json")), SettingsLimit);
             for (const HeroicInstall& install :
                  list ? heroicInstalls(*list) : std::vector<HeroicInstall>()) {
                 PrefixCandidate prefix = fallback;
-                const auto config = isPlainName(install.appName)
-                                        ? read_(heroic + QStringLiteral("/GamesConfig/") +
-                                                    install.appName + ".json",
-                                                SettingsLimit)
-                                        : std::nullopt;
+                const auto config =
+                    isPlainName(install.appName)
+                        ? read(heroic + QStringLiteral("/GamesConfig/") + install.appName + ".json",
+                               SettingsLimit)
+                        : std::nullopt;
                 if (config)
                     prefix = heroicPrefix(QJsonDocument::fromJson(*config)
                                               .object()
@@ -361,8 +363,8 @@ public:
         }
         for (const LutrisForm& form : lutrisForms()) {
             for (const QString& folder : form.games)
-                for (const QString& file : filesIn(folder, QStringLiteral("*.yml"))) {
-                    const auto yaml = read_(file, SettingsLimit);
+                for (const QString& file : filesIn(folder, QLatin1String(".yml"))) {
+                    const auto yaml = read(file, SettingsLimit);
                     const QString exe = yaml ? expandHome(yamlValue(*yaml, QStringLiteral("game"),
                                                                     QStringLiteral("exe")),
                                                           home_)
@@ -371,13 +373,13 @@ public:
                         games.push_back({QFileInfo(exe).path(),
                                          lutrisPrefix(*yaml, form.data).value_or(fallback)});
                 }
-            for (const LutrisRecord& record : readDatabase(form.database)) {
+            for (const LutrisRecord& record : readLutrisDatabase(host_, form.database)) {
                 PrefixCandidate prefix = fallback;
                 // The first games folder holding the record's YAML file gives its prefix.
                 for (const QString& folder :
                      isPlainName(record.configPath) ? form.games : QStringList())
                     if (const auto yaml =
-                            read_(below(folder, record.configPath + ".yml"), SettingsLimit)) {
+                            read(below(folder, record.configPath + ".yml"), SettingsLimit)) {
                         prefix = lutrisPrefix(*yaml, form.data).value_or(fallback);
                         break;
                     }
@@ -390,7 +392,7 @@ public:
     }
 
 private:
-    const ReadFile& read_;
+    HostFiles& host_;
     QString home_;
     QStringList config_, data_;
     std::vector<PrefixCandidate> found_;
@@ -400,16 +402,23 @@ private:
 } // namespace
 
 std::vector<InstalledGame> installedGames(const QString& home,
-                                          const QProcessEnvironment& environment,
-                                          const ReadFile& read,
-                                          const ReadLutrisDatabase& readDatabase) {
-    return Collector(QDir::cleanPath(home), environment, read).installed(readDatabase);
+                                          const QProcessEnvironment& environment, HostFiles& host) {
+    return Collector(QDir::cleanPath(home), environment, host).installed();
 }
 
-std::vector<PrefixCandidate> prefixCandidates(const QString& home,
-                                              const QProcessEnvironment& environment,
-                                              const ReadFile& read) {
-    return Collector(QDir::cleanPath(home), environment, read).collect();
+std::vector<PrefixCandidate>
+prefixCandidates(const QString& home, const QProcessEnvironment& environment, HostFiles& host) {
+    return Collector(QDir::cleanPath(home), environment, host).collect();
+}
+
+PrefixCandidate prefixFromEnvironment(const QString& home, const QProcessEnvironment& environment) {
+    const QString given = environment.value(QStringLiteral("WINEPREFIX"));
+    QString root = given.isEmpty() ? home + QStringLiteral("/.wine") : given;
+    if (QDir::isRelativePath(root))
+        root = QDir::current().absoluteFilePath(root);
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    return {root, {}};
 }
 
 } // namespace launchers

@@ -1,12 +1,10 @@
 #include "core/launchers/store_installs.h"
 
-#include "core/game/game.h"
 #include "core/launchers/valve_keyvalues.h"
 #include "core/win32/full_path.h"
 #include "core/win32/text.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,14 +16,12 @@ namespace {
 
 // Steam's and Heroic's lists are a few KiB; the limit keeps a planted huge file out.
 constexpr qint64 ListLimit = 4 << 20;
-// A game folder holds a few hundred files; past this many, the folder is not the game's.
-constexpr int FolderEntryLimit = 20000;
 
 const QString GogGames = QStringLiteral("SOFTWARE\\GOG.com\\Games");
 const QString SteamKey = QStringLiteral("Software\\Valve\\Steam");
 
-std::optional<std::vector<KeyValue>> readKeyValues(const QString& path, const ReadFile& read) {
-    const auto bytes = read(path, ListLimit);
+std::optional<std::vector<KeyValue>> readKeyValues(const QString& path, HostFiles& host) {
+    const auto bytes = host.read(path, ListLimit);
     return bytes ? parseKeyValues(*bytes) : std::nullopt;
 }
 
@@ -51,25 +47,10 @@ bool isFullPath(const QString& path) {
 
 } // namespace
 
-bool holdsGamePrograms(const QString& folder) {
-    static const QStringList programs{game::PopTBDirect3DExe.mid(1), game::PopTBSoftwareExe.mid(1),
-                                      game::SelectorExe};
-    if (folder.isEmpty())
-        return false;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
-    for (int seen = 0; entries.hasNext() && seen < FolderEntryLimit; ++seen) {
-        entries.next();
-        if (programs.contains(entries.fileName(), Qt::CaseInsensitive) &&
-            entries.fileInfo().isFile())
-            return true;
-    }
-    return false;
-}
-
-QStringList steamLibraries(const QString& steamFolder, const ReadFile& read) {
+QStringList steamLibraries(const QString& steamFolder, HostFiles& host) {
     QStringList libraries{QDir::cleanPath(steamFolder)};
     const auto top =
-        readKeyValues(steamFolder + QStringLiteral("/steamapps/libraryfolders.vdf"), read);
+        readKeyValues(steamFolder + QStringLiteral("/steamapps/libraryfolders.vdf"), host);
     if (!top)
         return libraries;
     for (const KeyValue& list : *top) {
@@ -87,10 +68,10 @@ QStringList steamLibraries(const QString& steamFolder, const ReadFile& read) {
     return libraries;
 }
 
-QString steamGameFolder(const QString& library, const ReadFile& read) {
+QString steamGameFolder(const QString& library, HostFiles& host) {
     const QString steamapps = library + QStringLiteral("/steamapps/");
     const auto top =
-        readKeyValues(steamapps + QStringLiteral("appmanifest_") + SteamAppId + ".acf", read);
+        readKeyValues(steamapps + QStringLiteral("appmanifest_") + SteamAppId + ".acf", host);
     if (!top)
         return {};
     for (const KeyValue& state : *top) {
@@ -117,7 +98,7 @@ std::vector<HeroicInstall> heroicInstalls(const QByteArray& json) {
 
 QStringList registryRecordedFolders(platform::Registry& registry,
                                     const std::function<QString(const QString&)>& toNative,
-                                    const ReadFile& read) {
+                                    HostFiles& host) {
     using platform::RootKey;
     QStringList folders;
     for (const QString& id :
@@ -132,10 +113,10 @@ QStringList registryRecordedFolders(platform::Registry& registry,
         registryText(registry, RootKey::CurrentUser, SteamKey, QStringLiteral("SteamPath"));
     if (!steam.isEmpty()) {
         const QString root = toNative(steam);
-        for (const QString& library : steamLibraries(root, read)) {
+        for (const QString& library : steamLibraries(root, host)) {
             // A library's path in libraryfolders.vdf is a Windows path too.
             const QString native = library == QDir::cleanPath(root) ? library : toNative(library);
-            const QString game = steamGameFolder(native, read);
+            const QString game = steamGameFolder(native, host);
             if (!game.isEmpty())
                 folders << game;
         }

@@ -229,11 +229,9 @@ void frmMain::Form_Load() {
         ReadRegistryValue(RootKey::LocalMachine, game::RegistryKey, game::InstallPathValue)
             .toString();
     // Where the game's installer left no folder to enter, one another store put it in.
-    if (path.isEmpty() || !os.files->changeDirectory(path)) {
-        const QString installed = os.system->installedGameFolder();
-        if (!installed.isEmpty() && os.files->changeDrive(installed.left(1)))
-            os.files->changeDirectory(installed);
-    }
+    if ((path.isEmpty() || !os.files->changeDirectory(path)) && !locatedGameFolder.isEmpty() &&
+        os.files->changeDrive(locatedGameFolder.left(1)))
+        os.files->changeDirectory(locatedGameFolder);
 
     if (!winsock::goOnAfter(SocketsInitialize()))
         return;

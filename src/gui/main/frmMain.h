@@ -32,6 +32,9 @@ public:
     QString launchargs;
     // Folder of the settings file, set at load.
     QString settingsdir;
+    // Where the game's locator found the game (Windows form, empty: nowhere), entered at load
+    // when the game's key names no folder that can be entered. Set before Form_Load.
+    QString locatedGameFolder;
 
     // Runs when the window is created, before it is first shown.
     void Form_Load();

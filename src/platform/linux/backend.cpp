@@ -1,10 +1,10 @@
 #include "platform/linux/backend.h"
 
 #include "platform/common/upnp_router.h"
-#include "platform/linux/game_prefix.h"
 #include "platform/linux/linux_downloads.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_help.h"
+#include "platform/linux/linux_host_files.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_registry.h"
 #include "platform/linux/linux_sockets.h"
@@ -14,17 +14,12 @@
 
 namespace platform::linuxbackend {
 
-Backend::Backend() : Backend(findGamePrefix()) {}
-
-Backend::Backend(const WinePrefix& prefix) : Backend(FoundPrefix{{prefix.root, {}}, nullptr, {}}) {}
-
-Backend::Backend(FoundPrefix prefix)
-    : prefix_(std::make_unique<WinePrefix>(WinePrefix{prefix.root})),
-      registry_(prefix.registry ? std::move(prefix.registry)
-                                : std::make_unique<LinuxRegistry>(*prefix_)),
+Backend::Backend(const WinePrefix& prefix)
+    : prefix_(std::make_unique<WinePrefix>(prefix)),
+      registry_(std::make_unique<LinuxRegistry>(*prefix_)),
       files_(std::make_unique<LinuxFiles>(*prefix_)),
-      system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_, prefix.gameFolder)),
-      processes_(std::make_unique<LinuxProcesses>(*files_, *prefix_, prefix.runner)),
+      system_(std::make_unique<LinuxSystem>(*prefix_, *files_, *registry_)),
+      processes_(std::make_unique<LinuxProcesses>(*files_, *prefix_)),
       ui_(std::make_unique<LinuxUi>()), sockets_(std::make_unique<LinuxSockets>()),
       downloads_(std::make_unique<LinuxDownloads>(*files_)),
       help_(std::make_unique<LinuxHelpRuntime>(*files_)),
@@ -41,6 +36,10 @@ Services Backend::services() {
 
 } // namespace platform::linuxbackend
 
-std::unique_ptr<platform::Backend> platform::createBackend() {
-    return std::make_unique<linuxbackend::Backend>();
+std::unique_ptr<platform::HostFiles> platform::createHostFiles() {
+    return std::make_unique<linuxbackend::LinuxHostFiles>();
+}
+
+std::unique_ptr<platform::Backend> platform::createBackend(const WinePrefix& prefix) {
+    return std::make_unique<linuxbackend::Backend>(prefix);
 }

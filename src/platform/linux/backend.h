@@ -1,15 +1,12 @@
 #pragma once
 // The Linux backend: Windows as the game's Wine prefix presents it.
 
-#include "core/launchers/wine_prefix.h"
 #include "platform/backend.h"
 
 #include <memory>
 
 namespace platform::linuxbackend {
 
-using launchers::WinePrefix;
-struct FoundPrefix;
 class LinuxRegistry;
 class LinuxFiles;
 class LinuxSystem;
@@ -22,13 +19,8 @@ class LinuxVersionInfo;
 
 class Backend : public platform::Backend {
 public:
-    // The game's prefix: $WINEPREFIX, else the first launcher's prefix holding the game (~/.wine
-    // first), else ~/.wine; its programs started with the Wine its launcher records.
-    Backend();
-    // That prefix, its programs started with $WINE or wine.
+    // That prefix, its programs started with its runner.
     explicit Backend(const WinePrefix& prefix);
-    // A prefix found, with the registry read to find it, when there is one.
-    explicit Backend(FoundPrefix found);
     ~Backend();
 
     Services services() override;

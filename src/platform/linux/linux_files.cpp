@@ -1,6 +1,5 @@
 #include "platform/linux/linux_files.h"
 
-#include "core/launchers/wine_prefix.h"
 #include "core/win32/full_path.h"
 #include "platform/linux/regular_file.h"
 

@@ -1,17 +1,15 @@
 #pragma once
 // Drives, folders and the current directory of the Wine prefix, in Windows form.
 
-#include "core/launchers/wine_prefix.h"
 #include "core/win32/full_path.h"
 #include "platform/filesystem.h"
+#include "platform/wineprefix.h"
 
 #include <QChar>
 #include <QMap>
 #include <vector>
 
 namespace platform::linuxbackend {
-
-using launchers::WinePrefix;
 
 class LinuxFiles : public FileSystem {
 public:
@@ -37,7 +35,7 @@ public:
     // The drives as the prefix has them now, in letter order; always one for "/".
     std::vector<Drive> driveTable() const;
     // A Windows path made absolute against the current folders, with "." and ".." applied:
-    // "C:\Games\Populous", "C:\" at a root; empty for a path no drive can hold (UNC, empty).
+    // "C:\Games\Chess", "C:\" at a root; empty for a path no drive can hold (UNC, empty).
     QString fullPath(const QString& windowsPath) const;
 
 private:

@@ -1,6 +1,5 @@
 #include "platform/linux/linux_processes.h"
 
-#include "core/launchers/wine_prefix.h"
 #include "core/win32/command_line.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
@@ -46,11 +45,8 @@ QString wineLauncher() {
 
 } // namespace
 
-LinuxProcesses::LinuxProcesses(LinuxFiles& files)
-    : LinuxProcesses(files, WinePrefix::fromEnvironment()) {}
-
-LinuxProcesses::LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix, WineRunner runner)
-    : files_(files), prefix_(prefix.root), runner_(std::move(runner)) {}
+LinuxProcesses::LinuxProcesses(LinuxFiles& files, const WinePrefix& prefix)
+    : files_(files), prefix_(prefix.root), runner_(prefix.runner) {}
 
 bool LinuxProcesses::start(const QString& application, const QString& commandLine,
                            const QString& workingDirectory) {

@@ -1,287 +1,89 @@
 #include "platform/linux/linux_registry.h"
 
-#include "core/wine/registry_hive.h"
 #include "platform/linux/regular_file.h"
-#include "platform/linux/wine_server.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::linuxbackend {
 
-using namespace wine;
-
 namespace {
 
-bool isStringType(std::uint32_t type) {
-    return type == regtype::Sz || type == regtype::ExpandSz || type == regtype::MultiSz;
-}
-
-bool is(const QString& name, QLatin1String expected) {
-    return name.compare(expected, Qt::CaseInsensitive) == 0;
+// A running server keeps an fcntl write lock on the first byte of its lock file.
+bool locked(const QString& file) {
+    const RegularFile opened(file);
+    if (!opened.isOpen())
+        return false;
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 1;
+    return ::fcntl(opened.handle(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
 }
 
 } // namespace
-
-LinuxRegistry::LinuxRegistry(const WinePrefix& prefix) : prefix_(prefix) {}
-
-LinuxRegistry::~LinuxRegistry() = default;
 
 QString LinuxRegistry::fileName(HiveFile file) const {
     static const char* const names[] = {"system.reg", "user.reg", "userdef.reg"};
     return prefix_.path(QLatin1String(names[file]));
 }
 
-LinuxRegistry::Stamp LinuxRegistry::stampOf(const QString& file) {
+QByteArray LinuxRegistry::stamp(HiveFile file) {
     struct stat st;
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+    if (::stat(QFile::encodeName(fileName(file)).constData(), &st) != 0)
         return {};
-    return Stamp{true,
-                 static_cast<qint64>(st.st_dev),
-                 static_cast<qint64>(st.st_ino),
-                 static_cast<qint64>(st.st_size),
-                 static_cast<qint64>(st.st_mtim.tv_sec),
-                 static_cast<qint64>(st.st_mtim.tv_nsec)};
+    return QByteArray::number(qint64(st.st_dev)) + ' ' + QByteArray::number(qint64(st.st_ino)) +
+           ' ' + QByteArray::number(qint64(st.st_size)) + ' ' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec)) + ' ' +
+           QByteArray::number(qint64(st.st_mtim.tv_nsec));
 }
 
-LinuxRegistry::Cached& LinuxRegistry::cached(HiveFile file) {
-    // What was read from a file holds until it changes (Wine replaces it by a rename, so the
-    // inode changes too).
-    Cached& entry = cache_[file];
-    const Stamp stamp = stampOf(fileName(file));
-    if (entry.stamp != stamp || !entry.stamp.exists)
-        entry = Cached{stamp, {}, {}};
-    return entry;
+std::optional<QByteArray> LinuxRegistry::text(HiveFile file) {
+    return readRegularFile(fileName(file), wine::MaxHiveSize);
 }
 
-QByteArray LinuxRegistry::text(const Cached& entry, HiveFile file) const {
-    // A file that is refused (no regular file, or larger than any hive) is an empty registry.
-    if (!entry.stamp.exists)
-        return {};
-    return readRegularFile(fileName(file), MaxHiveSize).value_or(QByteArray());
-}
-
-std::shared_ptr<const Hive> LinuxRegistry::hive(HiveFile file) {
-    Cached& entry = cached(file);
-    if (!entry.whole) {
-        entry.whole = std::make_shared<const Hive>(parseHive(text(entry, file)));
-        ++parses_;
-    }
-    return entry.whole;
-}
-
-std::shared_ptr<const Hive> LinuxRegistry::hiveFor(const Location& location) {
-    // The keys along the paths only, unless the whole tree is at hand or a link is in the way:
-    // most reads are a few values of one key, and the whole system.reg takes long to build.
-    Cached& entry = cached(location.file);
-    if (entry.whole)
-        return entry.whole;
-    QString paths;
-    for (const QStringList& candidate : location.candidates)
-        paths += candidate.join(QLatin1Char('\\')).toCaseFolded() + QLatin1Char('\n');
-    if (const auto part = entry.parts.constFind(paths); part != entry.parts.constEnd())
-        return *part;
-    const QByteArray bytes = text(entry, location.file);
-    ++parses_;
-    if (auto part = parseHivePart(bytes, location.candidates))
-        return entry.parts[paths] = std::make_shared<const Hive>(std::move(*part));
-    entry.whole = std::make_shared<const Hive>(parseHive(bytes));
-    return entry.whole;
-}
-
-std::optional<LinuxRegistry::Location> LinuxRegistry::locate(RootKey root, const QString& path,
-                                                             View view) {
-    QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    Location location;
-    QStringList base;
-    switch (root) {
-    case RootKey::LocalMachine:
-        break;
-    case RootKey::ClassesRoot:
-        base = {QStringLiteral("Software"), QStringLiteral("Classes")};
-        break;
-    case RootKey::CurrentUser:
-        location.file = User;
-        break;
-    case RootKey::CurrentConfig:
-        base = {QStringLiteral("System"), QStringLiteral("CurrentControlSet"),
-                QStringLiteral("Hardware Profiles"), QStringLiteral("Current")};
-        break;
-    case RootKey::Users: {
-        if (parts.isEmpty())
-            return std::nullopt;
-        const QString user = parts.takeFirst();
-        if (is(user, QLatin1String(".Default"))) {
-            location.file = UserDefault;
-        } else {
-            location.file = User;
-            location.user = user;
-        }
-        break;
-    }
-    default:
-        return std::nullopt;
-    }
-
-    // A 32-bit program in a 64-bit prefix sees HKLM\Software\X (and the classes) through
-    // Wow6432Node, where 32-bit installers write.
-    const QStringList plain = base + parts;
-    if (view == View::Program && location.file == System) {
-        const QString wow = QStringLiteral("Wow6432Node");
-        if (root == RootKey::ClassesRoot && !parts.isEmpty() &&
-            !is(parts[0], QLatin1String("Wow6432Node")))
-            location.candidates.push_back(base + QStringList{wow} + parts);
-        else if (root == RootKey::LocalMachine && parts.size() >= 2 &&
-                 is(parts[0], QLatin1String("Software")) &&
-                 !is(parts[1], QLatin1String("Wow6432Node")))
-            location.candidates.push_back(QStringList{parts[0], wow} + parts.mid(1));
-        location.wowFirst = !location.candidates.empty();
-    }
-    location.candidates.push_back(plain);
-    return location;
-}
-
-std::vector<QStringList> LinuxRegistry::paths(const Hive& hive, const Location& location) {
-    // The user's own hive answers to its SID ("REGISTRY\User\S-1-5-21-...").
-    if (!location.user.isEmpty() &&
-        (hive.relativeTo.isEmpty() || hive.relativeTo.section(QLatin1Char('\\'), -1)
-                                              .compare(location.user, Qt::CaseInsensitive) != 0))
-        return {};
-    // The 32-bit view exists in a 64-bit prefix only, and there it is the only one: what
-    // Wow6432Node lacks is missing, as Wine answers (the keys both views share are links).
-    if (location.wowFirst)
-        return {hive.win64 ? location.candidates.front() : location.candidates.back()};
-    return location.candidates;
-}
-
-int LinuxRegistry::open(const Hive& hive, const Location& location) const {
-    for (const QStringList& candidate : paths(hive, location))
-        if (const int key = hive.open(candidate); key >= 0)
-            return key;
-    return -1;
-}
-
-std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey root, const QString& path) {
-    return values(root, path, View::Program);
-}
-
-std::optional<std::vector<RegEntry>> LinuxRegistry::values(RootKey root, const QString& path,
-                                                           View view) {
-    const auto location = locate(root, path, view);
-    if (!location)
-        return std::nullopt;
-    const auto tree = hiveFor(*location);
-    const int key = open(*tree, *location);
-    if (key < 0)
-        return std::nullopt;
-    std::vector<RegEntry> entries;
-    for (const HiveValue& value : tree->key(key).values) {
-        // As the ANSI calls answer: strings in the program's 8-bit encoding, NULs kept.
-        entries.push_back(
-            RegEntry{value.name, value.type,
-                     isStringType(value.type) ? utf16Text(value.data).toLocal8Bit() : value.data});
-    }
-    return entries;
-}
-
-std::optional<QStringList> LinuxRegistry::subkeys(RootKey root, const QString& path) {
-    const auto location = locate(root, path);
-    if (!location)
-        return std::nullopt;
-    const auto tree = hive(location->file);
-    const int key = open(*tree, *location);
-    if (key < 0)
-        return std::nullopt;
-    QStringList names;
-    for (const int child : tree->key(key).children)
-        names << tree->key(child).name;
-    return names;
-}
-
-long LinuxRegistry::prepareWrite(RootKey root, const QString& path, PendingWrite& write) {
-    const auto found = locate(root, path);
-    if (!found)
-        return winerror::FileNotFound;
-    write.location = *found;
-    // No registry file: the prefix was never set up by Wine, and a file of ours would not
-    // make one.
-    QFile input(fileName(write.location.file));
-    if (!input.exists())
-        return winerror::FileNotFound;
-    // A running server would overwrite the edit with its own copy.
-    if (wineServerRunning(prefix_))
-        return winerror::Busy;
-    const Stamp before = stampOf(input.fileName());
-    // A hive that reads as empty because it was refused must not be replaced by a new one.
-    auto text = readRegularFile(input.fileName(), MaxHiveSize);
-    if (!text)
-        return winerror::AccessDenied;
-    write.text = std::move(*text);
-    // The tree of what was read: the cached one when the file stayed as it was, else built from
-    // the text in hand (and kept, if the file did not change meanwhile).
-    Cached& entry = cached(write.location.file);
-    if (entry.stamp == before && entry.whole) {
-        write.tree = entry.whole;
-        return winerror::Success;
-    }
-    write.tree = std::make_shared<const Hive>(parseHive(write.text));
-    ++parses_;
-    if (entry.stamp == before)
-        entry.whole = write.tree;
-    return winerror::Success;
-}
-
-long LinuxRegistry::rewrite(HiveFile file, const QByteArray& text) {
-    // A temporary file beside the hive, renamed over it: a reader sees the old or the new file.
+bool LinuxRegistry::replace(HiveFile file, const QByteArray& text) {
     QSaveFile output(fileName(file));
-    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size() || !output.commit())
-        return winerror::AccessDenied;
-    cache_[file] = {};
-    return winerror::Success;
+    return output.open(QIODevice::WriteOnly) && output.write(text) == text.size() &&
+           output.commit();
 }
 
-long LinuxRegistry::setValue(RootKey root, const QString& path, const RegEntry& value) {
-    PendingWrite write;
-    if (const long error = prepareWrite(root, path, write))
-        return error;
-    const Hive& tree = *write.tree;
-    // An existing key wherever a read finds it; a new one where the first place looked, its
-    // existing part taken as spelled (and through its links).
-    QStringList target;
-    if (const int key = open(tree, write.location); key >= 0) {
-        target = tree.pathOf(key);
-    } else {
-        const auto candidates = paths(tree, write.location);
-        if (candidates.empty())
-            return winerror::FileNotFound;
-        const auto [deepest, rest] = tree.openDeepest(candidates.front());
-        if (deepest < 0)
-            return winerror::AccessDenied;
-        target = tree.pathOf(deepest) + rest;
+bool LinuxRegistry::busy() {
+    struct stat st;
+    if (::stat(QFile::encodeName(prefix_.root).constData(), &st) != 0)
+        return false;
+    const QString server = QStringLiteral("server-%1-%2")
+                               .arg(static_cast<qulonglong>(st.st_dev), 0, 16)
+                               .arg(static_cast<qulonglong>(st.st_ino), 0, 16);
+    // Upstream Wine keeps the server folder in /tmp/.wine-<uid>.
+    QStringList candidates{QStringLiteral("/tmp/.wine-%1/").arg(::getuid()) + server +
+                           QStringLiteral("/lock")};
+    // Debian's build keeps it in a folder of its own whose name the prefix records.
+    if (const auto record = readRegularFile(prefix_.path(QStringLiteral("wineserver")), 4096)) {
+        const QString named = QFile::decodeName(*record).section(QLatin1Char('\n'), 0, 0);
+        QStringList folders;
+        if (QDir::isAbsolutePath(named)) {
+            folders << named;
+        } else if (!named.isEmpty()) {
+            const QString tmp = qEnvironmentVariable("TMPDIR");
+            if (!tmp.isEmpty())
+                folders << tmp + QLatin1Char('/') + named;
+            folders << QStringLiteral("/tmp/") + named;
+        }
+        for (const QString& folder : folders)
+            candidates << folder + QLatin1Char('/') + server + QStringLiteral("/lock")
+                       << folder + QStringLiteral("/lock");
     }
-    if (target.isEmpty())
-        return winerror::AccessDenied;
-    HiveValue stored{value.name, value.type,
-                     isStringType(value.type) ? utf16Data(QString::fromLocal8Bit(value.data))
-                                              : value.data};
-    return rewrite(write.location.file,
-                   hiveWithValue(write.text, target, stored, currentFileTime()));
-}
-
-long LinuxRegistry::deleteValue(RootKey root, const QString& path, const QString& name) {
-    PendingWrite write;
-    if (const long error = prepareWrite(root, path, write))
-        return error;
-    const int key = open(*write.tree, write.location);
-    if (key < 0)
-        return winerror::FileNotFound;
-    const auto changed =
-        hiveWithoutValue(write.text, write.tree->pathOf(key), name, currentFileTime());
-    if (!changed)
-        return winerror::FileNotFound;
-    return rewrite(write.location.file, *changed);
+    for (const QString& candidate : candidates)
+        if (locked(candidate))
+            return true;
+    return false;
 }
 
 } // namespace platform::linuxbackend

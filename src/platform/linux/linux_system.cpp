@@ -7,9 +7,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QtEndian>
+#include <array>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -106,13 +109,8 @@ int openLockFile(int folder) {
 
 } // namespace
 
-LinuxSystem::LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry,
-                         const QString& gameFolder)
-    : prefix_(prefix), files_(files), registry_(registry), gameFolder_(gameFolder) {}
-
-QString LinuxSystem::installedGameFolder() {
-    return gameFolder_.isEmpty() ? QString() : files_.toWindows(gameFolder_);
-}
+LinuxSystem::LinuxSystem(const WinePrefix& prefix, LinuxFiles& files, LinuxRegistry& registry)
+    : prefix_(prefix), files_(files), registry_(registry) {}
 
 LinuxSystem::~LinuxSystem() {
     if (instanceLock_ >= 0)
@@ -208,6 +206,25 @@ OsVersion LinuxSystem::osVersion() {
     if (!major)
         return windows10;
     return OsVersion{2, *major, *minor, build.value_or(0)};
+}
+
+// The process environment, with the system folders set as Wine sets them in every prefix.
+QHash<QString, QString> LinuxSystem::environment() {
+    QHash<QString, QString> variables;
+    const QProcessEnvironment process = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : process.keys())
+        variables.insert(name.toUpper(), process.value(name));
+    static constexpr std::array prefixFolders{
+        std::pair{"SYSTEMROOT", "C:\\windows"},
+        std::pair{"WINDIR", "C:\\windows"},
+        std::pair{"SYSTEMDRIVE", "C:"},
+        std::pair{"PROGRAMDATA", "C:\\ProgramData"},
+        std::pair{"ALLUSERSPROFILE", "C:\\ProgramData"},
+        std::pair{"PUBLIC", "C:\\users\\Public"},
+    };
+    for (const auto& [name, value] : prefixFolders)
+        variables.insert(QLatin1String(name), QLatin1String(value));
+    return variables;
 }
 
 } // namespace platform::linuxbackend

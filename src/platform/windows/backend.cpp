@@ -4,6 +4,7 @@
 #include "platform/windows/windows_downloads.h"
 #include "platform/windows/windows_files.h"
 #include "platform/windows/windows_help.h"
+#include "platform/windows/windows_host_files.h"
 #include "platform/windows/windows_processes.h"
 #include "platform/windows/windows_registry.h"
 #include "platform/windows/windows_sockets.h"
@@ -15,9 +16,8 @@ namespace platform::windowsbackend {
 
 Backend::Backend()
     : registry_(std::make_unique<WindowsRegistry>()), files_(std::make_unique<WindowsFiles>()),
-      system_(std::make_unique<WindowsSystem>(*registry_, *files_)),
-      processes_(std::make_unique<WindowsProcesses>()), ui_(std::make_unique<WindowsUi>()),
-      sockets_(std::make_unique<WindowsSockets>()),
+      system_(std::make_unique<WindowsSystem>()), processes_(std::make_unique<WindowsProcesses>()),
+      ui_(std::make_unique<WindowsUi>()), sockets_(std::make_unique<WindowsSockets>()),
       downloads_(std::make_unique<WindowsDownloads>(*files_)),
       help_(std::make_unique<WindowsHelpRuntime>(*files_)),
       versions_(std::make_unique<WindowsVersionInfo>()),
@@ -33,6 +33,10 @@ Services Backend::services() {
 
 } // namespace platform::windowsbackend
 
-std::unique_ptr<platform::Backend> platform::createBackend() {
+std::unique_ptr<platform::HostFiles> platform::createHostFiles() {
+    return std::make_unique<windowsbackend::WindowsHostFiles>();
+}
+
+std::unique_ptr<platform::Backend> platform::createBackend(const WinePrefix&) {
     return std::make_unique<windowsbackend::Backend>();
 }

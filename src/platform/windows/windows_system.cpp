@@ -1,10 +1,6 @@
 #include "platform/windows/windows_system.h"
 
-#include "core/launchers/store_installs.h"
 #include "platform/windows/wide.h"
-
-#include <QDir>
-#include <QFile>
 
 #include <cstdio>
 
@@ -111,21 +107,6 @@ QHash<QString, QString> WindowsSystem::environment() {
     }
     FreeEnvironmentStringsW(block);
     return variables;
-}
-
-QString WindowsSystem::installedGameFolder() {
-    const auto read = [this](const QString& path, qint64 limit) -> std::optional<QByteArray> {
-        const auto file = files_.openRegularFile(path, QIODevice::ReadOnly);
-        if (!file || file->size() > limit)
-            return std::nullopt;
-        QByteArray bytes = file->read(limit + 1);
-        return bytes.size() <= limit ? std::optional(bytes) : std::nullopt;
-    };
-    const auto asIs = [](const QString& path) { return path; };
-    for (const QString& folder : launchers::registryRecordedFolders(registry_, asIs, read))
-        if (launchers::holdsGamePrograms(folder))
-            return QDir::toNativeSeparators(QDir::cleanPath(folder));
-    return {};
 }
 
 } // namespace platform::windowsbackend

@@ -1,15 +1,13 @@
 #pragma once
 // The program's own process: single instance, end, folders, version and environment.
 
-#include "platform/filesystem.h"
-#include "platform/registry.h"
 #include "platform/system.h"
 
 namespace platform::windowsbackend {
 
 class WindowsSystem : public System {
 public:
-    WindowsSystem(Registry& registry, FileSystem& files) : registry_(registry), files_(files) {}
+    WindowsSystem() = default;
     ~WindowsSystem() override;
     WindowsSystem(const WindowsSystem&) = delete;
     WindowsSystem& operator=(const WindowsSystem&) = delete;
@@ -24,12 +22,8 @@ public:
     // compatibility manifest that Windows 10 is 6.2.
     OsVersion osVersion() override;
     QHash<QString, QString> environment() override;
-    // GOG's records, then Steam's libraries, as their programs left them in the registry.
-    QString installedGameFolder() override;
 
 private:
-    Registry& registry_;
-    FileSystem& files_;
     void* instanceMutex_ = nullptr; // held until the process ends
 };
 

@@ -1,11 +1,14 @@
-#include "platform/linux/lutris_database.h"
+// Lutris's game database. Only where the build has SQLite (Lutris is a Linux launcher).
+#include "core/launchers/launcher_prefixes.h"
 
-#include "platform/linux/regular_file.h"
-
+#ifdef VELKOR_WITH_SQLITE
 #include <QUrl>
 #include <sqlite3.h>
+#endif
 
-namespace platform::linuxbackend {
+namespace launchers {
+
+#ifdef VELKOR_WITH_SQLITE
 
 namespace {
 
@@ -20,15 +23,15 @@ QString column(sqlite3_stmt* statement, int index) {
 
 } // namespace
 
-std::vector<launchers::LutrisRecord> readLutrisDatabase(const QString& path) {
-    // Only a regular file, opened as such: the URI below names the very file checked here.
-    const RegularFile file(path);
-    if (!file.isOpen() || file.size() > DatabaseLimit)
+std::vector<LutrisRecord> readLutrisDatabase(HostFiles& host, const QString& path) {
+    // Only a regular file, held open: the URI below names the very file checked here.
+    const std::unique_ptr<platform::HeldFile> file = host.hold(path, DatabaseLimit);
+    if (!file)
         return {};
     // immutable: no lock is taken or waited for, and no journal or -wal file is made beside it.
-    const QByteArray uri = QUrl::fromLocalFile(file.reopenPath()).toEncoded() + "?immutable=1";
+    const QByteArray uri = QUrl::fromLocalFile(file->name()).toEncoded() + "?immutable=1";
     sqlite3* database = nullptr;
-    std::vector<launchers::LutrisRecord> records;
+    std::vector<LutrisRecord> records;
     if (sqlite3_open_v2(uri.constData(), &database, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
                         nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
@@ -44,4 +47,12 @@ std::vector<launchers::LutrisRecord> readLutrisDatabase(const QString& path) {
     return records;
 }
 
-} // namespace platform::linuxbackend
+#else
+
+std::vector<LutrisRecord> readLutrisDatabase(HostFiles&, const QString&) {
+    return {};
+}
+
+#endif
+
+} // namespace launchers
