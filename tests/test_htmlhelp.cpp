@@ -7,7 +7,7 @@
 #include "platform/helprecords.h"
 #include "rows.h"
 
-#include <QWidget>
+#include <QObject>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -30,7 +30,7 @@ QByteArray fixedInfo(quint16 a, quint16 b, quint16 c, quint16 d) {
 struct Fixture {
     fakes::FakePlatform os;
     HTMLHelp help;
-    QWidget form;
+    QObject form; // the calling window
 
     Fixture() {
         for (const char* file : {"Program Files/Velkor/velkorhelp.chm", "Docs/guide.chm",
@@ -68,7 +68,7 @@ struct Fixture {
     }
 };
 
-using OperationCase = std::tuple<void (HTMLHelp::*)(QWidget*), QString, QString, QString, QString>;
+using OperationCase = std::tuple<void (HTMLHelp::*)(QObject*), QString, QString, QString, QString>;
 
 } // namespace
 
@@ -135,7 +135,7 @@ void HtmlHelpTest::windowsAndPopups() {
     f.help.setHHPopupTextBold(true);
     f.help.setHHPopupTextColor(0x112233);
     f.help.HHDisplayPopup(&f.form);
-    const auto form = static_cast<std::intptr_t>(f.form.winId());
+    const auto form = reinterpret_cast<std::intptr_t>(&f.form);
     QVERIFY(f.os.help.calls.at(0).owner == 0 && f.os.help.calls.at(1).owner == form &&
             f.os.help.calls.at(2).owner == form);
     QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0x77));

@@ -27,7 +27,7 @@ velkor_core(velkor_core_game game PUBLIC velkor_seam
 velkor_core(velkor_core_settings settings PUBLIC velkor_core_win32 PRIVATE velkor_seam)
 velkor_core(velkor_core_net net PRIVATE velkor_seam velkor_core_win32 velkor_buildconfig)
 velkor_core(velkor_core_router router PUBLIC velkor_seam PRIVATE velkor_core_net)
-velkor_core(velkor_core_help help PUBLIC velkor_seam velkor_core_win32 Qt6::Widgets)
+velkor_core(velkor_core_help help PUBLIC velkor_seam velkor_core_win32)
 # The help file's own parsing, for the help runtime where Windows' is absent.
 if(NOT WIN32)
   find_path(CHM_INCLUDE_DIR chm_lib.h REQUIRED)

@@ -11,8 +11,8 @@ function(velkor_gui name folder)
   target_link_libraries(${name} PUBLIC Qt6::Widgets ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
 endfunction()
 
-# The forms' widget kit: twips, system colours, line controls, pictures, the message box.
-velkor_gui(velkor_gui_forms forms PRIVATE velkor_seam)
+# The forms' widget kit: twips, system colours, line controls, pictures.
+velkor_gui(velkor_gui_forms forms)
 if(WIN32)
   target_sources(velkor_gui_forms PRIVATE ${velkor_src}/gui/forms/pictures/qt_png.cpp)
 else()

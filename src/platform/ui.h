@@ -3,6 +3,9 @@
 
 #include <QPoint>
 #include <QString>
+#include <cstdint>
+
+class QObject;
 
 namespace platform {
 
@@ -19,6 +22,10 @@ public:
     virtual bool openUrl(const QString& url) = 0;
     // The mouse cursor in screen coordinates.
     virtual QPoint cursorPos() = 0;
+    // The system's handle of one of the program's windows (a QWidget), 0 for anything else.
+    virtual std::intptr_t windowHandle(QObject* window) = 0;
+    // Context-help ("What's This?") mode: the next click on a control shows its help.
+    virtual void enterWhatsThisMode() = 0;
 };
 
 } // namespace platform

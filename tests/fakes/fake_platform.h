@@ -35,6 +35,12 @@ public:
         return true;
     }
     QPoint cursorPos() override { return {}; }
+    // A window's handle is its address here.
+    std::intptr_t windowHandle(QObject* window) override {
+        return reinterpret_cast<std::intptr_t>(window);
+    }
+    int whatsThisModes = 0;
+    void enterWhatsThisMode() override { ++whatsThisModes; }
 };
 
 class FakeSystem : public System {

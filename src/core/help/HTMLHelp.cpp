@@ -8,8 +8,6 @@
 #include "platform/platform.h"
 
 #include <QFileInfo>
-#include <QWhatsThis>
-#include <QWidget>
 #include <optional>
 
 using namespace helpregistry;
@@ -31,8 +29,8 @@ bool endsWithExtension(const QString& fileName, QLatin1String extension) {
 }
 
 // A window's handle as HtmlHelpA takes it.
-std::intptr_t handleOf(QWidget* window) {
-    return window ? static_cast<std::intptr_t>(window->winId()) : 0;
+std::intptr_t handleOf(QObject* window) {
+    return window ? platform::current().ui->windowHandle(window) : 0;
 }
 
 QVariant number(std::int32_t value) {
@@ -83,7 +81,7 @@ std::intptr_t HTMLHelp::HHWndHandle() {
     return hhWndHandle;
 }
 
-bool HTMLHelp::prepareDisplay(QWidget* callingWindow, const char* method, std::intptr_t& owner) {
+bool HTMLHelp::prepareDisplay(QObject* callingWindow, const char* method, std::intptr_t& owner) {
     if (!IsHelpFileName(chmFile))
         return false;
     if (!EnsureFileExists(chmFile, true))
@@ -101,7 +99,7 @@ bool HTMLHelp::prepareDisplay(QWidget* callingWindow, const char* method, std::i
     return true;
 }
 
-void HTMLHelp::display(QWidget* callingWindow, unsigned command, const QVariant& data) {
+void HTMLHelp::display(QObject* callingWindow, unsigned command, const QVariant& data) {
     std::intptr_t owner = 0;
     if (!prepareDisplay(callingWindow, "HHDisplayContents", owner))
         return;
@@ -110,15 +108,15 @@ void HTMLHelp::display(QWidget* callingWindow, unsigned command, const QVariant&
     hhWndHandle = platform::current().help->htmlHelp(owner, path, command, data);
 }
 
-void HTMLHelp::HHDisplayContents(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayContents(QObject* callingWindow) {
     display(callingWindow, DisplayToc, number(0));
 }
 
-void HTMLHelp::HHDisplayIndex(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayIndex(QObject* callingWindow) {
     display(callingWindow, platform::hhcmd::DisplayIndex, number(0));
 }
 
-void HTMLHelp::HHDisplaySearch(QWidget* callingWindow) {
+void HTMLHelp::HHDisplaySearch(QObject* callingWindow) {
     platform::HH_FTS_QUERY query;
     query.cbStruct = 32;
     query.fUniCodeStrings = false;
@@ -131,15 +129,15 @@ void HTMLHelp::HHDisplaySearch(QWidget* callingWindow) {
     display(callingWindow, DisplaySearch, QVariant::fromValue(query));
 }
 
-void HTMLHelp::HHDisplayTopicURL(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayTopicURL(QObject* callingWindow) {
     display(callingWindow, DisplayTopic, QVariant(hhTopicURL));
 }
 
-void HTMLHelp::HHDisplayTopicID(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayTopicID(QObject* callingWindow) {
     display(callingWindow, HelpContext, number(hhTopicID));
 }
 
-void HTMLHelp::lookUp(QWidget* callingWindow, const char* method, unsigned command,
+void HTMLHelp::lookUp(QObject* callingWindow, const char* method, unsigned command,
                       const QString& keywords, bool openFirst) {
     std::intptr_t owner = 0;
     if (!prepareDisplay(callingWindow, method, owner))
@@ -169,15 +167,15 @@ void HTMLHelp::lookUp(QWidget* callingWindow, const char* method, unsigned comma
     hhWndHandle = runtime->htmlHelp(owner, chmFile, command, QVariant::fromValue(link));
 }
 
-void HTMLHelp::HHDisplayKeyword(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayKeyword(QObject* callingWindow) {
     lookUp(callingWindow, "HHDisplayKeyword", KeywordLookup, hhKeyword, true);
 }
 
-void HTMLHelp::HHDisplayALink(QWidget* callingWindow) {
+void HTMLHelp::HHDisplayALink(QObject* callingWindow) {
     lookUp(callingWindow, "HHDisplayContents", ALinkLookup, hhALink, false);
 }
 
-void HTMLHelp::HHDisplayPopup(QWidget* callingForm) {
+void HTMLHelp::HHDisplayPopup(QObject* callingForm) {
     if (hhPopupType == 0)
         return;
     if (hhPopupType == 1 && (!IsHelpFileName(chmFile) || !EnsureFileExists(chmFile, true)))
@@ -235,9 +233,9 @@ void HTMLHelp::HHClose() {
     platform::current().help->htmlHelp(0, QString(QLatin1String("")), CloseAll, number(0));
 }
 
-void HTMLHelp::HHInvokeWhatsThisHelp(QWidget* callingForm) {
+void HTMLHelp::HHInvokeWhatsThisHelp(QObject* callingForm) {
     if (callingForm)
-        QWhatsThis::enterWhatsThisMode();
+        platform::current().ui->enterWhatsThisMode();
 }
 
 void HTMLHelp::HHDeleteJumpURLSysMenu(std::intptr_t) {

@@ -12,7 +12,7 @@
 #include <QVariant>
 #include <cstdint>
 
-class QWidget;
+class QObject;
 
 class HTMLHelp {
 public:
@@ -58,19 +58,19 @@ public:
     // The window handle the last storing display operation got back; 0 with a warning before.
     std::intptr_t HHWndHandle();
 
-    void HHDisplayContents(QWidget* callingWindow = nullptr);
-    void HHDisplayIndex(QWidget* callingWindow = nullptr);
-    void HHDisplaySearch(QWidget* callingWindow = nullptr);
-    void HHDisplayTopicURL(QWidget* callingWindow = nullptr);
-    void HHDisplayTopicID(QWidget* callingWindow = nullptr);
-    void HHDisplayKeyword(QWidget* callingWindow = nullptr);
-    void HHDisplayALink(QWidget* callingWindow = nullptr);
+    void HHDisplayContents(QObject* callingWindow = nullptr);
+    void HHDisplayIndex(QObject* callingWindow = nullptr);
+    void HHDisplaySearch(QObject* callingWindow = nullptr);
+    void HHDisplayTopicURL(QObject* callingWindow = nullptr);
+    void HHDisplayTopicID(QObject* callingWindow = nullptr);
+    void HHDisplayKeyword(QObject* callingWindow = nullptr);
+    void HHDisplayALink(QObject* callingWindow = nullptr);
     // A text popup at the mouse cursor, from the source HHPopupType names.
-    void HHDisplayPopup(QWidget* callingForm);
+    void HHDisplayPopup(QObject* callingForm);
     // Closes every help window of the program.
     void HHClose();
     // Puts the program into context-help ("What's This?") mode.
-    void HHInvokeWhatsThisHelp(QWidget* callingForm);
+    void HHInvokeWhatsThisHelp(QObject* callingForm);
     // Removes the help viewer's jump-to-URL system menu entry.
     void HHDeleteJumpURLSysMenu(std::intptr_t helpWindow);
     // 1: the program's folder + "\Library.chm"; 2: "Library.txt"; otherwise empty.
@@ -114,9 +114,9 @@ private:
 
     // Steps shared by the display operations; false when the operation stops. `method` names
     // the operation in the message about a missing form.
-    bool prepareDisplay(QWidget* callingWindow, const char* method, std::intptr_t& owner);
-    void display(QWidget* callingWindow, unsigned command, const QVariant& data);
-    void lookUp(QWidget* callingWindow, const char* method, unsigned command,
+    bool prepareDisplay(QObject* callingWindow, const char* method, std::intptr_t& owner);
+    void display(QObject* callingWindow, unsigned command, const QVariant& data);
+    void lookUp(QObject* callingWindow, const char* method, unsigned command,
                 const QString& keywords, bool openFirst);
 
     void DetectHHVersion();

@@ -1,17 +1,22 @@
 #include "platform/common/qt_ui.h"
 
-#include "gui/forms/message_box.h"
-
 #include <QCursor>
+#include <QWhatsThis>
+#include <QWidget>
 
 namespace platform::common {
 
-int QtUi::messageBox(const QString& text, const QString& title, int style) {
-    return forms::showMessageBox(text, title, style);
-}
-
 QPoint QtUi::cursorPos() {
     return QCursor::pos();
+}
+
+std::intptr_t QtUi::windowHandle(QObject* window) {
+    const auto* widget = qobject_cast<QWidget*>(window);
+    return widget ? static_cast<std::intptr_t>(widget->winId()) : 0;
+}
+
+void QtUi::enterWhatsThisMode() {
+    QWhatsThis::enterWhatsThisMode();
 }
 
 } // namespace platform::common

@@ -1,6 +1,6 @@
 #pragma once
-// What both backends show the same way, through Qt: the program's own message box and the
-// cursor's position. Each backend opens web pages its own way.
+// What both backends answer the same way, through Qt: the cursor's position, the windows'
+// handles and context help. Each backend shows message boxes and opens web pages its own way.
 
 #include "platform/ui.h"
 
@@ -8,8 +8,9 @@ namespace platform::common {
 
 class QtUi : public Ui {
 public:
-    int messageBox(const QString& text, const QString& title, int style) override;
     QPoint cursorPos() override;
+    std::intptr_t windowHandle(QObject* window) override;
+    void enterWhatsThisMode() override;
 };
 
 } // namespace platform::common
