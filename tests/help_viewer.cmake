@@ -1,2 +1,2 @@
 # The help viewer's test opens the help file the build compiles.
-add_dependencies(test_linux_help_viewer velkor_help_file)
+add_dependencies(test_linux_help velkor_help_file)

@@ -12,7 +12,7 @@ add_test(NAME windows_look COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/look
 add_test(NAME windows_start COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/start.sh
          ${VELKOR_WINDOWS_BUILD}/velkor.exe $<TARGET_FILE:velkor>)
 # The same prefix through both backends; the Linux side's dumper is built here, not installed.
-add_executable(registry_dump windows/registry_dump.cpp)
+add_executable(registry_dump platform/windows/registry_dump.cpp)
 target_link_libraries(registry_dump PRIVATE velkor_backend velkor_core_wine velkor_core_help)
 add_test(NAME windows_registry COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/registry.sh
          ${VELKOR_WINDOWS_BUILD} $<TARGET_FILE:registry_dump> ${CMAKE_CURRENT_SOURCE_DIR}/data/wine-8.0)

@@ -1,6 +1,6 @@
 #include "fakes/fake_platform.h"
 
-#include "fakes/native.h"
+#include "fakes/mapped_files.h"
 
 #include <algorithm>
 
@@ -52,7 +52,7 @@ long FakeRegistry::deleteValue(RootKey root, const QString& path, const QString&
     return it != keys.end() && std::erase_if(*it, named(name)) ? 0 : winerror::FileNotFound;
 }
 
-FakePlatform::FakePlatform() : files(prefixFiles(prefix)) {
+FakePlatform::FakePlatform() : files(std::make_unique<MappedFiles>(prefix)) {
     install(Services{&registry, files.get(), &processes, &ui, &system, &sockets, &downloads, &help,
                      &versions, &routers});
 }

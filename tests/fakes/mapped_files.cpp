@@ -12,6 +12,24 @@ QString targetFolder(const QString& target) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+// The path with each component that does not exist as spelled matched without regard to case
+// in its folder, as Windows matches it; the rest as it is, once one is missing.
+QString caseless(const QString& folder, const QString& rest) {
+    QString path = folder;
+    const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QString part = parts[i];
+        if (!QFileInfo::exists(path + part)) {
+            const QStringList names = QDir(path).entryList({part}, QDir::AllEntries | QDir::Hidden);
+            if (names.isEmpty())
+                return path + parts.mid(i).join(QLatin1Char('/'));
+            part = names.first();
+        }
+        path += part + (i + 1 < parts.size() ? QStringLiteral("/") : QString());
+    }
+    return path;
+}
+
 } // namespace
 
 MappedFiles::MappedFiles(const TempPrefix& prefix) : prefix_(prefix) {
@@ -39,9 +57,12 @@ QString MappedFiles::realPath(const QString& full) const {
     if (full.isEmpty() || !prefix_.drives().contains(full.at(0)))
         return {};
     const QString folder = targetFolder(prefix_.drives().value(full.at(0)));
-    // A drive's root is its folder as named, without a trailing slash, as Linux names it.
-    return QDir::toNativeSeparators(full.size() > 3 || folder.size() == 3 ? folder + full.mid(3)
-                                                                          : folder.chopped(1));
+    // A drive's root is its folder as named, without a trailing slash, unless that folder is
+    // a root itself ("/", "C:/").
+    const bool whole = full.size() > 3 || folder.size() == 3 || folder == QLatin1String("/");
+    return whole
+               ? caseless(folder, QString(full.mid(3)).replace(QLatin1Char('\\'), QLatin1Char('/')))
+               : folder.chopped(1);
 }
 
 bool MappedFiles::changeDrive(const QString& drive) {
@@ -90,14 +111,25 @@ QString MappedFiles::toWindows(const QString& nativePath) {
 }
 
 std::optional<QStringList> MappedFiles::subfolders(const QString& windowsPath) {
-    const QString real = realPath(folders_.full(windowsPath));
-    return real.isEmpty() ? std::nullopt : real_.subfolders(real);
+    const QDir real(realPath(folders_.full(windowsPath)));
+    if (real.path().isEmpty() || !real.isReadable())
+        return std::nullopt;
+    QStringList names = real.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    platform::sortFolderNames(names);
+    return names;
 }
 
 std::unique_ptr<QFile> MappedFiles::openRegularFile(const QString& windowsPath,
                                                     QIODevice::OpenMode mode) {
     const QString real = realPath(folders_.full(windowsPath));
-    return real.isEmpty() ? nullptr : real_.openRegularFile(real, mode);
+    // Anything but a regular file is refused before it is opened, so a FIFO never blocks.
+    if (real.isEmpty() || (QFileInfo::exists(real) && !QFileInfo(real).isFile()))
+        return nullptr;
+    auto file = std::make_unique<QFile>(real);
+    const bool writing = mode.testFlag(QIODevice::WriteOnly);
+    if (!file->open((writing ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
+        return nullptr;
+    return file;
 }
 
 } // namespace fakes

@@ -1,9 +1,10 @@
 #pragma once
-// The Windows tests' drives: letters mapped to a TempPrefix's folders, as Linux has them.
+// The forms' drives in the tests: letters mapped to a TempPrefix's folders as its dosdevices
+// links have them, files opened with Qt, no system of either kind behind them.
 
 #include "core/win32/full_path.h"
 #include "fakes/temp_prefix.h"
-#include "platform/windows/windows_files.h"
+#include "platform/filesystem.h"
 
 namespace fakes {
 
@@ -19,19 +20,18 @@ public:
     bool changeDrive(const QString& drive) override;
     bool changeDirectory(const QString& path) override;
     QString toNative(const QString& windowsPath) override {
-        return QDir::fromNativeSeparators(realPath(folders_.full(windowsPath)));
+        return realPath(folders_.full(windowsPath));
     }
     QString toWindows(const QString& nativePath) override;
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
     std::unique_ptr<QFile> openRegularFile(const QString& path, QIODevice::OpenMode mode) override;
 
 private:
-    // The real path of a full path on a mapped drive, in Windows form; empty when unmapped.
+    // The real path of a full path on a mapped drive, with slashes; empty when unmapped.
     QString realPath(const QString& fullWindowsPath) const;
 
     const TempPrefix& prefix_;
     win32::CurrentFolders folders_{QLatin1Char('Z')};
-    platform::windowsbackend::WindowsFiles real_;
 };
 
 } // namespace fakes

@@ -1,17 +1,12 @@
 #pragma once
-// What the tests do natively (native_*.cpp): the prefix's files, the obstacles a save meets.
+// What the tests do natively (native_*.cpp): the prefix's links, the obstacles a save meets.
 
-#include "fakes/temp_prefix.h"
-#include "platform/platform.h"
-
-#include <memory>
+#include <QString>
 
 namespace fakes {
 
 // Links a prefix's dosdevices entry to the drive's target, where the system reads it there.
 void linkNatively(const QString& link, const QString& target);
-// The file system the forms see: C: is the prefix's drive_c, and its other drives.
-std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
 
 // Read-only even for root (the right is given up for good); false if it can still be written.
 bool makeReadOnly(const QString& file);

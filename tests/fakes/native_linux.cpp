@@ -1,6 +1,6 @@
 #include "fakes/native.h"
 
-#include "platform/linux/linux_files.h"
+#include <QFile>
 
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -13,10 +13,6 @@ namespace fakes {
 void linkNatively(const QString& link, const QString& target) {
     QFile::remove(link);
     QFile::link(target, link);
-}
-
-std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
-    return std::make_unique<platform::linuxbackend::LinuxFiles>(prefix.prefix());
 }
 
 bool makeReadOnly(const QString& file) {

@@ -1,14 +1,11 @@
-#include "fakes/mapped_files.h"
 #include "fakes/native.h"
+
+#include <QFile>
 
 namespace fakes {
 
 // Windows names its drives itself: MappedFiles maps the letters instead.
 void linkNatively(const QString&, const QString&) {}
-
-std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix) {
-    return std::make_unique<MappedFiles>(prefix);
-}
 
 bool makeReadOnly(const QString& file) {
     return QFile::setPermissions(file, QFile::ReadOwner) && !QFile(file).open(QIODevice::ReadWrite);

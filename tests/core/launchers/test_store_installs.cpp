@@ -5,7 +5,7 @@
 #include "core/launchers/valve_keyvalues.h"
 #include "fakes/fake_platform.h"
 #include "fakes/host_files.h"
-#include "rows.h"
+#include "fakes/rows.h"
 
 #include <QtTest>
 

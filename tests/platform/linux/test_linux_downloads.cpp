@@ -1,8 +1,8 @@
 // The URL download against a loopback HTTP server.
 
 #include "fakes/fake_platform.h"
+#include "fakes/rows.h"
 #include "platform/linux/linux_downloads.h"
-#include "rows.h"
 
 #include <QtTest>
 

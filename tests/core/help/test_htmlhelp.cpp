@@ -4,8 +4,8 @@
 #include "core/help/helpregistry.h"
 #include "core/help/helpversions.h"
 #include "fakes/fake_platform.h"
+#include "fakes/rows.h"
 #include "platform/helprecords.h"
-#include "rows.h"
 
 #include <QObject>
 #include <QtTest>

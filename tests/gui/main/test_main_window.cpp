@@ -2,11 +2,11 @@
 
 #include "buildconfig.h"
 #include "fakes/fake_platform.h"
+#include "fakes/rows.h"
 #include "gui/about/frmAbout.h"
 #include "gui/forms/forms.h"
 #include "gui/main/frmMain.h"
 #include "gui/manual/frmaltload.h"
-#include "rows.h"
 
 #include <QtTest>
 #include <QtWidgets>

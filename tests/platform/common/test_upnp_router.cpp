@@ -140,4 +140,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(UpnpRouterTest)
-#include "test_linux_upnp_router.moc"
+#include "test_upnp_router.moc"

@@ -2,10 +2,10 @@
 
 #include "core/game/BuildGameArgs.h"
 #include "fakes/fake_platform.h"
+#include "fakes/rows.h"
 #include "gui/main/frmMain.h"
 #include "gui/manual/frmaltload.h"
 #include "gui/manual/frmfindpop.h"
-#include "rows.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -3,9 +3,9 @@
 #include "buildconfig.h"
 #include "core/net/AddressEcho.h"
 #include "core/net/IpAddress.h"
+#include "fakes/rows.h"
+#include "fakes/settings_support.h"
 #include "gui/main/frmMain.h"
-#include "rows.h"
-#include "settings_support.h"
 
 #include <QtTest>
 #include <QtWidgets>

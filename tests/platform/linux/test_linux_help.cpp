@@ -206,4 +206,4 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
 }
 
 QTEST_MAIN(HelpViewerTest)
-#include "test_linux_help_viewer.moc"
+#include "test_linux_help.moc"

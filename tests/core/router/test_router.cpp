@@ -5,7 +5,7 @@
 #include "core/router/RouterRecord.h"
 #include "core/router/RouterService.h"
 #include "fakes/fake_platform.h"
-#include "rows.h"
+#include "fakes/rows.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The options dialog: load, save, "Detect", and "&Settings..." showing it and reloading the window.
 
 #include "buildconfig.h"
+#include "fakes/settings_support.h"
 #include "gui/main/frmMain.h"
 #include "gui/options/frmoptions.h"
-#include "settings_support.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -2,10 +2,10 @@
 
 #include "core/launchers/launcher_prefixes.h"
 #include "fakes/recording_game.h"
+#include "fakes/rows.h"
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_processes.h"
-#include "rows.h"
 
 #include <QtTest>
 

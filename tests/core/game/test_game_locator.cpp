@@ -194,4 +194,4 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)
-#include "test_linux_launcher_prefixes.moc"
+#include "test_game_locator.moc"

@@ -2,7 +2,7 @@
 
 #include "core/win32/command_line.h"
 #include "core/win32/full_path.h"
-#include "rows.h"
+#include "fakes/rows.h"
 
 #include <QtTest>
 

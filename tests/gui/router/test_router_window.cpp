@@ -3,9 +3,9 @@
 #include "buildconfig.h"
 #include "core/router/RouterRecord.h"
 #include "core/router/RouterService.h"
+#include "fakes/settings_support.h"
 #include "gui/main/frmMain.h"
 #include "gui/router/frmRouter.h"
-#include "settings_support.h"
 
 #include <QtTest>
 #include <QtWidgets>
