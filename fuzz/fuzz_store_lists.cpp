@@ -25,6 +25,21 @@ int depth(const std::vector<launchers::KeyValue>& pairs) {
     return deepest;
 }
 
+// Every file Steam keeps holds the same bytes; there are no folders.
+struct SameBytes : platform::HostFiles {
+    explicit SameBytes(const QByteArray& bytes) : bytes(bytes) {}
+    std::optional<QByteArray> read(const QString&, qint64 limit) override {
+        return bytes.size() <= limit ? std::optional(bytes) : std::nullopt;
+    }
+    QStringList list(const QString&, Entries, int) override { return {}; }
+    bool isFolder(const QString&) override { return false; }
+    bool exists(const QString&) override { return false; }
+    QString canonical(const QString&) override { return {}; }
+    std::unique_ptr<platform::HeldFile> hold(const QString&, qint64) override { return nullptr; }
+    QString inPrefix(const QString&, const QString&) override { return {}; }
+    const QByteArray& bytes;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -34,12 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     launchers::heroicInstalls(bytes);
 
     // The same bytes as every file Steam keeps: a library's game folder stays below it.
-    const auto read = [&bytes](const QString&, qint64 limit) -> std::optional<QByteArray> {
-        return bytes.size() <= limit ? std::optional(bytes) : std::nullopt;
-    };
+    SameBytes host(bytes);
     const QString library = QStringLiteral("/steam");
-    launchers::steamLibraries(library, read);
-    const QString game = launchers::steamGameFolder(library, read);
+    launchers::steamLibraries(library, host);
+    const QString game = launchers::steamGameFolder(library, host);
     require(game.isEmpty() ||
                 QDir::cleanPath(game).startsWith(QStringLiteral("/steam/steamapps/common/")),
             "a game folder outside its library");

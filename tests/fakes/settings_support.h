@@ -8,6 +8,11 @@
 
 using fakes::makeFifo, fakes::makeReadOnly;
 
+// Bytes that no shift or field boundary leaves unchanged, none of them 1 or blank.
+inline QByteArray patterned(int size) {
+    return QByteArray("\xA1\xB2\xC3\xD4\xE5\xF6\x97", 7).repeated(30).left(size);
+}
+
 // Detects 192.168.1.10 and 10.0.0.7, the second given with a byte beyond the address length.
 struct Place : fakes::FakePlatform {
     QString folder = prefix.makeFolder("users/player/AppData/Roaming/Populous/Velkor");

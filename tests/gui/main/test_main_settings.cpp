@@ -1,8 +1,6 @@
-// The settings record and file, the main window's load and save, external address and sockets.
+// The main window's settings: load and save, the addresses shown, the external address, sockets.
 
 #include "buildconfig.h"
-#include "core/net/AddressEcho.h"
-#include "core/net/IpAddress.h"
 #include "fakes/rows.h"
 #include "fakes/settings_support.h"
 #include "gui/main/frmMain.h"
@@ -10,47 +8,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// Bytes that no shift or field boundary leaves unchanged, none of them 1 or blank.
-static QByteArray patterned(int size) {
-    return QByteArray("\xA1\xB2\xC3\xD4\xE5\xF6\x97", 7).repeated(30).left(size);
-}
-
 using LocalCase = std::tuple<bool, QString, QString, int, bool, QString>;
 using SocketCase = std::tuple<int, std::uint16_t, std::int16_t, int, int, bool, QString>;
 
 class MainSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void recordAndFile() {
-        LaunchSettings s{patterned(115)};
-        QByteArray expected = s.image;                           // the bytes no field owns stay
-        s.setUserName(QString::fromUtf8("ABCDEFGHIJKLMNÿ€xyz")); // 16 kept, € not Latin-1
-        s.setLocalAddress("1.2");
-        s.setRouterAddress("1234567890123456789012345678");
-        s.setLocalAddressIndex(200);
-        for (int k = 0; k < 16; ++k)
-            expected[4 + 2 * k] = QByteArray("ABCDEFGHIJKLMN\xFF?").at(k);
-        expected.replace(63, 24, QByteArray("1.2").leftJustified(24, '\0'));
-        expected.replace(88, 24, "123456789012345678901234");
-        expected[113] = char(200);
-        QCOMPARE(s.image.toHex(' '), expected.toHex(' '));
-        s.image.replace(38, 24, QByteArray("12\0007", 4).leftJustified(24, '\0'));
-        QCOMPARE(s.OverrideAddress(), QStringLiteral("127")); // NULs inside are skipped
-
-        const Place os;
-        const QString users = os.prefix.driveC() + "/users", file = os.settingsdir + "\\Velkor.cfg";
-        QVERIFY(QDir(users).removeRecursively()); // as on a first start without ~/.config
-        s.read(file);                             // makes every folder level, but no file
-        QVERIFY(s.image == QByteArray(115, '\0') && !QFileInfo::exists(os.file));
-        QVERIFY(QDir(users).removeRecursively()); // a write makes them and tries once more
-        QVERIFY(s.write(file) && os.bytes() == QByteArray(115, '\0'));
-        os.write(patterned(50));
-        s.read(file); // reading writes nothing
-        QVERIFY(s.image == patterned(50) + QByteArray(65, '\0') && os.bytes().size() == 50);
-        os.write(patterned(200));
-        QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
-    }
-
     // Loading reads only a regular file; a failed save says so, the file kept. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
@@ -104,33 +67,6 @@ private slots:
         QCOMPARE(window.txtLocalIP->text(), shown);
         window.close();
         QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
-    }
-
-    // An echo page's answer counts as one whole address, white space around it dropped.
-    void wholeAddresses_data() {
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("address"); // empty: no address
-        for (const char* whole : {"255.255.255.255", "1:2:3:4:5:6:7:ffff", "1:2:3:4:5:6:7::", "::",
-                                  "2001:DB8::a:0", "::ffff:192.0.2.1", "1:2:3:4:5:6:1.2.3.4",
-                                  "ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255"})
-            QTest::newRow(whole) << QString(whole) << QString(whole);
-        addRow("white space around", {" \t\v\f203.0.113.7\r\n", "203.0.113.7"});
-        addRow("white space only", {" \r\n", ""});
-        for (const char* none :
-             {"203.0.113.256", "203.0.113.07", "203.0.113", "203.0.113.7.1", "1..3.4", "1.2.3.1234",
-              "1:2:3:4:5:6:7:8:9", "1:2:3:4:5:6:7", "1::2::3", "1:2:3:4::5:6:7:8", "1:", "1:::2",
-              "12345::1", "::1.2.3.4:1", "fe80::1%eth0"})
-            QTest::newRow(none) << QString(none) << QString();
-        addRow("switches on the next line", {"203.0.113.7\r\n/j 6.6.6.6", ""});
-        addRow("a NUL after", {QString("1.2.3.4") + QChar(0), ""});
-        addRow("a no-break space before", {QString::fromUtf8("\u00a01.2.3.4"), ""});
-        addRow("other digits", {QString::fromUtf8("\u0662.\u0660.\u0663.\u0667"), ""});
-    }
-    void wholeAddresses() {
-        QFETCH(QString, body);
-        QFETCH(QString, address);
-        QCOMPARE(addressecho::addressIn(body), address);
-        QCOMPARE(net::isIpAddress(body), !address.isEmpty() && address == body);
     }
 
     // The echo page's answer is used only when it is one whole address that the field holds.
