@@ -4,16 +4,12 @@
 #include "platform/platform.h"
 
 #include <QDateTime>
-#include <QMetaObject>
 #include <QPointer>
+#include <QSemaphore>
+#include <QThread>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace net {
 
@@ -25,61 +21,42 @@ qint64 now() {
 
 } // namespace
 
-// The thread and what it owns. Shared with the thread itself, so that a call still waiting for
-// the router when the window has gone harms nothing: it ends, finds no one to tell, and stops.
-struct RouterService::Worker {
+// Lives on the router's thread and owns the session there: the calls run in the order posted,
+// and what each one's answer means for the service comes back as a queued signal.
+class RouterWorker : public QObject {
+    Q_OBJECT
+public:
+    // A call, returning what the service does with its answer on its own thread (or nothing).
     using Job = std::function<std::function<void()>(PortMapper&)>;
 
-    std::mutex mutex;
-    std::condition_variable wake, settled;
-    std::deque<Job> jobs;
-    bool stopping = false, busy = false, ended = false;
-    QObject* owner = nullptr; // cleared when the service goes
-    std::unique_ptr<platform::Router> router;
-    std::unique_ptr<PortMapper> mapper;
-    std::thread thread;
+    explicit RouterWorker(std::unique_ptr<platform::Router> router)
+        : router_(std::move(router)), mapper_(*router_) {}
 
-    static void run(std::shared_ptr<Worker> self) {
-        std::unique_lock lock(self->mutex);
-        for (;;) {
-            self->wake.wait(lock, [&] { return self->stopping || !self->jobs.empty(); });
-            if (self->jobs.empty())
-                break;
-            Job job = std::move(self->jobs.front());
-            self->jobs.pop_front();
-            self->busy = true;
-            lock.unlock();
-            std::function<void()> done = job(*self->mapper);
-            lock.lock();
-            self->busy = false;
-            if (self->owner && done)
-                QMetaObject::invokeMethod(self->owner, std::move(done), Qt::QueuedConnection);
-            self->settled.notify_all();
-        }
-        self->ended = true;
-        self->settled.notify_all();
+    void run(const Job& job) {
+        if (std::function<void()> done = job(mapper_))
+            emit answered(done);
     }
 
-    void post(Job job) {
-        std::lock_guard lock(mutex);
-        jobs.push_back(std::move(job));
-        wake.notify_one();
-    }
+signals:
+    void answered(std::function<void()> done);
 
-    // Waits until no job is queued or running, at most `ms`; false when time ran out.
-    bool waitIdle(int ms) {
-        std::unique_lock lock(mutex);
-        return settled.wait_for(lock, std::chrono::milliseconds(ms),
-                                [&] { return jobs.empty() && !busy; });
-    }
+private:
+    std::unique_ptr<platform::Router> router_;
+    PortMapper mapper_;
 };
 
 RouterService::RouterService(QObject* parent)
-    : QObject(parent), worker_(std::make_shared<Worker>()) {
-    worker_->owner = this;
-    worker_->router = platform::current().routers->open();
-    worker_->mapper = std::make_unique<PortMapper>(*worker_->router);
-    worker_->thread = std::thread(&Worker::run, worker_);
+    : QObject(parent), thread_(new QThread),
+      worker_(new RouterWorker(platform::current().routers->open())),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)) {
+    worker_->moveToThread(thread_);
+    // A call still waiting for its router when the service goes ends on its own and takes the
+    // worker and the thread with it: it finds no one to tell.
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    connect(worker_, &RouterWorker::answered, this,
+            [](const std::function<void()>& done) { done(); });
+    thread_->start();
     renewal_.setSingleShot(true);
     connect(&renewal_, &QTimer::timeout, this, [this] {
         if (!client_.isEmpty())
@@ -88,18 +65,22 @@ RouterService::RouterService(QObject* parent)
 }
 
 RouterService::~RouterService() {
-    std::unique_lock lock(worker_->mutex);
-    worker_->owner = nullptr;
-    worker_->stopping = true;
-    worker_->jobs.clear();
-    worker_->wake.notify_one();
-    const bool ended = worker_->settled.wait_for(lock, std::chrono::milliseconds(500),
-                                                 [&] { return worker_->ended; });
-    lock.unlock();
-    if (ended)
-        worker_->thread.join();
-    else
-        worker_->thread.detach();
+    // Calls not started yet are dropped; a running one has a moment to end.
+    cancelled_->store(true);
+    thread_->quit();
+    if (thread_->wait(500))
+        delete thread_;
+}
+
+void RouterService::post(const std::function<std::function<void()>(PortMapper&)>& job) {
+    RouterWorker* worker = worker_;
+    QMetaObject::invokeMethod(
+        worker_,
+        [worker, job, cancelled = cancelled_] {
+            if (!*cancelled)
+                worker->run(job);
+        },
+        Qt::QueuedConnection);
 }
 
 void RouterService::start(const QString& settingsFolder, bool gameRunning) {
@@ -114,7 +95,7 @@ void RouterService::discover() {
         return;
     discovering_ = true;
     QPointer<RouterService> self(this);
-    worker_->post([self](PortMapper& mapper) -> std::function<void()> {
+    post([self](PortMapper& mapper) -> std::function<void()> {
         const PortMapper::Found found = mapper.discover();
         return [self, found] {
             if (!self)
@@ -147,7 +128,7 @@ void RouterService::removeLeftover() {
     }
     const RouterRecord::Mapping left = *record_.mapping;
     QPointer<RouterService> self(this);
-    worker_->post([self, left](PortMapper& mapper) -> std::function<void()> {
+    post([self, left](PortMapper& mapper) -> std::function<void()> {
         const bool removed = mapper.remove(left);
         return [self, removed, left] {
             if (self && removed && self->record_.mapping == left) {
@@ -163,7 +144,7 @@ void RouterService::openPort(const QString& client) {
     client_ = client;
     renewal_.stop();
     QPointer<RouterService> self(this);
-    worker_->post([self, client](PortMapper& mapper) -> std::function<void()> {
+    post([self, client](PortMapper& mapper) -> std::function<void()> {
         const PortMapper::Opened result = mapper.open(client, now());
         return [self, result] {
             if (self)
@@ -200,11 +181,14 @@ void RouterService::finish(bool gameRunning, int boundMs) {
         return;
     const RouterRecord::Mapping mapping = *asked;
     auto removed = std::make_shared<std::atomic<bool>>(false);
-    worker_->post([removed, mapping](PortMapper& mapper) -> std::function<void()> {
+    auto ended = std::make_shared<QSemaphore>();
+    post([removed, ended, mapping](PortMapper& mapper) -> std::function<void()> {
         *removed = mapper.remove(mapping);
+        ended->release();
         return {};
     });
-    if (worker_->waitIdle(boundMs) && *removed) {
+    // The calls before it run first: waiting for this one waits for them all.
+    if (ended->tryAcquire(1, boundMs) && *removed) {
         record_.mapping.reset();
         saveRecord();
     }
@@ -226,3 +210,5 @@ void RouterService::saveRecord() {
 }
 
 } // namespace net
+
+#include "RouterService.moc"

@@ -1,16 +1,24 @@
 #pragma once
-// The router for the windows: every router call runs on a thread of its own, one after another,
-// and its outcome comes back to the window's thread as a queued call, so that the windows never
-// stop painting. Keeps the small router settings file up to date with what Velkor mapped.
+// The router for the windows: every router call runs on a thread of its own (a QThread and a
+// worker object there), one after another, and its outcome comes back to the window's thread as
+// a queued signal, so that the windows never stop painting. Keeps the small router settings file
+// up to date with what Velkor mapped.
 
 #include "core/router/RouterFacts.h"
 #include "core/router/RouterRecord.h"
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
+#include <functional>
 #include <memory>
 
+class QThread;
+
 namespace net {
+
+class PortMapper;
+class RouterWorker;
 
 class RouterService : public QObject {
     Q_OBJECT
@@ -48,12 +56,15 @@ signals:
     void portAnswered();
 
 private:
-    struct Worker;
+    // Queues a call for the router's thread; what it returns runs here with its answer.
+    void post(const std::function<std::function<void()>(PortMapper&)>& job);
     void saveRecord();
     void removeLeftover();
     void opened(const PortState& state, const std::optional<RouterRecord::Mapping>& mapping);
 
-    std::shared_ptr<Worker> worker_;
+    QThread* thread_;
+    RouterWorker* worker_; // on thread_
+    std::shared_ptr<std::atomic<bool>> cancelled_;
     QString recordFile_;
     RouterRecord record_;
     RouterView view_;

@@ -244,7 +244,7 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload() {
-    closed = true;
+    routerWait.reset(); // a launch waiting for the router starts no game now
     SaveSettings();
     if (router)
         router->finish(gameRunning());

@@ -5,7 +5,9 @@
 #include "core/settings/LaunchSettings.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <memory>
+#include <optional>
 
 class HTMLHelp;
 namespace net {
@@ -131,11 +133,13 @@ private:
     bool startGame();
 
     // Hosting with a router (frmMain_router.cpp): the router is looked for once the window is
-    // shown; before a hosted game starts its port is asked for, within a bound.
+    // shown. A launch hosting with it asks for the game's port and waits for the answer, 3 s at
+    // most, the window answering meanwhile; then the game starts, unless the window has closed.
     void startRouter();
     void routerDiscovered();
-    // false when the window was closed while the router was asked: then no game starts.
-    bool prepareHostingWithRouter();
+    void waitForRouter(const LaunchForm& form);
+    void routerAnswered();
+    void routerWaitEnded();
     // The router's outside address when it is the internet's, else empty.
     QString routerOutside() const;
     bool gameRunning() const;
@@ -146,6 +150,11 @@ private:
     std::unique_ptr<net::RouterService> router;
     QString echoAddress;    // what the address-echo page answered last, a whole address or empty
     QStringList toldCauses; // what the player has been told about hosting, once a run each
-    bool launching = false;
-    bool closed = false;
+    // A launch waiting for the router, with what was chosen at its click.
+    struct RouterWait {
+        LaunchForm form;
+        bool portAsked = false;
+    };
+    std::optional<RouterWait> routerWait;
+    QTimer routerBound;
 };

@@ -31,7 +31,7 @@ game::Hosting hostingOf(const QRadioButton* withoutRouter, const QRadioButton* w
 } // namespace
 
 void frmMain::launch_Click() {
-    if (launching)
+    if (routerWait)
         return; // a click while the router is asked
     platform::Services& os = platform::current();
 
@@ -56,12 +56,10 @@ void frmMain::launch_Click() {
         return;
     }
 
-    if (selhost->isChecked() && selwithrouter->isChecked()) {
-        if (!prepareHostingWithRouter())
-            return;            // Velkor was closed meanwhile
-        buildLaunchArgs(form); // the router may have given the external address meanwhile
+    if (selhost->isChecked() && selwithrouter->isChecked() && router) {
+        waitForRouter(form); // the game starts when the router has answered
+        return;
     }
-
     if (!startGame())
         showAlternativeLoad();
 }

@@ -8,7 +8,6 @@
 #include "gui/router/frmRouter.h"
 #include "platform/platform.h"
 
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +26,11 @@ void frmMain::startRouter() {
     router = std::make_unique<net::RouterService>(this);
     router->setEcho(echoAddress);
     connect(router.get(), &net::RouterService::discovered, this, &frmMain::routerDiscovered);
+    // A launch waiting for the router goes on once it has answered, or when the bound passes.
+    connect(router.get(), &net::RouterService::discovered, this, &frmMain::routerAnswered);
+    connect(router.get(), &net::RouterService::portAnswered, this, &frmMain::routerAnswered);
+    routerBound.setSingleShot(true);
+    connect(&routerBound, &QTimer::timeout, this, &frmMain::routerWaitEnded);
     router->start(settingsdir, gameRunning());
     // Chosen after nothing answered: the router may be there now.
     connect(selwithrouter, &QRadioButton::toggled, this, [this](bool on) {
@@ -53,47 +57,40 @@ void frmMain::routerDiscovered() {
         txtRouterIP->setText(outside);
 }
 
-bool frmMain::prepareHostingWithRouter() {
-    if (!router)
-        return true;
-    const bool openPort = router->openPortWhenHosting();
-    const QString local = txtLocalIP->text();
-    if (openPort)
-        router->openPort(local);
-    {
-        // The window keeps painting and answering while the router is asked; a second click on
-        // the button does nothing meanwhile.
-        QEventLoop wait;
-        QTimer bound;
-        bound.setSingleShot(true);
-        connect(&bound, &QTimer::timeout, &wait, &QEventLoop::quit);
-        const auto done = [&] {
-            if (!router->portPending() && !router->discovering())
-                wait.quit();
-        };
-        connect(router.get(), &net::RouterService::portAnswered, &wait, done);
-        connect(router.get(), &net::RouterService::discovered, &wait, done);
-        bound.start(LaunchWaitMs);
-        launching = true;
-        if (router->portPending() || router->discovering())
-            wait.exec();
-        launching = false;
-    }
-    if (closed)
-        return false;
+void frmMain::waitForRouter(const LaunchForm& form) {
+    routerWait = RouterWait{form, router->openPortWhenHosting()};
+    if (routerWait->portAsked)
+        router->openPort(txtLocalIP->text());
+    routerBound.start(LaunchWaitMs);
+    routerAnswered(); // perhaps nothing to wait for
+}
 
-    if (!openPort)
-        return true; // the player forwards the port and reads the Router dialog on their own
-    net::RouterView view = router->view();
-    if (router->portPending())
-        view.port.kind = net::PortState::Kind::NoAnswer; // not within the bound
-    const net::HostingWarning warning = net::hostingWarning(view, local);
-    if (warning.cause.isEmpty() || toldCauses.contains(warning.cause))
-        return true;
-    toldCauses << warning.cause;
-    platform::current().ui->messageBox(warning.text, QStringLiteral("Velkor"),
-                                       platform::mbstyle::Exclamation);
-    return true;
+void frmMain::routerAnswered() {
+    if (routerWait && !router->portPending() && !router->discovering())
+        routerWaitEnded();
+}
+
+void frmMain::routerWaitEnded() {
+    if (!routerWait)
+        return; // the window has closed
+    const RouterWait wait = *routerWait;
+    routerWait.reset();
+    routerBound.stop();
+    // Without the port asked for, the player forwards it and reads the Router dialog alone.
+    if (wait.portAsked) {
+        net::RouterView view = router->view();
+        if (router->portPending())
+            view.port.kind = net::PortState::Kind::NoAnswer; // not within the bound
+        const net::HostingWarning warning = net::hostingWarning(view, txtLocalIP->text());
+        if (!warning.cause.isEmpty() && !toldCauses.contains(warning.cause)) {
+            toldCauses << warning.cause;
+            platform::current().ui->messageBox(warning.text, QStringLiteral("Velkor"),
+                                               platform::mbstyle::Exclamation);
+        }
+    }
+    buildLaunchArgs(wait.form); // the router may have given the external address meanwhile
+    if (!startGame())
+        showAlternativeLoad();
 }
 
 void frmMain::mnurouter_Click() {
