@@ -52,6 +52,8 @@ public:
     int messageBox(const QString&, const QString&, int) override { return ++boxes, 1; }
     bool openUrl(const QString&) override { return false; }
     QPoint cursorPos() override { return {}; }
+    std::intptr_t windowHandle(QObject*) override { return 0; }
+    void enterWhatsThisMode() override {}
 };
 
 class NoProfile : public platform::System {
@@ -62,7 +64,6 @@ public:
     long specialFolderPath(int, QString&) override { return 1; }
     platform::OsVersion osVersion() override { return {}; }
     QHash<QString, QString> environment() override { return {}; }
-    QString installedGameFolder() override { return {}; }
 };
 
 struct Scratch {

@@ -23,8 +23,8 @@ struct WineRunner {
 
 struct WinePrefix {
     WinePrefix() = default;
-    WinePrefix(QString root, WineRunner runner = {})
-        : root(std::move(root)), runner(std::move(runner)) {}
+    WinePrefix(QString folder, WineRunner starter = {})
+        : root(std::move(folder)), runner(std::move(starter)) {}
 
     QString root; // the folder of system.reg: absolute, cleaned; it may not exist
     WineRunner runner;

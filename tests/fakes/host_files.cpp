@@ -9,9 +9,9 @@ namespace fakes {
 namespace {
 
 struct Held : platform::HeldFile {
-    explicit Held(const QString& path) : path(path) {}
-    QString name() const override { return path; }
-    QString path;
+    explicit Held(const QString& path) : path_(path) {}
+    QString name() const override { return path_; }
+    QString path_;
 };
 
 } // namespace

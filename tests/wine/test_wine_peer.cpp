@@ -78,12 +78,14 @@ private slots:
         QFile help(platform::current().files->toNative(file));
         QVERIFY(help.open(QIODevice::WriteOnly));
         HTMLHelp().HHRegister(file);
-        QVERIFY(file == u"velkorhelp.chm"_s && session.ui.boxes.empty());
+        QCOMPARE(file, u"velkorhelp.chm"_s);
+        QCOMPARE(session.ui.boxes.size(), 0u);
         QProcess reg;
         reg.start(u"wine"_s,
                   {u"reg"_s, u"query"_s, u"HKLM\\Software\\Microsoft\\Windows\\HTML Help"_s,
                    u"/v"_s, file, u"/reg:32"_s});
-        QVERIFY(reg.waitForFinished(120000) && reg.exitCode() == 0);
+        QVERIFY(reg.waitForFinished(120000));
+        QCOMPARE(reg.exitCode(), 0);
         const QString answer = QString::fromLocal8Bit(reg.readAllStandardOutput());
         const QString value = QRegularExpression::escape(Game + u"\\"_s);
         QVERIFY2(answer.contains(
@@ -97,7 +99,8 @@ private slots:
         const auto record =
             platform::current().versions->fixedFileInfo(u"C:\\windows\\system32\\hhctrl.ocx"_s);
         const auto v = helpversions::fromFixedFileInfo(record.value_or(QByteArray()));
-        QVERIFY(v && v->major == 5 && v->minor == 2 && v->build == 3790 && v->revision == 2744);
+        QVERIFY(v);
+        QCOMPARE(helpversions::versionText(*v), u"5.02.3790.2744"_s);
         QVERIFY(!platform::current().versions->fixedFileInfo(Game + u"\\HW_SW_Select.exe"_s));
     }
 };

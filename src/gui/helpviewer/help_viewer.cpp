@@ -207,8 +207,8 @@ void HelpViewer::loadContents() {
     const QString name = file_->system().contentsFile;
     if (name.isEmpty())
         return;
-    if (const auto data = file_->object(name))
-        addContents(contentsFromSitemap(parseSitemap(*data)), nullptr, contentsTree);
+    if (const auto sitemap = file_->object(name))
+        addContents(contentsFromSitemap(parseSitemap(*sitemap)), nullptr, contentsTree);
     contentsTree->expandAll();
 }
 
@@ -216,8 +216,8 @@ void HelpViewer::loadIndex() {
     const QString name = file_->system().indexFile;
     if (name.isEmpty())
         return;
-    if (const auto data = file_->object(name))
-        index_ = indexFromSitemap(parseSitemap(*data));
+    if (const auto sitemap = file_->object(name))
+        index_ = indexFromSitemap(parseSitemap(*sitemap));
     for (const IndexEntry& entry : index_)
         indexList->addItem(entry.keyword);
 }

@@ -19,11 +19,11 @@ using forms::captioned;
 using forms::place;
 using forms::twips;
 
-frmoptions::frmoptions(const QString& settingsdir, QWidget* owner,
-                       std::function<QString()> routerAddress)
+frmoptions::frmoptions(const QString& settingsFolder, QWidget* owner,
+                       std::function<QString()> routerOutside)
     : FixedDialog(owner, "frmoptions", QStringLiteral("Options"), 6375, 4380, Centre::OnOwner,
                   forms::Border::FixedSingle),
-      settingsdir(settingsdir), routerAddress(std::move(routerAddress)) {
+      settingsdir(settingsFolder), routerAddress(std::move(routerOutside)) {
     createControls();
     setModal(true);
 }

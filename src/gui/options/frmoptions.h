@@ -20,12 +20,12 @@ class QRadioButton;
 class frmoptions : public forms::FixedDialog {
     Q_OBJECT
 public:
-    // `settingsdir` is the owner's settings folder: the settings file and the temporary
+    // `settingsFolder` is the owner's settings folder: the settings file and the temporary
     // download file live there.
-    // `routerAddress` gives the router's outside address, when it is the internet's, for
+    // `routerOutside` gives the router's outside address, when it is the internet's, for
     // "Detect" to fall back on when the page gives none.
-    frmoptions(const QString& settingsdir, QWidget* owner,
-               std::function<QString()> routerAddress = {});
+    frmoptions(const QString& settingsFolder, QWidget* owner,
+               std::function<QString()> routerOutside = {});
     ~frmoptions() override;
 
     // Fills the dialog. false when the socket library failed and the program is ending: the

@@ -146,13 +146,14 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
           "\"path\"=\"C:\\\\GOG Games\\\\Populous 3\"\n"},
          {gogGame, "MZ"}}));
     const QString gp = home.filePath(".local/share/wineprefixes/gp");
-    QVERIFY(QDir().mkpath(gp + "/dosdevices") && QFile::link("../drive_c", gp + "/dosdevices/c:"));
+    QVERIFY(QDir().mkpath(gp + "/dosdevices"));
+    QVERIFY(QFile::link("../drive_c", gp + "/dosdevices/c:"));
     QVERIFY(QFile::rename(home.filePath("gp/drive_c"), gp + "/drive_c"));
 
     sqlite3* database = nullptr;
     const QByteArray db = QFile::encodeName(home.filePath(".local/share/lutris/pga.db"));
-    QVERIFY(sqlite3_open(db, &database) == SQLITE_OK &&
-            runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
+    QCOMPARE(sqlite3_open(db, &database), SQLITE_OK);
+    QVERIFY(runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
                              "INSERT INTO games VALUES ('/nowhere', 'none', 'wine'),"
                              " ('~/Games/db', 'db-2', 'wine'), ('~/Games/db', 'db-2', 'linux');"));
     qputenv("HOME", QFile::encodeName(home.path()));
@@ -188,7 +189,8 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     QCOMPARE(launchers::readLutrisDatabase(host, db).size(), 2u); // the Wine games, committed
     QVERIFY(runSql(database, "ROLLBACK;"));
     sqlite3_close(database);
-    QVERIFY(QFile::remove(db) && ::mkfifo(db, 0600) == 0);
+    QVERIFY(QFile::remove(db));
+    QCOMPARE(::mkfifo(db, 0600), 0);
     QVERIFY(launchers::readLutrisDatabase(host, db).empty());
     QVERIFY(QFile::remove(db));
 }

@@ -117,8 +117,10 @@ void HtmlHelpTest::displayOperations() {
     QCOMPARE(f.boxes(), warning.isEmpty() ? QStringList() : QStringList{warning});
     if (calls.startsWith(QLatin1String("0 @ 0;"))) {
         const auto link = f.os.help.calls.back().data.value<platform::HH_AKLINK>();
-        QVERIFY(link.pszKeywords == u"router;hosting"_s && !link.pszUrl &&
-                link.pszMsgText == u"Nothing found."_s && link.pszWindow == window);
+        QCOMPARE(link.pszKeywords, u"router;hosting"_s);
+        QCOMPARE(link.pszUrl, std::nullopt);
+        QCOMPARE(link.pszMsgText, u"Nothing found."_s);
+        QCOMPARE(link.pszWindow, window);
     }
 }
 
@@ -136,12 +138,14 @@ void HtmlHelpTest::windowsAndPopups() {
     f.help.setHHPopupTextColor(0x112233);
     f.help.HHDisplayPopup(&f.form);
     const auto form = reinterpret_cast<std::intptr_t>(&f.form);
-    QVERIFY(f.os.help.calls.at(0).owner == 0 && f.os.help.calls.at(1).owner == form &&
-            f.os.help.calls.at(2).owner == form);
+    QCOMPARE(f.os.help.calls.at(0).owner, 0);
+    QCOMPARE(f.os.help.calls.at(1).owner, form);
+    QCOMPARE(f.os.help.calls.at(2).owner, form);
     QCOMPARE(f.help.HHWndHandle(), std::intptr_t(0x77));
     const auto popup = f.os.help.calls.at(2).data.value<platform::HH_POPUP>();
-    QVERIFY(popup.pszText == u"Your name."_s && popup.clrForeground == 0x112233 &&
-            popup.pszFont == u"Arial, 10, ascii, Bold "_s);
+    QCOMPARE(popup.pszText, u"Your name."_s);
+    QCOMPARE(popup.clrForeground, 0x112233);
+    QCOMPARE(popup.pszFont, u"Arial, 10, ascii, Bold "_s);
     // Its style and colours go back to the defaults; its text may come from a .txt in the file.
     f.help.setHHPopupType(1);
     f.help.setHHPopupFile(u"popups.txt"_s);
@@ -166,10 +170,15 @@ void HtmlHelpTest::windowsAndPopups() {
 void HtmlHelpTest::versionsAndRegistry() {
     using namespace helpversions;
     QCOMPARE(versionText(*fromFixedFileInfo(fixedInfo(4, 70, 0, 1155))), u"4.70.1155"_s);
-    QVERIFY(!fromFixedFileInfo(fixedInfo(1, 2, 3, 4).left(51)) &&
-            !fromFixedFileInfo(QByteArray(52, 1)));
-    QVERIFY(hhMinimum(16) && hhMinimum(26) && ieMinimum(256) && ieMinimum(273));
-    QVERIFY(!hhMinimum(15) && !hhMinimum(27) && !ieMinimum(255) && !ieMinimum(274));
+    QVERIFY(!fromFixedFileInfo(fixedInfo(1, 2, 3, 4).left(51)));
+    QVERIFY(!fromFixedFileInfo(QByteArray(52, 1)));
+    // The codes' ranges, each end and one past it.
+    QString codes;
+    for (int code : {15, 16, 26, 27})
+        codes += hhMinimum(code) ? '1' : '0';
+    for (int code : {255, 256, 273, 274})
+        codes += ieMinimum(code) ? '1' : '0';
+    QCOMPARE(codes, "01100110");
     // Compared part by part as numbers: {installed, minimum, reached}.
     // clang-format off
     const std::tuple<const char*, const char*, bool> rows[] = {

@@ -63,7 +63,8 @@ private slots:
     void routerTexts() {
         QCOMPARE(net::routerText(" Home\n\tBox\x01  7 "), QStringLiteral("Home Box 7"));
         const QString cut = net::routerText(QString(10000, u'x'));
-        QVERIFY(cut.size() == 64 && cut.endsWith(QChar(0x2026)));
+        QCOMPARE(cut.size(), 64);
+        QCOMPARE(cut.back(), QChar(0x2026));
         QCOMPARE(net::routerText(QString(64, u'y')), QString(64, u'y'));
         QCOMPARE(net::portLine({Kind::Open, 3600, 1000, {}, 0}, 1000 + 1799),
                  QStringLiteral("Open to this machine for 31 more minutes"));
@@ -136,7 +137,8 @@ private slots:
               {Me, "Skype"}}) {
             os.routers.with([&](Script& s) { s.mappings[7575] = other; });
             const net::PortMapper::Opened opened = mapper.open(Me, 300);
-            QVERIFY(opened.state.kind == Kind::HeldElsewhere && !opened.mapping);
+            QCOMPARE(opened.state.kind, Kind::HeldElsewhere);
+            QVERIFY(!opened.mapping);
             QCOMPARE(opened.state.holder, other.client);
             mapper.remove(ours());
             QCOMPARE(os.routers.mapping().description, other.description);
@@ -146,8 +148,10 @@ private slots:
         // Only permanent mappings: one is made, which Velkor must remove itself.
         os.routers.with([](Script& s) { s.permanentOnly = true; });
         const auto permanent = mapper.open(Me, 400).mapping;
-        QVERIFY(permanent && permanent->lease == 0 && mapper.remove(*permanent));
-        QVERIFY(!os.routers.mapped() && os.routers.mapped(7000));
+        QCOMPARE(permanent ? permanent->lease : 99, 0u);
+        QVERIFY(mapper.remove(*permanent));
+        QVERIFY(!os.routers.mapped());
+        QVERIFY(os.routers.mapped(7000));
 
         for (const auto& [result, state] :
              {std::pair{501, state(Kind::Refused, 0, 0, {}, 501)},
@@ -174,8 +178,8 @@ private slots:
               "UPnP 7575 1.2.3.4/j 3600 1 d", "SOAP 7575 192.168.50.2 3600 1 d"}) {
             os.prefix.writeFile("drive_c/Velkor/VelkorRouter.cfg",
                                 "OpenPortWhenHosting=0\nMapping=" + mapping + '\n');
-            QVERIFY2(!os.recorded() && !net::RouterRecord::read(os.file).openPortWhenHosting,
-                     mapping.constData());
+            QVERIFY2(!os.recorded(), mapping.constData());
+            QVERIFY2(!net::RouterRecord::read(os.file).openPortWhenHosting, mapping.constData());
         }
         os.prefix.writeFile("drive_c/Velkor/VelkorRouter.cfg",
                             "OpenPortWhenHosting=0\n" + QByteArray(5000, '#'));
@@ -193,13 +197,15 @@ private slots:
             service.start(Folder, false);
             QTRY_VERIFY(service.answered());
             QTest::qWait(50);
-            QVERIFY(os.routers.mapped() && os.recorded());
+            QVERIFY(os.routers.mapped());
+            QVERIFY(os.recorded());
         }
         os.routers.with([](Script& s) { s.questionResult = platform::Router::Ok; });
         {
             net::RouterService service;
             service.start(Folder, false);
-            QTRY_VERIFY(!os.routers.mapped() && !os.recorded());
+            QTRY_VERIFY(!os.routers.mapped());
+            QVERIFY(!os.recorded());
         }
         os.leave();
         net::RouterService service;
@@ -210,7 +216,9 @@ private slots:
         QVERIFY(os.recorded());
         os.routers.with([](Script& s) { s.delayMs = 0; });
         service.finish(false);
-        QVERIFY(!os.routers.mapped() && !os.recorded() && os.routers.mapped(7000));
+        QVERIFY(!os.routers.mapped());
+        QVERIFY(!os.recorded());
+        QVERIFY(os.routers.mapped(7000));
         os.routers.with([](Script& s) { s.delayMs = 100; }); // asked for as Velkor closes
         service.openPort(Me);
         service.finish(false);

@@ -116,7 +116,8 @@ void RegistryHiveTest::editsKeepOtherLines() {
             const Hive written = parseHive(hiveWithValue(hiveFile(damaged), {key}, dword, now));
             const HiveValue* stored = written.value(written.open({key}), "v");
             const QString where = damaged + " with a value in " + key;
-            QVERIFY2(stored && stored->type == 4, qPrintable(where));
+            QVERIFY2(stored, qPrintable(where));
+            QCOMPARE(stored->type, 4u);
             QVERIFY2(!written.value(written.open({"e"}), "x"), qPrintable(where));
         }
     }

@@ -43,7 +43,8 @@ private slots:
 
         for (QLabel* figure : {window.BlueSha, window.RedSha, window.yellowsha, window.Greensha}) {
             QMovie* movie = figure->movie();
-            QVERIFY(movie && movie->jumpToFrame(0));
+            QVERIFY(movie);
+            QVERIFY(movie->jumpToFrame(0));
             movie->setPaused(true);
             QImageReader reader(":/" + figure->objectName() + "@2x.gif", "gif");
             const QImage first = reader.read();

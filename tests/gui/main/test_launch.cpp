@@ -115,7 +115,7 @@ private slots:
         window.launch_Click();
         QCOMPARE(window.launchexe + window.launchargs,
                  GameFolder + "\\HW_SW_Select.exe /GAME=UW /j tcp  /nZed");
-        QVERIFY(fake->ui.boxes.size() == 2 && fake->processes.starts.size() == 2);
+        QCOMPARE(fake->processes.starts.size(), 2u);
         QCOMPARE(fake->ui.boxes[0].title + '|' + fake->ui.boxes[1].title,
                  "Username Required!|No IP Adress Specified");
     }
@@ -126,7 +126,8 @@ private slots:
         window.launchargs = "previous";
         choose(window, false, false, "1.2.3.4", "");
         window.mnutroubleshoot->trigger();
-        QVERIFY(fake->ui.boxes.size() == 1 && window.launchargs == "previous");
+        QCOMPARE(window.launchargs, "previous");
+        QCOMPARE(fake->ui.boxes.size(), 1u);
         QCOMPARE(fake->ui.boxes[0].title, "No Username");
 
         choose(window, true, true, "", "Uma"); // no join-address check here
@@ -134,14 +135,15 @@ private slots:
         window.mnutroubleshoot->trigger();
         QCOMPARE(seen, "\\D3DpoptbUW.exe");
         QCOMPARE(window.launchexe + '|' + window.launchargs, "kept|/j tcp  /nUma");
-        QVERIFY(fake->ui.boxes.size() == 1 && fake->processes.starts.empty());
+        QCOMPARE(fake->processes.starts.size(), 0u);
 
         // A launch whose start fails opens it too, without a message; OK there starts the game.
         fake->processes.succeed = false;
         choose(window, false, false, "9.9.9.9", "Lee");
         onAltLoad(&window, true);
         window.launch_Click();
-        QVERIFY(seen == "\\D3Dpoptb.exe" && fake->ui.boxes.size() == 1);
+        QCOMPARE(seen, "\\D3Dpoptb.exe");
+        QCOMPARE(fake->ui.boxes.size(), 1u);
         const fakes::StartCall& call = fake->processes.starts.back();
         const QString exe = GameFolder + "\\D3Dpoptb.exe";
         QCOMPARE(call.application + '|' + call.commandLine + '|' + call.workingDirectory,

@@ -79,7 +79,8 @@ private slots:
         os.write(s.image);
         frmMain window;
         window.Form_Load(); // detection off: the stored address, whatever the box shows
-        QVERIFY(window.txtRouterIP->text() == old && os.downloads.requests.isEmpty());
+        QCOMPARE(window.txtRouterIP->text(), old);
+        QCOMPARE(os.downloads.requests, QStringList());
         window.txtRouterIP->setText("1.1.1.1");
         window.SaveSettings();
         QCOMPARE(LaunchSettings{os.bytes()}.RouterAddress(), old);
@@ -102,7 +103,8 @@ private slots:
         window.txtRouterIP->clear();
         window.SaveSettings();
         const LaunchSettings saved{os.bytes()};
-        QVERIFY(saved.RouterAddress() == "203.0.113.7" && saved.LocalAddress() == "192.168.1.10");
+        QCOMPARE(saved.RouterAddress(), "203.0.113.7");
+        QCOMPARE(saved.LocalAddress(), "192.168.1.10");
     }
 
     void socketMessages_data() {
@@ -135,7 +137,8 @@ private slots:
         window.Form_Load();
         const bool ends = !message.isEmpty() && hostName == 0 && resolves;
         QCOMPARE(os.ui.boxes.empty() ? QString() : os.ui.boxes.back().text, message);
-        QVERIFY(os.system.endProgramCalls == ends && window.username->text().isEmpty() == ends);
+        QCOMPARE(os.system.endProgramCalls, int(ends));
+        QCOMPARE(window.username->text().isEmpty(), ends);
     }
 };
 

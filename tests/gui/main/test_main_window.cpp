@@ -42,9 +42,11 @@ private slots:
                  QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
         os.system.anotherInstance = true; // a second instance ends before anything else
         window.Form_Load();
-        QVERIFY(os.ui.boxes.size() == 1 && os.system.endProgramCalls == 1);
+        QCOMPARE(os.system.endProgramCalls, 1);
+        QCOMPARE(os.ui.boxes.size(), 1u);
         QVERIFY(os.ui.boxes[0].text.startsWith("Velkor is already running"));
-        QVERIFY(window.settingsdir.isEmpty() && os.sockets.startups == 0);
+        QCOMPARE(window.settingsdir, QString());
+        QCOMPARE(os.sockets.startups, 0);
 
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -58,13 +60,19 @@ private slots:
         QApplication::sendEvent(window.launch, &held);
         QCOMPARE(pressed.count(), 2);
 
-        // Joining clears the hosting method; hosting again resets it.
+        // Joining clears the hosting method; hosting again resets it. Without router, with router,
+        // the join address enabled, the hosting frame enabled:
+        const auto state = [&window] {
+            return QString::number(window.selwithoutrouter->isChecked()) +
+                   QString::number(window.selwithrouter->isChecked()) +
+                   QString::number(window.joinIP->isEnabled()) +
+                   QString::number(window.hostsettings->isEnabled());
+        };
         window.selwithrouter->click();
         window.seljoin->click();
-        QVERIFY(!window.selwithoutrouter->isChecked() && !window.selwithrouter->isChecked() &&
-                window.joinIP->isEnabled() && !window.hostsettings->isEnabled());
+        QCOMPARE(state(), "0010");
         window.selhost->click();
-        QVERIFY(window.selwithoutrouter->isChecked() && !window.joinIP->isEnabled());
+        QCOMPARE(state(), "1001");
         window.selwithrouter->click(); // still one group after being cleared
         QVERIFY(!window.selwithoutrouter->isChecked());
     }
@@ -84,7 +92,8 @@ private slots:
         window.hide();
         frmaltload dialog(true, "");
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog) && dialog.popdir->hasFocus());
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(dialog.popdir->hasFocus());
         QCOMPARE(tabbing(7), "browse reset selD3D OKButton CancelButton popdir browse");
     }
 
@@ -124,7 +133,8 @@ private slots:
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) { // Enter presses OK
             frmAbout about;
             about.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&about) && about.cmdOK->hasFocus());
+            QVERIFY(QTest::qWaitForWindowExposed(&about));
+            QVERIFY(about.cmdOK->hasFocus());
             QTest::keyClick(&about, key);
             QVERIFY2(!about.isVisible(), qPrintable(QKeySequence(key).toString()));
         }

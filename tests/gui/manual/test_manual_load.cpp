@@ -42,14 +42,17 @@ private slots:
 
     // Opening enters the default folder, drive and all; the picker opens there, even once gone.
     void altLoadEntersItsFolder() {
-        QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
+        QVERIFY(fake->files->changeDirectory(R"(C:\)"));
+        QVERIFY(fake->files->changeDrive("z"));
         frmaltload dialog(false, "");
         QCOMPARE(fake->files->currentDirectory(), GameFolder);
         // Out of it first: Windows keeps a process's current folder from going.
-        QVERIFY(QDir::setCurrent(QDir::tempPath()) && QDir(gameNative).removeRecursively());
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        QVERIFY(QDir(gameNative).removeRecursively());
         frmfindpop picker(&dialog);
         QCOMPARE(rows(picker.Dir), "0:C:\\ 1:Program Files 2:Bullfrog 3:Populous");
-        QVERIFY(fake->files->changeDirectory(R"(C:\)") && fake->files->changeDrive("z"));
+        QVERIFY(fake->files->changeDirectory(R"(C:\)"));
+        QVERIFY(fake->files->changeDrive("z"));
         frmaltload missing(true, "");
         QCOMPARE(fake->files->currentDirectoryOf("c") + fake->files->currentDirectory().left(2),
                  R"(C:\Z:)");
@@ -59,7 +62,8 @@ private slots:
     void altLoadKeysAndFailures() {
         frmaltload dialog(true, "");
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog) && dialog.popdir->hasFocus());
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.popdir->hasFocus());
         QTest::keyClick(dialog.popdir, Qt::Key_Escape); // closes nothing, nor Enter in a box
         QTest::keyClick(dialog.popdir, Qt::Key_Return);
 
@@ -71,7 +75,8 @@ private slots:
         dialog.OKButton->click();
         QCOMPARE(fake->ui.boxes.size(), 2u);
         QVERIFY(fake->ui.boxes[0].text.contains("the specified file, C:\\Nowhere\\D3Dpoptb.exe."));
-        QVERIFY(dialog.isVisible() && fake->processes.starts.size() == 1);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(fake->processes.starts.size(), 1u);
         QCOMPARE(fake->processes.starts[0].application, GameFolder + "\\poptb.exe"); // software
     }
 
@@ -87,7 +92,8 @@ private slots:
         frmaltload owner(true, "");
         frmfindpop picker(&owner);
         picker.show();
-        QVERIFY(QTest::qWaitForWindowActive(&picker) && picker.OKButton->hasFocus());
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        QVERIFY(picker.OKButton->hasFocus());
         QTreeWidget* dir = picker.Dir;
         QCOMPARE(rows(dir), "0:C:\\ 1:Program Files 2:Bullfrog 3:Populous 4:Levels 4:Sounds");
         emit dir->itemDoubleClicked(rowNamed(dir, "Levels"), 0);
@@ -105,7 +111,8 @@ private slots:
         picker.Drive->setCurrentIndex(1);
         QCOMPARE(picker.dirPath(), R"(D:\Music)");
         picker.Drive->setCurrentIndex(2);
-        QVERIFY(fake->ui.boxes.size() == 1 && fake->ui.boxes[0].text.contains("drive e:."));
+        QCOMPARE(fake->ui.boxes.size(), 1u);
+        QVERIFY2(fake->ui.boxes[0].text.contains("drive e:."), qPrintable(fake->ui.boxes[0].text));
         QCOMPARE(rows(picker.Dir), "0:D:\\ 1:Music");
         QCOMPARE(fake->files->currentDirectoryOf("d") + fake->files->currentDirectory(),
                  R"(D:\Music)" + GameFolder);

@@ -28,7 +28,8 @@ private slots:
         s.setLocalAddressIndex(7);
         os.write(s.image);
         frmoptions dialog(os.settingsdir, nullptr);
-        QVERIFY(dialog.Form_Load() && dialog.custumipbox->isEnabled());
+        QVERIFY(dialog.Form_Load());
+        QVERIFY(dialog.custumipbox->isEnabled());
         dialog.custumip->click(); // unchecking empties the box
         QTest::keyClicks(dialog.txtUserName, "ABCDEFGHIJKLMNOPQR");
         QCheckBox* box = dialog.chkAutoRouter; // its caption wraps; the second line belongs
@@ -53,8 +54,9 @@ private slots:
             d->cmdOK->click();
         });
         window.mnusettings->trigger(); // saved, and the window shows it
-        QVERIFY(os.bytes().at(113) == 1 && window.txtLocalIP->text() == "10.0.0.7" &&
-                os.bytes().mid(38, 8) == "10.9.8.7");
+        QCOMPARE(window.txtLocalIP->text(), "10.0.0.7");
+        QCOMPARE(os.bytes().at(113), 1);
+        QCOMPARE(os.bytes().mid(38, 8), "10.9.8.7");
         const QByteArray saved = os.bytes();
         const auto cancel = [](frmoptions* d) {
             d->txtUserName->setText("not saved");
@@ -63,7 +65,8 @@ private slots:
         whenModal(cancel);
         window.username->setText("changed");
         window.mnusettings_Click(); // Cancel saves nothing, yet the window reloads
-        QVERIFY(os.bytes() == saved && window.username->text().isEmpty());
+        QCOMPARE(os.bytes(), saved);
+        QCOMPARE(window.username->text(), QString());
         window.username->setText("typed"); // a failing socket library ends the program, no reload
         os.sockets.startupResult = 1;
         window.mnusettings_Click(); // before any dialog is shown
@@ -71,7 +74,8 @@ private slots:
         os.sockets.cleanupResult = -1;
         whenModal(cancel);
         window.mnusettings_Click();
-        QVERIFY(os.system.endProgramCalls == 2 && window.username->text() == "typed");
+        QCOMPARE(os.system.endProgramCalls, 2);
+        QCOMPARE(window.username->text(), "typed");
     }
 
     // Last: making a file read-only gives up a right for good.
@@ -81,26 +85,33 @@ private slots:
         frmoptions dialog(os.settingsdir, nullptr, [&] { return routerOutside; });
         QVERIFY(dialog.Form_Load());
         const QString url = VELKOR_ADDRESS_ECHO_URL;
+        // The messages so far and the box.
+        const auto shown = [&] {
+            return QString::number(os.ui.boxes.size()) + ' ' + dialog.txtRouterIP->text();
+        };
         dialog.txtRouterIP->setText("198.51.100.1");
         dialog.cmdGetRouterIP->click(); // no answer: said so, the box kept
-        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "198.51.100.1");
+        QCOMPARE(shown(), "1 198.51.100.1");
         os.downloads.bodies[url] = "203.0.113.7\n";
         dialog.cmdGetRouterIP->click();
-        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "203.0.113.7");
+        QCOMPARE(shown(), "1 203.0.113.7");
         os.downloads.bodies.clear(); // without the folder: made, one more try, and no message
         QVERIFY(QDir(os.appData + "/Populous").removeRecursively());
         dialog.cmdGetRouterIP->click();
-        QVERIFY(QFileInfo(os.folder).isDir() && os.ui.boxes.size() == 1);
+        QVERIFY(QFileInfo(os.folder).isDir());
+        QCOMPARE(os.ui.boxes.size(), 1u);
         QCOMPARE(os.downloads.requests, QStringList(4, url));
         routerOutside = "80.100.100.1"; // no answer, but the router's own: no message
         dialog.cmdGetRouterIP->click();
-        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == routerOutside);
+        QCOMPARE(shown(), "1 " + routerOutside);
         os.write(QByteArray(115, '\0'));
         if (!makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
         dialog.show();
         dialog.cmdOK->click(); // not written, said so, and closed all the same
-        QVERIFY(os.ui.boxes.size() == 2 && !dialog.isVisible() && os.bytes() == QByteArray(115, 0));
+        QCOMPARE(os.ui.boxes.size(), 2u);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(os.bytes(), QByteArray(115, 0));
     }
 };
 

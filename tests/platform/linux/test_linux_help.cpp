@@ -46,7 +46,9 @@ void HelpViewerTest::commandsAndPopups() {
     Runtime rt;
     const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
     HelpViewer* viewer = rt.help.viewer(handle);
-    QVERIFY(viewer && viewer->isVisible() && viewer->currentTopic() == u"/welcome.htm"_s);
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(viewer->currentTopic(), u"/welcome.htm"_s);
     // Each command shows its topic in the one viewer; of several topics the first; else a fallback.
     platform::HH_FTS_QUERY query;
     query.pszSearchQuery = u"Velkor.cfg"_s;
@@ -74,8 +76,11 @@ void HelpViewerTest::commandsAndPopups() {
     QCOMPARE(viewer->browser->loadResource(0, QUrl(u"file:///etc/passwd"_s)),
              QVariant(QByteArray("")));
     Runtime fresh;
-    QVERIFY(!fresh.run(hhcmd::HelpContext, std::int32_t(4242)) && !fresh.help.viewer(0x10000));
-    QVERIFY(!fresh.run(hhcmd::DisplayTopic, u"missing.htm"_s) && !fresh.help.viewer(0x10001));
+    // A context or topic that is not there opens no viewer.
+    QCOMPARE(fresh.run(hhcmd::HelpContext, std::int32_t(4242)), 0);
+    QCOMPARE(fresh.run(hhcmd::DisplayTopic, u"missing.htm"_s), 0);
+    QVERIFY(!fresh.help.viewer(0x10000));
+    QVERIFY(!fresh.help.viewer(0x10001));
 
     platform::HH_POPUP popup{.pszText = u"Typed text."_s,
                              .pt = {300, 200},
@@ -83,8 +88,11 @@ void HelpViewerTest::commandsAndPopups() {
                              .clrBackground = 0xFFFFFF,
                              .pszFont = u"Arial, 10, ascii, Bold Underline"_s};
     HelpPopup* shown = rt.help.popup(rt.run(hhcmd::DisplayTextPopup, popup, u"::/popups.txt"_s));
-    QVERIFY(shown && shown->isVisible() && shown->text() == u"Typed text."_s);
-    QVERIFY(shown->font().bold() && !shown->font().italic() && shown->font().underline());
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->text(), u"Typed text."_s);
+    const QFont font = shown->font(); // bold, italic, underlined
+    QCOMPARE(QString("%1%2%3").arg(font.bold()).arg(font.italic()).arg(font.underline()), "101");
     QCOMPARE(shown->palette().color(QPalette::WindowText), QColor(Qt::red));
     QCOMPARE(QPoint(shown->x() + shown->width() / 2, shown->y()), QPoint(300, 200)); // top centre
     // From the help file's popup texts; the colour pair 0/0 would hide the text.
@@ -92,12 +100,14 @@ void HelpViewerTest::commandsAndPopups() {
     popup.idString = 2;
     popup.clrForeground = popup.clrBackground = 0;
     HelpPopup* fromFile = rt.help.popup(rt.run(hhcmd::DisplayTextPopup, popup, u"::/popups.txt"_s));
-    QVERIFY(fromFile && fromFile->text().startsWith(u"The host's address"_s));
-    QVERIFY(fromFile->palette().color(QPalette::Window) !=
-            fromFile->palette().color(QPalette::WindowText));
+    QVERIFY(fromFile);
+    QVERIFY2(fromFile->text().startsWith(u"The host's address"_s), qPrintable(fromFile->text()));
+    QCOMPARE_NE(fromFile->palette().color(QPalette::Window),
+                fromFile->palette().color(QPalette::WindowText));
     rt.help.htmlHelp(0, QString(QLatin1String("")), hhcmd::CloseAll, 0); // viewers and popups
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!rt.help.viewer(handle) && rt.help.popup(handle + 1) == nullptr);
+    QVERIFY(!rt.help.viewer(handle));
+    QVERIFY(!rt.help.popup(handle + 1));
 }
 
 void HelpViewerTest::refusesWhatIsNotAHelpFile() {
@@ -109,10 +119,10 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
                         rt.prefix.driveC() + "/hhctrl.ocx")); // 5.2.3790.2744
     // No FIFO is opened: it would never end (a file that is no help file: e2e/launch.sh).
     QCOMPARE(::mkfifo(QFile::encodeName(rt.prefix.driveC() + "/fifo.chm"), 0600), 0);
-    for (const char* name : {"C:\\missing.chm", "C:\\", "C:\\fifo.chm", "C:\\head.chm"})
-        QVERIFY2(!rt.help.canOpen(QLatin1String(name)) &&
-                     !rt.help.htmlHelp(0, QLatin1String(name), hhcmd::DisplayToc, 0),
-                 name);
+    for (const char* name : {"C:\\missing.chm", "C:\\", "C:\\fifo.chm", "C:\\head.chm"}) {
+        QVERIFY2(!rt.help.canOpen(QLatin1String(name)), name);
+        QVERIFY2(!rt.help.htmlHelp(0, QLatin1String(name), hhcmd::DisplayToc, 0), name);
+    }
     // A damaged file opens as far as it goes; nothing is read past what is there.
     if (HelpViewer* viewer =
             rt.help.viewer(rt.help.htmlHelp(0, u"C:\\half.chm"_s, hhcmd::DisplayToc, 0)))
@@ -121,7 +131,8 @@ void HelpViewerTest::refusesWhatIsNotAHelpFile() {
     // The version reader finds a file whatever its case, and opens no FIFO either.
     platform::linuxbackend::LinuxVersionInfo versions(rt.files);
     QCOMPARE(versions.fixedFileInfo(u"C:\\HHCTRL.OCX"_s)->mid(8, 8).toHex(), "02000500b80ace0e");
-    QVERIFY(!versions.fixedFileInfo(u"C:\\fifo.chm"_s) && !versions.fixedFileInfo(u"C:\\"_s));
+    QVERIFY(!versions.fixedFileInfo(u"C:\\fifo.chm"_s));
+    QVERIFY(!versions.fixedFileInfo(u"C:\\"_s));
 }
 
 QTEST_MAIN(HelpViewerTest)

@@ -77,7 +77,8 @@ private slots:
         QTemporaryDir root;
         const QString runtime = root.filePath("run"), lock = runtime + "/velkor.lock";
         const QString cache = root.filePath(".cache/velkor"), elsewhere = cache + "-x";
-        QVERIFY(::mkdir(QFile::encodeName(runtime), 0700) == 0 && QDir().mkpath(elsewhere));
+        QCOMPARE(::mkdir(QFile::encodeName(runtime), 0700), 0);
+        QVERIFY(QDir().mkpath(elsewhere));
         QVERIFY(QFile(elsewhere + "/target").open(QIODevice::WriteOnly));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         qputenv("HOME", QFile::encodeName(root.path()));
@@ -85,11 +86,11 @@ private slots:
         QString where = lock; // where the lock is expected; none when there is no safe place
         QFile file(lock);
         if (planted.endsWith("file") || planted.endsWith("to all"))
-            QVERIFY(file.open(QIODevice::WriteOnly) && ::flock(file.handle(), LOCK_EX) == 0);
+            QCOMPARE(file.open(QIODevice::WriteOnly) ? ::flock(file.handle(), LOCK_EX) : -2, 0);
         if (planted.endsWith("folder"))
             QVERIFY(QDir().mkpath(planted == "full folder" ? lock + "/inside" : lock));
         if (planted == "link to a file")
-            QVERIFY(QFile::remove(lock) && QFile::link(elsewhere + "/target", lock));
+            QVERIFY(QFile::remove(lock) ? QFile::link(elsewhere + "/target", lock) : false);
         if (planted.startsWith("another") && ::chown(QFile::encodeName(lock), 65534, 65534))
             QSKIP("giving a file away to another user takes root");
         if (planted.endsWith("to all")) {
@@ -104,10 +105,10 @@ private slots:
         Backend first(prefix.prefix());
         QVERIFY(claim(&first));
         if (struct stat info = {}; !where.isEmpty()) {
-            QVERIFY2(::lstat(QFile::encodeName(where), &info) == 0 &&
-                         (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) &&
-                         info.st_uid == ::getuid(),
-                     "the lock is not a file or folder of this user");
+            QCOMPARE(::lstat(QFile::encodeName(where), &info), 0);
+            QVERIFY2(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode),
+                     "the lock is no file or folder");
+            QCOMPARE(info.st_uid, ::getuid());
             QCOMPARE(claimInChild(prefix), 0); // and it works
         }
         QCOMPARE(QDir(elsewhere).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),

@@ -35,8 +35,10 @@ private slots:
         const RegEntry stored{u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Pop\xe9\0", 8)};
         QCOMPARE(os.registry->setValue(CurrentUser, TestKey, stored), winerror::Success);
         const auto values = os.registry->values(CurrentUser, TestKey);
-        QVERIFY(values && values->size() == 1 && values->front().name == stored.name &&
-                values->front().type == stored.type && values->front().data == stored.data);
+        QCOMPARE(values ? values->size() : 0u, 1u);
+        QCOMPARE(values->front().name, stored.name);
+        QCOMPARE(values->front().type, stored.type);
+        QCOMPARE(values->front().data, stored.data);
         QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, stored.name), winerror::Success);
         QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, stored.name),
                  winerror::FileNotFound);
@@ -47,18 +49,18 @@ private slots:
         const QString gog = temp.filePath(u"GOG Games/Populous 3"_s),
                       steam = temp.filePath(u"Steam"_s), library = temp.filePath(u"Library"_s),
                       game = library + u"/steamapps/common/Populous 3"_s;
-        QVERIFY(QDir().mkpath(gog) && QDir().mkpath(steam + u"/steamapps"_s) &&
-                QDir().mkpath(game));
+        for (const QString& folder : {gog, steam + u"/steamapps"_s, game})
+            QVERIFY2(QDir().mkpath(folder), qPrintable(folder));
         const auto write = [](const QString& path, const QByteArray& bytes) {
             QFile file(path);
             return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
         };
         QByteArray listed = windowsForm(library).toUtf8().replace('\\', "\\\\");
         QVERIFY(write(steam + u"/steamapps/libraryfolders.vdf"_s,
-                      "\"libraryfolders\" { \"1\" { \"path\" \"" + listed + "\" } }") &&
-                write(library + u"/steamapps/appmanifest_2616430.acf"_s,
-                      "\"AppState\" { \"installdir\" \"Populous 3\" }") &&
-                write(game + u"/D3DPopTB.exe"_s, "MZ"));
+                      "\"libraryfolders\" { \"1\" { \"path\" \"" + listed + "\" } }"));
+        QVERIFY(write(library + u"/steamapps/appmanifest_2616430.acf"_s,
+                      "\"AppState\" { \"installdir\" \"Populous 3\" }"));
+        QVERIFY(write(game + u"/D3DPopTB.exe"_s, "MZ"));
         const QString record = u"SOFTWARE\\GOG.com\\Games\\1207658890"_s;
         const QByteArray path = windowsForm(gog).toLocal8Bit() + '\0';
         QCOMPARE(os.registry->setValue(LocalMachine, record, {u"path"_s, regtype::Sz, path}),
@@ -89,7 +91,8 @@ private slots:
 
         QVERIFY(QDir().mkpath(temp.filePath(u"a/b"_s)));
         const QString folder = os.files->toWindows(temp.path()); // on Z:
-        QVERIFY(os.files->changeDrive(u"c"_s) && os.files->changeDirectory(u"C:\\windows"_s));
+        QVERIFY(os.files->changeDrive(u"c"_s));
+        QVERIFY(os.files->changeDirectory(u"C:\\windows"_s));
         // Another drive's folder is only remembered; entering that drive goes back to it.
         QVERIFY(os.files->changeDirectory(folder + u"\\a\\b\\.."_s));
         QCOMPARE(os.files->currentDirectory().toLower(), u"c:\\windows"_s);
@@ -124,7 +127,7 @@ private slots:
         QVERIFY(!os.processes->start(cmd + u".missing"_s, cmd, folder));
         QVERIFY(!os.processes->start(cmd, cmd, folder + u"\\missing"_s));
         const auto record = os.versions->fixedFileInfo(system + u"\\kernel32.dll"_s);
-        QVERIFY(record && record->size() == 52);
+        QCOMPARE(record ? record->size() : 0, 52);
         QCOMPARE(qFromLittleEndian<quint32>(record->constData()), 0xFEEF04BDu);
         QVERIFY(!os.versions->fixedFileInfo(system + u"\\missing.dll"_s));
         QVERIFY(!os.help->canOpen(system + u"\\kernel32.dll"_s));
@@ -140,14 +143,16 @@ private slots:
         for (const auto& [path, size] : cases) {
             QFile::remove(native);
             const long result = os.downloads->downloadToFile(page + QLatin1String(path), file);
-            QVERIFY2((result == 0) == (size > 0) && QFileInfo(native).size() == size, path);
+            QVERIFY2((result == 0) == (size > 0), path);
+            QCOMPARE(QFileInfo(native).size(), size);
         }
         QVERIFY(os.downloads->downloadToFile(u"file:///C:/windows/win.ini"_s, file));
     }
 
     // The program's and the application data's folders, one instance: windows/start.sh.
     void theProcessOwnFacts() {
-        QVERIFY(os.system->osVersion().major >= 6 && os.system->osVersion().platformId == 2);
+        QCOMPARE_GE(os.system->osVersion().major, 6);
+        QCOMPARE(os.system->osVersion().platformId, 2);
         SetEnvironmentVariableW(L"Velkor_Test", L"x");
         const auto environment = os.system->environment();
         QCOMPARE(environment.value(u"VELKOR_TEST"_s), u"x"_s);
