@@ -1,10 +1,12 @@
-// The router's rules: public addresses, meanings, the port through a scripted router, the record.
+// The router's rules: public addresses, meanings, the port through a scripted router, the record,
+// and how a router's answers are read.
 
 #include "fakes/fake_platform.h"
 #include "net/PortMapper.h"
 #include "net/RouterFacts.h"
 #include "net/RouterRecord.h"
 #include "net/RouterService.h"
+#include "platform/common/http_reply.h"
 #include "rows.h"
 
 #include <QtTest>
@@ -13,6 +15,7 @@ using Protocol = platform::RouterFound::Protocol;
 using Kind = net::PortState::Kind;
 using Script = fakes::RouterScript;
 using MeaningCase = std::tuple<net::RouterView, net::Reach, QString, QString>;
+using HttpCase = std::tuple<QByteArray, bool, platform::common::HttpProgress, QByteArray>;
 
 namespace {
 
@@ -216,6 +219,53 @@ private slots:
         service.finish(false);
         QTest::qWait(500);
         QVERIFY(!os.routers.mapped());
+    }
+    // A router's answer counts only whole and within its bound.
+    void httpReplies_data() {
+        const QByteArray ok = "HTTP/1.1 200 OK\r\n", big(70000, 'x');
+        using enum platform::common::HttpProgress;
+        addCases<HttpCase>(
+            {{"length", {ok + "Content-Length: 3\r\n\r\nabcdef", false, Whole, "abc"}},
+             {"length not there yet", {ok + "Content-Length: 3\r\n\r\nab", false, More, ""}},
+             {"length cut short", {ok + "Content-Length: 3\r\n\r\nab", true, Broken, ""}},
+             {"two lengths",
+              {ok + "Content-Length: 3\r\nContent-Length: 4\r\n\r\nabcd", true, Broken, ""}},
+             {"length past the bound", {ok + "Content-Length: 70000\r\n\r\n", false, Broken, ""}},
+             {"until the end", {ok + "\r\nabc", true, Whole, "abc"}},
+             {"endless", {ok + "\r\n" + big, false, Broken, ""}},
+             {"chunked",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n3;x\r\nabc\r\n2\r\nde\r\n0\r\n", false,
+               Whole, "abcde"}},
+             {"chunks not ended",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", true, Broken, ""}},
+             {"chunk past the bound",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n11170\r\n", false, Broken, ""}},
+             {"chunk ill-formed",
+              {ok + "Transfer-Encoding: chunked\r\n\r\nzz\r\n", false, Broken, ""}},
+             {"bare line feeds", {"HTTP/1.0 500 Fault\n\nabc", true, Whole, "abc"}},
+             {"no status", {"SOAP 200\r\n\r\nabc", true, Broken, ""}},
+             {"endless head", {ok + big, false, Broken, ""}}});
+    }
+    void httpReplies() {
+        QFETCH(HttpCase, row);
+        const auto& [received, ended, progress, body] = row;
+        platform::common::HttpReply reply;
+        QCOMPARE(platform::common::readHttpReply(received, ended, reply), progress);
+        QCOMPARE(reply.body, body);
+    }
+
+    // Only a URL to a numeric host is asked (a name would need a look-up beyond any bound).
+    void routerUrls() {
+        const auto target = platform::common::httpTarget("http://[fe80::1]:5000/rootDesc.xml");
+        QVERIFY(target);
+        QCOMPARE(target->host + ' ' + QByteArray::number(target->port) + ' ' + target->path,
+                 "fe80::1 5000 /rootDesc.xml");
+        for (const char* url : {"https://192.168.1.1/", "http://192.168.1.1:0/", "http://a b/",
+                                "http://192.168.1.1:65536/", "http://192.168.1.1/a b"})
+            QVERIFY2(!platform::common::httpTarget(url), url);
+        QCOMPARE(platform::common::ssdpLocation("HTTP/1.1 200 OK\r\nst: x\r\nlocation:  "
+                                                "http://192.168.1.1:5000/d.xml \r\n\r\n"),
+                 "http://192.168.1.1:5000/d.xml");
     }
 };
 
