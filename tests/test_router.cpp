@@ -2,6 +2,7 @@
 // and how a router's answers are read.
 
 #include "fakes/fake_platform.h"
+#include "fakes/native.h"
 #include "net/PortMapper.h"
 #include "net/RouterFacts.h"
 #include "net/RouterRecord.h"
@@ -184,6 +185,44 @@ private slots:
                             "OpenPortWhenHosting=0\n" + QByteArray(5000, '#'));
         QCOMPARE(net::RouterRecord::read(os.file), net::RouterRecord{}); // too big to be ours
         QVERIFY(!record.write("C:\\Absent\\VelkorRouter.cfg"));
+    }
+
+    // A save replaces the file whole or not at all: a full disk, a device in its place, a link to
+    // one or to another user's file keep what is there. A link to a file of the player's own is
+    // followed, and stays a link.
+    void recordKeptWhenNotWritable() {
+        Home os;
+        const QString native = os.prefix.driveC() + "/Velkor/VelkorRouter.cfg";
+        const QString mine = os.prefix.driveC() + "/Velkor/dotfile";
+        const net::RouterRecord record{false, ours()};
+        QVERIFY(net::RouterRecord{}.write(os.file));
+        const QByteArray before = fakes::readFile(native);
+        {
+            const fakes::FullDisk full(0);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!record.write(os.file));
+        }
+        QCOMPARE(fakes::readFile(native), before);
+        QCOMPARE(QDir(os.prefix.driveC() + "/Velkor").entryList(QDir::Hidden | QDir::Files),
+                 QStringList{"VelkorRouter.cfg"}); // nothing left aside
+
+        QFile::remove(native);
+        os.prefix.writeFile("drive_c/Velkor/dotfile", "mine");
+        if (!fakes::makeLink(native, "/dev/null"))
+            QSKIP("no links on this system");
+        QVERIFY(!record.write(os.file));
+        QCOMPARE(QFileInfo(native).symLinkTarget(), QStringLiteral("/dev/null"));
+        QVERIFY(!QFileInfo("/dev/null").isFile());
+        QFile::remove(native);
+        QVERIFY(fakes::makeLink(native, mine));
+        QVERIFY(record.write(os.file));
+        QVERIFY(QFileInfo(native).isSymLink());
+        QCOMPARE(net::RouterRecord::read(os.file), record);
+        if (!fakes::giveAway(mine))
+            QSKIP("this process cannot give a file to another user");
+        QVERIFY(!net::RouterRecord{}.write(os.file));
+        QCOMPARE(net::RouterRecord::read(os.file), record);
     }
 
     // Leftovers and Velkor's own mapping removed unless the game plays or whose is unknown.

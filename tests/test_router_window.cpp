@@ -103,6 +103,26 @@ private slots:
         QCOMPARE(os.processes.starts.size(), 4u);
     }
 
+    // A router record that cannot be written (a full disk) is told once a run; the old one stays.
+    void recordNotSavedIsTold() {
+        Hosting os;
+        QVERIFY((net::RouterRecord{true, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));
+        frmMain window;
+        open(window);
+        const QByteArray before = os.record().toLatin1();
+        {
+            const fakes::FullDisk full(0);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.launch->click();
+            window.launch->click();
+        }
+        QCOMPARE(os.record().toLatin1(), before);
+        QCOMPARE(os.ui.boxes.size(), 1u);
+        QCOMPARE(os.ui.boxes[0].text, net::RouterRecord::notSavedMessage());
+        QCOMPARE(os.processes.starts.size(), 2u);
+    }
+
     void boxOffAsksNothingAndThePageHolds() {
         Hosting os;
         QVERIFY((net::RouterRecord{false, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));

@@ -4,6 +4,7 @@
 #include "app/frmMain.h"
 
 #include "game/game.h"
+#include "net/RouterRecord.h"
 #include "net/RouterService.h"
 #include "net/frmRouter.h"
 #include "platform/platform.h"
@@ -27,6 +28,14 @@ void frmMain::startRouter() {
     router = std::make_unique<net::RouterService>(this);
     router->setEcho(echoAddress);
     connect(router.get(), &net::RouterService::discovered, this, &frmMain::routerDiscovered);
+    connect(router.get(), &net::RouterService::recordNotSaved, this, [this] {
+        if (toldCauses.contains(QStringLiteral("record")))
+            return;
+        toldCauses << QStringLiteral("record");
+        platform::current().ui->messageBox(net::RouterRecord::notSavedMessage(),
+                                           QStringLiteral("Velkor"),
+                                           platform::mbstyle::Exclamation);
+    });
     router->start(settingsdir, gameRunning());
     // Chosen after nothing answered: the router may be there now.
     connect(selwithrouter, &QRadioButton::toggled, this, [this](bool on) {

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace net {
 
@@ -90,12 +89,14 @@ RouterRecord RouterRecord::read(const QString& windowsFile) {
 }
 
 bool RouterRecord::write(const QString& windowsFile) const {
-    const QString native = platform::current().files->toNative(windowsFile);
-    if (native.isEmpty())
-        return false;
-    QSaveFile file(native);
-    const QByteArray bytes = text();
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return platform::current().files->replaceFile(windowsFile, text());
+}
+
+QString RouterRecord::notSavedMessage() {
+    return QStringLiteral("Could not update \"VelkorRouter.cfg\" in Velkor's settings folder "
+                          "(the disk may be full, or the file read-only or not yours): what "
+                          "Velkor opened on your router may stay open after it closes, and your "
+                          "router choice may not be kept.");
 }
 
 } // namespace net

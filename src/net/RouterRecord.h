@@ -37,8 +37,11 @@ struct RouterRecord {
 
     // Read whole when it is a regular file of a few KiB; the defaults otherwise.
     static RouterRecord read(const QString& windowsFile);
-    // Written aside and renamed into place; false when it could not be written.
+    // Replaces the file whole (FileSystem::replaceFile); false, the old file kept, when it could
+    // not be written.
     [[nodiscard]] bool write(const QString& windowsFile) const;
+    // What the player is told when that happens.
+    static QString notSavedMessage();
 };
 
 } // namespace net

@@ -221,8 +221,8 @@ bool RouterService::setOpenPortWhenHosting(bool on) {
 }
 
 void RouterService::saveRecord() {
-    if (!recordFile_.isEmpty())
-        (void)record_.write(recordFile_);
+    if (!recordFile_.isEmpty() && !record_.write(recordFile_))
+        emit recordNotSaved();
 }
 
 } // namespace net

@@ -46,6 +46,8 @@ signals:
     void changed();
     void discovered();
     void portAnswered();
+    // The router settings file could not be written: the player is told (notSavedMessage()).
+    void recordNotSaved();
 
 private:
     struct Worker;
