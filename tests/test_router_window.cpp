@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
+#include "manual/frmaltload.h"
 #include "net/RouterRecord.h"
 #include "net/RouterService.h"
 #include "net/frmRouter.h"
@@ -101,6 +102,30 @@ private slots:
         QTimer::singleShot(300, [&] { window.Form_Unload(); }); // closed meanwhile: no game
         window.launch->click();
         QCOMPARE(os.processes.starts.size(), 4u);
+    }
+
+    // One launch, one game: while the launch waits for a slow router the troubleshooter is
+    // greyed out, so Ctrl+T opens no second way to start the game.
+    void oneLaunchOneGame() {
+        Hosting os;
+        frmMain window;
+        open(window);
+        os.routers.with([](Script& s) { s.delayMs = 1000; });
+        bool greyed = false;
+        QTimer::singleShot(300, [&] {
+            greyed = !window.mnutroubleshoot->isEnabled();
+            window.mnutroubleshoot->trigger(); // Ctrl+T
+        });
+        QTimer okay; // were the dialog to open, its OK would start a game
+        connect(&okay, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget()))
+                dialog->OKButton->click();
+        });
+        okay.start(50);
+        window.launch->click();
+        QVERIFY(greyed);
+        QCOMPARE(os.processes.starts.size(), 1u);
+        QVERIFY(window.mnutroubleshoot->isEnabled());
     }
 
     // A router record that cannot be written (a full disk) is told once a run; the old one stays.

@@ -9,6 +9,7 @@
 #include "net/frmRouter.h"
 #include "platform/platform.h"
 
+#include <QAction>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,9 +84,13 @@ bool frmMain::prepareHostingWithRouter() {
         connect(router.get(), &net::RouterService::portAnswered, &wait, done);
         connect(router.get(), &net::RouterService::discovered, &wait, done);
         bound.start(LaunchWaitMs);
+        // One launch, one game: nothing else starts the game meanwhile. The troubleshooter is
+        // greyed out (Ctrl+T does nothing) until this launch has started its game.
         launching = true;
+        mnutroubleshoot->setEnabled(false);
         if (router->portPending() || router->discovering())
             wait.exec();
+        mnutroubleshoot->setEnabled(true);
         launching = false;
     }
     if (closed)
