@@ -1,7 +1,7 @@
 // What routers and the router settings file give: any bytes as a UPnP root description, as a
 // device name to show, as an HTTP answer, an SSDP answer and a device URL, and as the router
 // settings file. Names and bodies stay within their bounds and plain; a mapping read back names
-// an IPv4 address and survives being written again.
+// an IPv4 address and the game's port, and survives being written again.
 
 #include "net/RouterFacts.h"
 #include "net/RouterRecord.h"
@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString client = record.mapping->client;
         if (client.contains(u':') || client.contains(u' ') || client.isEmpty())
             fail("a mapping toward no IPv4 address");
+        if (record.mapping->port != net::GamePort)
+            fail("a mapping of another port than the game's");
         // The description may come back normalised (broken UTF-8, blanks at the end); all else
         // exactly.
         net::RouterRecord back = net::RouterRecord::parse(record.text());

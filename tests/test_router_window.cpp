@@ -57,7 +57,8 @@ private slots:
         window.launch->click(); // the page gave no address: the router's outside one is used
         QVERIFY2(os.started().endsWith("/h tcp /boundip 192.168.1.10 /externip 80.100.100.1 /nBo"),
                  qPrintable(os.started()));
-        QCOMPARE(os.routers.mapping().description, QStringLiteral("Velkor (192.168.1.10)"));
+        QCOMPARE(os.routers.mapping().description,
+                 "Velkor (192.168.1.10) " + net::ownerTag(os.files->toNative(os.settingsdir)));
         QVERIFY(os.ui.boxes.empty() && os.record().contains("Mapping=UPnP 7575 192.168.1.10"));
 
         os.processes.runningPrograms = QStringList{"D3DPOPTB.EXE"}; // the game plays on

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -37,7 +38,11 @@ void frmMain::startRouter() {
                                            QStringLiteral("Velkor"),
                                            platform::mbstyle::Exclamation);
     });
-    router->start(settingsdir, gameRunning());
+    // Only a mapping toward this machine is ever removed: the addresses it has now.
+    QStringList own{txtLocalIP->text()};
+    for (int row = 0; row < lboxIPAddr->count(); ++row)
+        own << lboxIPAddr->item(row)->text();
+    router->start(settingsdir, gameRunning(), own);
     // Chosen after nothing answered: the router may be there now.
     connect(selwithrouter, &QRadioButton::toggled, this, [this](bool on) {
         if (on && router->answered() && !router->discovering() &&
