@@ -92,7 +92,7 @@ table inet filter {
 NFT
     case $daemon in
         none) ;;
-        silent) (hosts gw hung-router "$gw_ip" 2>/dev/null &) && within "$EPOCHREALTIME" 5 'net_listening gw -t 5000 && net_listening gw -u 1900' || return 1 ;;
+        silent | endless) (hosts gw ${daemon/silent/hung}-router "$gw_ip" 2>/dev/null &) && within "$EPOCHREALTIME" 5 'net_listening gw -t 5000 && net_listening gw -u 1900' || return 1 ;;
         *)
             [[ $daemon == natpmp-only ]] && upnp=no
             # secure_mode=no: a lan machine may replace another's mappings; only Velkor's restraint keeps them.

@@ -115,6 +115,16 @@ if start kill; then
     close_velkor
 fi
 
+# A device streaming an endless description: the search gives up at once, the memory stays small.
+if scenario endless endless; then
+    check "endless: within 10 s of the window the Router dialog says none answered" \
+        'within "$t_up" 10 "[[ \"\$(router_label 150 16)\" == \"None answered\" ]]"'
+    peak=$(awk '/^VmHWM/ {print int($2 / 1024)}' "/proc/$velkor_pid/status")
+    echo "memory: endless description: peak resident $peak MiB"
+    check "endless: at most 200 MiB resident at the peak" '((peak <= 200))'
+    close_velkor
+fi
+
 # Damaged or stale records against a router holding others' mappings: another program's UDP 7000,
 # this machine's UDP 7001 by NAT-PMP, another machine's Velkor (as this one was before an address
 # change), then this machine's own other UDP 7575 mapping. Each record line is met at a start and a
