@@ -49,31 +49,57 @@ private slots:
         QVERIFY(s.image == patterned(50) + QByteArray(65, '\0') && os.bytes().size() == 50);
         os.write(patterned(200));
         QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
+        // A dotfile manager's link to the player's own file is written through, and stays.
+        const QString kept = os.folder + "/kept.cfg";
+        if (!QFile::rename(os.file, kept) || !makeLink(os.file, kept))
+            return;
+        s.setUserName("Linked");
+        QVERIFY(s.write(file));
+        QVERIFY(QFileInfo(os.file).isSymLink());
+        QCOMPARE(fakes::readFile(kept), s.image + patterned(200).mid(115));
     }
 
-    // Loading reads only a regular file; a failed save says so, the file kept. Read-only last.
+    // Loading reads only a regular file; a failed save says so, the file kept: a FIFO, a full
+    // disk, links to a device and to another user's file. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
-        addRow("fifo", {"fifo"});
-        addRow("read-only", {"read-only"});
+        for (const char* obstacle : {"fifo", "full disk", "device link", "another's", "read-only"})
+            addRow(obstacle, {obstacle});
     }
     void failedSaveChangesNothing() {
         QFETCH(QString, obstacle);
         Place os;
-        if (obstacle != "fifo")
+        const QString other = os.folder + "/other.cfg";
+        const bool none = obstacle == "fifo" || obstacle == "device link";
+        if (obstacle == "another's") {
+            QFile file(other);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(200)) == 200);
+            if (!makeLink(os.file, other) || !giveAway(other))
+                QSKIP("this process cannot give a file to another user");
+        }
+        if (!none && obstacle != "another's")
             os.write(patterned(200));
         if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X')))
             QSKIP("no FIFO on this system");
+        if (obstacle == "device link" && !makeLink(os.file, "/dev/null"))
+            QSKIP("no links on this system");
         if (obstacle == "read-only" && !makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
+        const QByteArray before = none ? QByteArray() : os.bytes();
         frmMain window;
         window.Form_Load();
-        QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
-        window.close();
+        QCOMPARE(window.username->text().isEmpty(), none);
+        {
+            const fakes::FullDisk full(obstacle == "full disk" ? 0 : 1 << 30);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.close();
+        }
         QCOMPARE(os.ui.boxes.empty() ? "none" : os.ui.boxes[0].text,
                  settingsfile::notWritableMessage());
-        QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
-                 obstacle == "fifo" ? "FIFO" : patterned(200));
+        const QFileInfo kept(os.file);
+        QCOMPARE(kept.isSymLink(), obstacle.contains("link") || obstacle == "another's");
+        QCOMPARE(kept.isFile() ? os.bytes() : "not a file", none ? "not a file" : before);
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.

@@ -110,6 +110,20 @@ private slots:
         // Writing in place and reading: the settings tests, run under Wine by windows_units.
         for (const QString& refused : {list, u"NUL"_s, QString()}) // a folder, a device, no name
             QVERIFY2(!os.files->openRegularFile(refused, QIODevice::ReadOnly), qPrintable(refused));
+
+        // Replaced whole, nothing left aside; a folder, or a read-only file, refused and kept.
+        const QString record = list + u"\\record"_s;
+        const auto content = [&] {
+            return os.files->openRegularFile(record, QIODevice::ReadOnly)->readAll();
+        };
+        QVERIFY(os.files->replaceFile(record, "one"));
+        QVERIFY(os.files->replaceFile(record, "two"));
+        QCOMPARE(content(), "two");
+        QVERIFY(!os.files->replaceFile(list, "x"));
+        QVERIFY(QFile::setPermissions(temp.filePath(u"list/record"_s), QFile::ReadOwner));
+        QVERIFY(!os.files->replaceFile(record, "three"));
+        QCOMPARE(content(), "two");
+        QCOMPARE(QDir(list).entryList(QDir::Files | QDir::Hidden), QStringList({"file", "record"}));
     }
 
     // System folder: nothing starts from what is missing, a library's version, no help file.
