@@ -58,14 +58,22 @@ public:
             release(exchange);
             return;
         }
-        if (status != WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE &&
-            status != WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE &&
-            status != WINHTTP_CALLBACK_STATUS_READ_COMPLETE &&
-            status != WINHTTP_CALLBACK_STATUS_REQUEST_ERROR)
-            return;
         const QMutexLocker lock(&exchange->mutex_);
-        exchange->done_ = status;
-        exchange->bytes_ = status == WINHTTP_CALLBACK_STATUS_READ_COMPLETE ? length : 0;
+        switch (status) {
+        case WINHTTP_CALLBACK_STATUS_REQUEST_SENT:
+            exchange->sent_ = true;
+            break;
+        case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
+            exchange->bytes_ = length;
+            [[fallthrough]];
+        case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+        case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
+        case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
+            exchange->done_ = status;
+            break;
+        default:
+            return;
+        }
         exchange->changed_.wakeAll();
     }
     static void release(Exchange* exchange) {
@@ -90,12 +98,22 @@ public:
             *bytes = bytes_;
         return done_ == wanted;
     }
+    // Whether the request went out (connected, and through TLS) before the deadline: some
+    // WinHTTPs, Wine's, complete the sending only once the response's head is in.
+    bool awaitSent(const QDeadlineTimer& deadline) {
+        QMutexLocker lock(&mutex_);
+        while (!sent_ && done_ == 0)
+            if (!changed_.wait(&mutex_, deadline))
+                return false;
+        return sent_ || done_ == WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE;
+    }
 
 private:
     QMutex mutex_;
     QWaitCondition changed_;
     DWORD done_ = 0;
     DWORD bytes_ = 0;
+    bool sent_ = false;
     std::atomic<int> owners_{1};
 };
 
@@ -159,6 +177,7 @@ std::optional<common::DownloadBody> fetch(const QString& url) {
         !WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context) ||
         WinHttpSetStatusCallback(request.get(), &Exchange::onStatus,
                                  WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS |
+                                     WINHTTP_CALLBACK_FLAG_SEND_REQUEST |
                                      WINHTTP_CALLBACK_FLAG_HANDLES,
                                  0) == WINHTTP_INVALID_STATUS_CALLBACK)
         return std::nullopt;
@@ -168,7 +187,8 @@ std::optional<common::DownloadBody> fetch(const QString& url) {
     exchange->expect();
     if (!WinHttpSendRequest(request.get(), L"Connection: close", DWORD(-1), WINHTTP_NO_REQUEST_DATA,
                             0, 0, context) ||
-        !exchange->await(WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, connected))
+        !exchange->awaitSent(connected) ||
+        !exchange->await(WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, deadline))
         return std::nullopt;
     exchange->expect();
     if (!WinHttpReceiveResponse(request.get(), nullptr) ||
