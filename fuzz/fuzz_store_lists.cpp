@@ -31,7 +31,7 @@ struct SameBytes : platform::HostFiles {
     std::optional<QByteArray> read(const QString&, qint64 limit) override {
         return bytes.size() <= limit ? std::optional(bytes) : std::nullopt;
     }
-    QStringList list(const QString&, Entries, int) override { return {}; }
+    QStringList list(const QString&, Entries, int, int*) override { return {}; }
     bool isFolder(const QString&) override { return false; }
     bool exists(const QString&) override { return false; }
     QString canonical(const QString&) override { return {}; }

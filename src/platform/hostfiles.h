@@ -28,8 +28,10 @@ public:
     // a folder, larger, or a FIFO or device in its place). Never waits.
     virtual std::optional<QByteArray> read(const QString& path, qint64 limit) = 0;
     // The names of a folder's subfolders or regular files (hidden ones too, links followed),
-    // sorted; no more than `limit` of its entries are looked at.
-    virtual QStringList list(const QString& folder, Entries kind, int limit = 1 << 30) = 0;
+    // sorted. No more than `limit` of its entries of any kind are looked at; `looked` receives
+    // how many were.
+    virtual QStringList list(const QString& folder, Entries kind, int limit = 1 << 30,
+                             int* looked = nullptr) = 0;
     virtual bool isFolder(const QString& path) = 0;
     virtual bool exists(const QString& path) = 0;
     // The path with its links resolved; empty when it names nothing.

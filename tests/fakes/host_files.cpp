@@ -17,18 +17,23 @@ struct Held : platform::HeldFile {
 } // namespace
 
 std::optional<QByteArray> HostFiles::read(const QString& path, qint64 limit) {
-    reads << path;
     QFile file(path);
     // A FIFO is no file: it is never opened, so it cannot block.
     if (!QFileInfo(path).isFile() || file.size() > limit || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    reads << path;
     return file.readAll();
 }
 
-QStringList HostFiles::list(const QString& folder, Entries kind, int limit) {
-    const QDir::Filters filter =
-        kind == Entries::Folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files;
-    return QDir(folder).entryList(filter | QDir::Hidden, QDir::Name).mid(0, limit);
+QStringList HostFiles::list(const QString& folder, Entries kind, int limit, int* looked) {
+    const QDir::Filters hidden = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    const QStringList all = QDir(folder).entryList(QDir::AllEntries | hidden).mid(0, limit);
+    if (looked)
+        *looked = int(all.size());
+    const QDir::Filters filter = kind == Entries::Folders ? QDir::Dirs : QDir::Files;
+    QStringList names = QDir(folder).entryList(filter | hidden, QDir::Name);
+    names.removeIf([&all](const QString& name) { return !all.contains(name); });
+    return names;
 }
 
 bool HostFiles::isFolder(const QString& path) {

@@ -9,14 +9,14 @@ namespace fakes {
 class HostFiles : public platform::HostFiles {
 public:
     std::optional<QByteArray> read(const QString& path, qint64 limit) override;
-    QStringList list(const QString& folder, Entries kind, int limit) override;
+    QStringList list(const QString& folder, Entries kind, int limit, int* looked) override;
     bool isFolder(const QString& path) override;
     bool exists(const QString& path) override;
     QString canonical(const QString& path) override;
     std::unique_ptr<platform::HeldFile> hold(const QString& path, qint64 limit) override;
     QString inPrefix(const QString& prefixRoot, const QString& windowsPath) override;
 
-    QStringList reads; // the paths read, in order
+    QStringList reads; // the files read, in order
 };
 
 } // namespace fakes

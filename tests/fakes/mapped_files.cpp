@@ -1,6 +1,9 @@
 #include "fakes/mapped_files.h"
 
 #include "core/win32/full_path.h"
+#include "fakes/native.h"
+
+#include <QSaveFile>
 
 namespace fakes {
 
@@ -28,6 +31,15 @@ QString caseless(const QString& folder, const QString& rest) {
         path += part + (i + 1 < parts.size() ? QStringLiteral("/") : QString());
     }
     return path;
+}
+
+// As the backends write: a missing file, or a regular one the user may write; a link only to
+// a file of the user's own.
+bool mayWrite(const QString& real) {
+    const QFileInfo file(real);
+    return !file.exists() && !file.isSymLink()
+               ? true
+               : file.isFile() && file.isWritable() && (!file.isSymLink() || ownFile(real));
 }
 
 } // namespace
@@ -122,14 +134,23 @@ std::optional<QStringList> MappedFiles::subfolders(const QString& windowsPath) {
 std::unique_ptr<QFile> MappedFiles::openRegularFile(const QString& windowsPath,
                                                     QIODevice::OpenMode mode) {
     const QString real = realPath(folders_.full(windowsPath));
+    const bool writing = mode.testFlag(QIODevice::WriteOnly);
     // Anything but a regular file is refused before it is opened, so a FIFO never blocks.
-    if (real.isEmpty() || (QFileInfo::exists(real) && !QFileInfo(real).isFile()))
+    if (real.isEmpty() || (writing ? !mayWrite(real) : !QFileInfo(real).isFile()))
         return nullptr;
     auto file = std::make_unique<QFile>(real);
-    const bool writing = mode.testFlag(QIODevice::WriteOnly);
     if (!file->open((writing ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
         return nullptr;
     return file;
+}
+
+bool MappedFiles::replaceFile(const QString& windowsPath, const QByteArray& bytes) {
+    const QString real = realPath(folders_.full(windowsPath));
+    if (real.isEmpty() || !mayWrite(real))
+        return false;
+    QSaveFile saved(real); // follows a link, which stays
+    return saved.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+           saved.write(bytes) == bytes.size() && saved.commit();
 }
 
 } // namespace fakes

@@ -15,4 +15,19 @@ bool makeFifo(const QString&, const QByteArray&) {
     return false;
 }
 
+bool makeLink(const QString&, const QString&) {
+    return false;
+}
+
+bool giveAway(const QString&) {
+    return false;
+}
+
+bool ownFile(const QString&) {
+    return true;
+}
+
+FullDisk::FullDisk(qint64) {}
+FullDisk::~FullDisk() = default;
+
 } // namespace fakes

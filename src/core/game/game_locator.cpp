@@ -67,10 +67,11 @@ std::optional<QByteArray> machineHive(HostFiles& host, const WinePrefix& prefix)
 }
 
 // The game in the stores' records of one prefix's registry, as a host path.
-QString recordedFolder(HostFiles& host, const WinePrefix& prefix, platform::Registry& registry) {
+QString recordedFolder(HostFiles& host, const WinePrefix& prefix, platform::Registry& registry,
+                       GameFolderSearch& search) {
     const auto toNative = [&](const QString& path) { return host.inPrefix(prefix.root, path); };
     for (const QString& folder : launchers::registryRecordedFolders(registry, toNative, host))
-        if (holdsGamePrograms(host, folder))
+        if (search.holdsGamePrograms(folder))
             return folder;
     return {};
 }
@@ -78,14 +79,27 @@ QString recordedFolder(HostFiles& host, const WinePrefix& prefix, platform::Regi
 } // namespace
 
 bool holdsGamePrograms(HostFiles& host, const QString& folder) {
+    return GameFolderSearch(host).holdsGamePrograms(folder);
+}
+
+bool GameFolderSearch::holdsGamePrograms(const QString& folder) {
     static const QStringList programs{PopTBDirect3DExe.mid(1), PopTBSoftwareExe.mid(1),
                                       SelectorExe};
-    if (folder.isEmpty())
+    const QString canonical = folder.isEmpty() ? QString() : host_.canonical(folder);
+    if (canonical.isEmpty())
         return false;
-    const QStringList files = host.list(folder, HostFiles::Entries::Files, FolderEntryLimit);
-    return std::any_of(files.begin(), files.end(), [](const QString& name) {
+    if (const auto known = looked_.constFind(canonical); known != looked_.cend())
+        return *known;
+    int looked = 0;
+    const QStringList files =
+        host_.list(canonical, HostFiles::Entries::Files,
+                   int(std::clamp<qint64>(entriesLeft_, 0, FolderEntryLimit)), &looked);
+    entriesLeft_ -= looked;
+    const bool holds = std::any_of(files.begin(), files.end(), [](const QString& name) {
         return programs.contains(name, Qt::CaseInsensitive);
     });
+    looked_.insert(canonical, holds);
+    return holds;
 }
 
 Location locateInPrefixes(HostFiles& host, const QString& home,
@@ -104,9 +118,10 @@ Location locateInPrefixes(HostFiles& host, const QString& home,
                 .values(platform::RootKey::LocalMachine, RegistryKey))
             return {candidate, {}};
     }
+    GameFolderSearch search(host);
     for (const launchers::InstalledGame& installed :
          launchers::installedGames(home, environment, host))
-        if (holdsGamePrograms(host, installed.folder))
+        if (search.holdsGamePrograms(installed.folder))
             return {installed.prefix, installed.folder};
     // GOG's installer records its games in system.reg; read again only when it comes to it.
     for (const WinePrefix& candidate : candidates) {
@@ -114,7 +129,7 @@ Location locateInPrefixes(HostFiles& host, const QString& home,
         if (!text || !containsFolded(*text, "gog.com\\\\games"))
             continue;
         CandidateRegistry registry(host, candidate, std::move(*text));
-        if (QString folder = recordedFolder(host, candidate, registry); !folder.isEmpty())
+        if (QString folder = recordedFolder(host, candidate, registry, search); !folder.isEmpty())
             return {candidate, folder};
     }
     return {launchers::prefixFromEnvironment(home, environment), {}};
@@ -122,8 +137,9 @@ Location locateInPrefixes(HostFiles& host, const QString& home,
 
 QString locateInRegistry(platform::Registry& registry, HostFiles& host) {
     const auto asIs = [](const QString& path) { return path; };
+    GameFolderSearch search(host);
     for (const QString& folder : launchers::registryRecordedFolders(registry, asIs, host))
-        if (holdsGamePrograms(host, folder))
+        if (search.holdsGamePrograms(folder))
             return QDir::toNativeSeparators(QDir::cleanPath(folder));
     return {};
 }

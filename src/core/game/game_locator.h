@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 #include "platform/wineprefix.h"
 
+#include <QHash>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -22,6 +23,26 @@ struct Location {
 // Where the game's programs are: whether the folder (a host path) holds D3DPopTB.exe, popTB.exe
 // or HW_SW_Select.exe, names compared without regard to case, as Windows compares them.
 bool holdsGamePrograms(platform::HostFiles& host, const QString& folder);
+
+// The same asked of many folders in one search: each folder looked into once, whatever path
+// names it, and at most `entryBudget` entries in all, so that lists naming one huge folder
+// thousands of times, or thousands of huge folders, cannot hold up the start. Past the budget
+// no folder holds the game.
+class GameFolderSearch {
+public:
+    // Some hundred game folders of a thousand files each.
+    static constexpr qint64 DefaultEntryBudget = 100000;
+
+    explicit GameFolderSearch(platform::HostFiles& host, qint64 entryBudget = DefaultEntryBudget)
+        : host_(host), entriesLeft_(entryBudget) {}
+    bool holdsGamePrograms(const QString& folder);
+    qint64 entriesLeft() const { return entriesLeft_; }
+
+private:
+    platform::HostFiles& host_;
+    QHash<QString, bool> looked_; // by the folder's canonical path
+    qint64 entriesLeft_;
+};
 
 // On a system whose Windows programs run in Wine prefixes: $WINEPREFIX alone when set; else the
 // first prefix the launchers made whose registry holds the game's key; else the first folder

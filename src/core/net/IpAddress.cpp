@@ -1,5 +1,7 @@
 #include "core/net/IpAddress.h"
 
+#include <QList>
+
 namespace net {
 
 namespace {
@@ -73,6 +75,37 @@ bool isIpv6(QStringView text) {
 }
 
 } // namespace
+
+// The address as a number; for text that passed the whole-address rule as IPv4.
+quint32 ipv4Value(QStringView text) {
+    quint32 value = 0;
+    for (const QStringView part : text.split(u'.'))
+        value = value << 8 | part.toUInt();
+    return value;
+}
+
+bool ipv4Within(quint32 address, quint32 base, int bits) {
+    return (address >> (32 - bits)) == (base >> (32 - bits));
+}
+
+bool isPublicIpv4(QStringView text) {
+    if (!isIpv4Address(text))
+        return false;
+    const quint32 a = ipv4Value(text);
+    struct Range {
+        quint32 base;
+        int bits;
+    };
+    // The special-purpose ranges of IANA's registry that are not reachable from the internet.
+    static constexpr Range reserved[] = {
+        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8},  {0xA9FE0000, 16},
+        {0xAC100000, 12}, {0xC0000000, 24}, {0xC0000200, 24}, {0xC0586300, 24}, {0xC0A80000, 16},
+        {0xC6120000, 15}, {0xC6336400, 24}, {0xCB007100, 24}, {0xE0000000, 4},  {0xF0000000, 4}};
+    for (const Range& range : reserved)
+        if (ipv4Within(a, range.base, range.bits))
+            return false;
+    return true;
+}
 
 bool isIpAddress(QStringView text) {
     if (text.isEmpty() || text.size() > LongestAddress)

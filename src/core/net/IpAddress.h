@@ -13,4 +13,14 @@ bool isIpAddress(QStringView text);
 // The same for IPv4 alone.
 bool isIpv4Address(QStringView text);
 
+// True for an IPv4 address that passes the whole-address rule and can be reached from the
+// internet: not private, shared (100.64.0.0/10), loopback, link-local, documentation,
+// benchmarking, multicast or otherwise reserved.
+bool isPublicIpv4(QStringView text);
+
+// An IPv4 address that passes the whole-address rule as a number, and whether a number lies in
+// the network of `bits` bits at `base`.
+quint32 ipv4Value(QStringView text);
+bool ipv4Within(quint32 address, quint32 base, int bits);
+
 } // namespace net

@@ -10,18 +10,6 @@ namespace {
 
 using Protocol = platform::RouterFound::Protocol;
 
-// The address as a number; for text that passed the whole-address rule as IPv4.
-quint32 ipv4Value(QStringView text) {
-    quint32 value = 0;
-    for (const QStringView part : text.split(u'.'))
-        value = value << 8 | part.toUInt();
-    return value;
-}
-
-bool within(quint32 address, quint32 base, int bits) {
-    return (address >> (32 - bits)) == (base >> (32 - bits));
-}
-
 // The two signs of another NAT beyond the router that its outside address gives.
 bool privateOutside(const RouterView& view) {
     return !view.outside.isEmpty() && !isPublicIpv4(view.outside);
@@ -35,11 +23,11 @@ QString anotherNatReason(const RouterView& view) {
     const QString outside = view.outside;
     if (privateOutside(view)) {
         const quint32 a = ipv4Value(outside);
-        const char* kind =
-            within(a, 0x64400000, 10) ? "shared (100.64.0.0/10)"
-            : within(a, 0x0A000000, 8) || within(a, 0xAC100000, 12) || within(a, 0xC0A80000, 16)
-                ? "private"
-                : "reserved";
+        const char* kind = ipv4Within(a, 0x64400000, 10) ? "shared (100.64.0.0/10)"
+                           : ipv4Within(a, 0x0A000000, 8) || ipv4Within(a, 0xAC100000, 12) ||
+                                   ipv4Within(a, 0xC0A80000, 16)
+                               ? "private"
+                               : "reserved";
         return QStringLiteral("its outside address %1 is %2").arg(outside, QLatin1String(kind));
     }
     if (seenOtherwise(view))
@@ -55,25 +43,6 @@ QString holderText(const QString& holder) {
     const QString shown = routerText(holder, 40);
     return shown.isEmpty() ? QStringLiteral("another machine or program")
                            : QStringLiteral("another machine or program (%1)").arg(shown);
-}
-
-bool isPublicIpv4(QStringView text) {
-    if (!isIpv4Address(text))
-        return false;
-    const quint32 a = ipv4Value(text);
-    struct Range {
-        quint32 base;
-        int bits;
-    };
-    // The special-purpose ranges of IANA's registry that are not reachable from the internet.
-    static constexpr Range reserved[] = {
-        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8},  {0xA9FE0000, 16},
-        {0xAC100000, 12}, {0xC0000000, 24}, {0xC0000200, 24}, {0xC0586300, 24}, {0xC0A80000, 16},
-        {0xC6120000, 15}, {0xC6336400, 24}, {0xCB007100, 24}, {0xE0000000, 4},  {0xF0000000, 4}};
-    for (const Range& range : reserved)
-        if (within(a, range.base, range.bits))
-            return false;
-    return true;
 }
 
 QString routerText(const QString& text, qsizetype limit) {
@@ -92,10 +61,6 @@ QString routerText(const QString& text, qsizetype limit) {
     if (plain.size() > limit)
         plain = plain.left(limit - 1).trimmed() + QChar(0x2026);
     return plain;
-}
-
-QString mappingDescription(const QString& client) {
-    return QStringLiteral("Velkor (%1)").arg(client);
 }
 
 Reach reach(const RouterView& view) {

@@ -2,6 +2,7 @@
 // What the router's answers mean for a player who hosts: plain rules over what was found,
 // tested directly. The port is the game's own; the texts are those the windows show.
 
+#include "core/net/IpAddress.h"
 #include "platform/router.h"
 
 #include <QString>
@@ -14,21 +15,12 @@ constexpr quint16 GamePort = 7575;
 // How long a mapping is asked for; it is renewed at half that while Velkor runs.
 constexpr quint32 LeaseSeconds = 3600;
 
-// True for an IPv4 address that passes the whole-address rule and can be reached from the
-// internet: not private, shared (100.64.0.0/10), loopback, link-local, documentation,
-// benchmarking, multicast or otherwise reserved.
-bool isPublicIpv4(QStringView text);
-
 // Text from the router made fit to show: control characters and line breaks become blanks,
 // blanks are folded and trimmed, and it is cut to `limit` characters with an ellipsis.
 QString routerText(const QString& text, qsizetype limit = 64);
 
 // Who holds the game's port, for the player: "another machine or program (192.168.1.7)".
 QString holderText(const QString& holder);
-
-// The description a mapping of Velkor's carries; a mapping is Velkor's own when it leads to
-// this client with exactly this description.
-QString mappingDescription(const QString& client);
 
 // Where the game's port stands on the router.
 struct PortState {

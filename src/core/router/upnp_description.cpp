@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-namespace platform::common {
+namespace net {
 
 namespace {
 
@@ -83,4 +83,4 @@ QString deviceText(QByteArrayView description, QByteArrayView tag, qsizetype lim
     return value.left(limit);
 }
 
-} // namespace platform::common
+} // namespace net

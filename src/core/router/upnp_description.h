@@ -5,11 +5,11 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace platform::common {
+namespace net {
 
 // The text of the first <tag> element of the description's root device (the first <device>),
 // with XML's character references decoded; at most `limit` characters are kept. Empty when
 // there is none. Tags inside the element's text are kept as text, never interpreted.
 QString deviceText(QByteArrayView description, QByteArrayView tag, qsizetype limit = 256);
 
-} // namespace platform::common
+} // namespace net

@@ -244,7 +244,7 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload() {
-    routerWait.reset(); // a launch waiting for the router starts no game now
+    endRouterWait(); // a launch waiting for the router starts no game now
     SaveSettings();
     if (router)
         router->finish(gameRunning());

@@ -140,6 +140,7 @@ private:
     void waitForRouter(const LaunchForm& form);
     void routerAnswered();
     void routerWaitEnded();
+    void endRouterWait();
     // The router's outside address when it is the internet's, else empty.
     QString routerOutside() const;
     bool gameRunning() const;

@@ -4,11 +4,14 @@
 #include "gui/main/frmMain.h"
 
 #include "core/game/game.h"
+#include "core/router/RouterRecord.h"
 #include "core/router/RouterService.h"
 #include "gui/router/frmRouter.h"
 #include "platform/platform.h"
 
+#include <QAction>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -31,7 +34,19 @@ void frmMain::startRouter() {
     connect(router.get(), &net::RouterService::portAnswered, this, &frmMain::routerAnswered);
     routerBound.setSingleShot(true);
     connect(&routerBound, &QTimer::timeout, this, &frmMain::routerWaitEnded);
-    router->start(settingsdir, gameRunning());
+    connect(router.get(), &net::RouterService::recordNotSaved, this, [this] {
+        if (toldCauses.contains(QStringLiteral("record")))
+            return;
+        toldCauses << QStringLiteral("record");
+        platform::current().ui->messageBox(net::RouterRecord::notSavedMessage(),
+                                           QStringLiteral("Velkor"),
+                                           platform::mbstyle::Exclamation);
+    });
+    // Only a mapping toward this machine is ever removed: the addresses it has now.
+    QStringList own{txtLocalIP->text()};
+    for (int row = 0; row < lboxIPAddr->count(); ++row)
+        own << lboxIPAddr->item(row)->text();
+    router->start(settingsdir, gameRunning(), own);
     // Chosen after nothing answered: the router may be there now.
     connect(selwithrouter, &QRadioButton::toggled, this, [this](bool on) {
         if (on && router->answered() && !router->discovering() &&
@@ -61,8 +76,17 @@ void frmMain::waitForRouter(const LaunchForm& form) {
     routerWait = RouterWait{form, router->openPortWhenHosting()};
     if (routerWait->portAsked)
         router->openPort(txtLocalIP->text());
+    // One launch, one game: nothing else starts the game meanwhile. The troubleshooter is greyed
+    // out (Ctrl+T does nothing) until this launch has started its game.
+    mnutroubleshoot->setEnabled(false);
     routerBound.start(LaunchWaitMs);
     routerAnswered(); // perhaps nothing to wait for
+}
+
+void frmMain::endRouterWait() {
+    routerWait.reset();
+    routerBound.stop();
+    mnutroubleshoot->setEnabled(true);
 }
 
 void frmMain::routerAnswered() {
@@ -74,8 +98,7 @@ void frmMain::routerWaitEnded() {
     if (!routerWait)
         return; // the window has closed
     const RouterWait wait = *routerWait;
-    routerWait.reset();
-    routerBound.stop();
+    endRouterWait();
     // Without the port asked for, the player forwards it and reads the Router dialog alone.
     if (wait.portAsked) {
         net::RouterView view = router->view();

@@ -6,17 +6,20 @@
 
 namespace platform::common {
 
-QStringList QtHostFiles::list(const QString& folder, Entries kind, int limit) {
-    const bool folders = kind == Entries::Folders;
-    QDirIterator entries(folder, (folders ? QDir::Dirs | QDir::NoDotAndDotDot : QDir::Files) |
-                                     QDir::Hidden | QDir::System);
+QStringList QtHostFiles::list(const QString& folder, Entries kind, int limit, int* looked) {
+    // Every entry counts, whatever its kind: a filter would pass over some uncounted.
+    QDirIterator entries(folder,
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     QStringList names;
-    for (int seen = 0; entries.hasNext() && seen < limit; ++seen) {
+    int seen = 0;
+    for (; entries.hasNext() && seen < limit; ++seen) {
         entries.next();
         const QFileInfo entry = entries.fileInfo();
-        if (folders ? entry.isDir() : entry.isFile())
+        if (kind == Entries::Folders ? entry.isDir() : entry.isFile())
             names << entries.fileName();
     }
+    if (looked)
+        *looked = seen;
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -8,7 +8,7 @@ namespace platform::common {
 
 class QtHostFiles : public HostFiles {
 public:
-    QStringList list(const QString& folder, Entries kind, int limit) override;
+    QStringList list(const QString& folder, Entries kind, int limit, int* looked) override;
     bool isFolder(const QString& path) override;
     bool exists(const QString& path) override;
     QString canonical(const QString& path) override;

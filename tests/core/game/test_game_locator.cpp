@@ -17,6 +17,7 @@ class LauncherPrefixesTest : public QObject {
 private slots:
     void findsTheGamesPrefix();
     void findsTheStoresCopies();
+    void lutrisRecordsShareTheirFile();
 };
 
 namespace {
@@ -193,6 +194,34 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     QCOMPARE(::mkfifo(db, 0600), 0);
     QVERIFY(launchers::readLutrisDatabase(host, db).empty());
     QVERIFY(QFile::remove(db));
+    // A view in the table's place, over a query without end, is not run.
+    QCOMPARE(sqlite3_open(db, &database), SQLITE_OK);
+    QVERIFY(runSql(database, "CREATE VIEW games AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                             "SELECT x + 1 FROM n) SELECT 'd' AS directory, 'c' AS configpath, "
+                             "iif(x < 0, 'wine', 'linux') AS runner FROM n;"));
+    sqlite3_close(database);
+    QVERIFY(launchers::readLutrisDatabase(host, db).empty());
+}
+
+// Thousands of Lutris records naming one game file read it once (the other read: its own
+// list's).
+void LauncherPrefixesTest::lutrisRecordsShareTheirFile() {
+    QTemporaryDir home;
+    QVERIFY(makeFiles(home, {{".local/share/lutris/games/pop-1.yml", "game:\n  prefix: /p\n"}}));
+    sqlite3* database = nullptr;
+    QCOMPARE(
+        sqlite3_open(QFile::encodeName(home.filePath(".local/share/lutris/pga.db")), &database),
+        SQLITE_OK);
+    QVERIFY(runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
+                             "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                             "WHERE x < 4096) INSERT INTO games SELECT '/g/Pop', 'pop-1', 'wine' "
+                             "FROM n;"));
+    sqlite3_close(database);
+    fakes::HostFiles host;
+    const auto games = launchers::installedGames(home.path(), {}, host);
+    QCOMPARE(games.size(), 4096u);
+    QCOMPARE(games.front().prefix.root, QStringLiteral("/p"));
+    QCOMPARE(host.reads.filter("/pop-1.yml").size(), 2);
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)

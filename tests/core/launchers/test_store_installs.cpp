@@ -18,6 +18,7 @@ private slots:
     void keyValues_data();
     void keyValues();
     void foldersFromTheRecords();
+    void oneSearchBounded();
     void heroicList();
 };
 
@@ -99,6 +100,25 @@ void StoreInstallsTest::foldersFromTheRecords() {
     };
     QCOMPARE(registryRecordedFolders(registry, toNative, host), QStringList({gog, game}));
     QCOMPARE(asked, QStringList({gog, steam, library}));
+}
+
+// However many records name a folder, and by whatever path, it is looked into once; the
+// whole search stops at its budget of entries.
+void StoreInstallsTest::oneSearchBounded() {
+    const fakes::TempPrefix temp;
+    for (const char* name :
+         {"decoys/a", "decoys/b", "decoys/c", "decoys/d", "decoys/e", "game/x", "game/popTB.exe"})
+        temp.writeFile(name, "MZ");
+    const QString decoys = temp.root() + "/decoys", game = temp.root() + "/game";
+    fakes::HostFiles host;
+    game::GameFolderSearch search(host, 7);
+    for (int record = 0; record < 4096; ++record)
+        QVERIFY(!search.holdsGamePrograms(record % 2 ? decoys + "/./" : game + "/../decoys"));
+    QCOMPARE(search.entriesLeft(), 2);
+    QVERIFY(search.holdsGamePrograms(game));
+    game::GameFolderSearch spent(host, 5);
+    QVERIFY(!spent.holdsGamePrograms(decoys));
+    QVERIFY(!spent.holdsGamePrograms(game));
 }
 
 // Windows installs only, those without a platform too.

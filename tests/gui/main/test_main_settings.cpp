@@ -17,26 +17,43 @@ private slots:
     // Loading reads only a regular file; a failed save says so, the file kept. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
-        addRow("fifo", {"fifo"});
-        addRow("read-only", {"read-only"});
+        for (const char* obstacle : {"fifo", "full disk", "device link", "another's", "read-only"})
+            addRow(obstacle, {obstacle});
     }
     void failedSaveChangesNothing() {
         QFETCH(QString, obstacle);
         Place os;
-        if (obstacle != "fifo")
+        const QString other = os.folder + "/other.cfg";
+        const bool none = obstacle == "fifo" || obstacle == "device link";
+        if (obstacle == "another's") {
+            QFile file(other);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(200)) == 200);
+            if (!makeLink(os.file, other) || !giveAway(other))
+                QSKIP("this process cannot give a file to another user");
+        }
+        if (!none && obstacle != "another's")
             os.write(patterned(200));
         if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X')))
             QSKIP("no FIFO on this system");
+        if (obstacle == "device link" && !makeLink(os.file, "/dev/null"))
+            QSKIP("no links on this system");
         if (obstacle == "read-only" && !makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
+        const QByteArray before = none ? QByteArray() : os.bytes();
         frmMain window;
         window.Form_Load();
-        QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
-        window.close();
+        QCOMPARE(window.username->text().isEmpty(), none);
+        {
+            const fakes::FullDisk full(obstacle == "full disk" ? 0 : 1 << 30);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.close();
+        }
         QCOMPARE(os.ui.boxes.empty() ? "none" : os.ui.boxes[0].text,
                  settingsfile::notWritableMessage());
-        QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
-                 obstacle == "fifo" ? "FIFO" : patterned(200));
+        const QFileInfo kept(os.file);
+        QCOMPARE(kept.isSymLink(), obstacle.contains("link") || obstacle == "another's");
+        QCOMPARE(kept.isFile() ? os.bytes() : "not a file", none ? "not a file" : before);
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
@@ -89,8 +106,9 @@ private slots:
         // The answer, then as "shown|stored"; the temporary file never stays.
         for (const auto& [body, after] : std::initializer_list<std::pair<QString, QString>>{
                  {"1.2.3.4 /j 6.6.6.6", old + '|' + old},
-                 {v6, v6 + '|' + old},
-                 {"203.0.113.7\n", "203.0.113.7|203.0.113.7"}}) {
+                 {v6, old + '|' + old},
+                 {"10.0.0.1", old + '|' + old},
+                 {"80.100.100.7\n", "80.100.100.7|80.100.100.7"}}) {
             os.downloads.bodies[url] = body.toLatin1();
             window.LoadSettings();
             window.SaveSettings();
@@ -103,7 +121,7 @@ private slots:
         window.txtRouterIP->clear();
         window.SaveSettings();
         const LaunchSettings saved{os.bytes()};
-        QCOMPARE(saved.RouterAddress(), "203.0.113.7");
+        QCOMPARE(saved.RouterAddress(), "80.100.100.7");
         QCOMPARE(saved.LocalAddress(), "192.168.1.10");
     }
 

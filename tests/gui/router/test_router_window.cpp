@@ -5,6 +5,7 @@
 #include "core/router/RouterService.h"
 #include "fakes/settings_support.h"
 #include "gui/main/frmMain.h"
+#include "gui/manual/frmaltload.h"
 #include "gui/router/frmRouter.h"
 
 #include <QtTest>
@@ -51,13 +52,15 @@ class RouterWindowTest : public QObject {
 private slots:
     void hostingOpensThePortAndTheEndRemovesIt() {
         Hosting os;
+        os.downloads.bodies[VELKOR_ADDRESS_ECHO_URL] = "10.0.0.1"; // counts as no answer
         frmMain window;
         open(window);
         window.launch->click(); // the page gave no address: the router's outside one is used
         QTRY_COMPARE(os.processes.starts.size(), 1u);
         QVERIFY2(os.started().endsWith("/h tcp /boundip 192.168.1.10 /externip 80.100.100.1 /nBo"),
                  qPrintable(os.started()));
-        QCOMPARE(os.routers.mapping().description, QStringLiteral("Velkor (192.168.1.10)"));
+        QCOMPARE(os.routers.mapping().description,
+                 "Velkor (192.168.1.10) " + net::ownerTag(os.files->toNative(os.settingsdir)));
         QCOMPARE(os.ui.boxes.size(), 0u);
         QVERIFY2(os.record().contains("Mapping=UPnP 7575 192.168.1.10"), qPrintable(os.record()));
 
@@ -112,6 +115,52 @@ private slots:
         window.Form_Unload(); // closed meanwhile: no game, even once the router answers
         QTRY_VERIFY_WITH_TIMEOUT(!service->portPending(), 8000);
         QCOMPARE(os.processes.starts.size(), 4u);
+    }
+
+    // One launch, one game: while the launch waits for a slow router the troubleshooter is
+    // greyed out, so Ctrl+T opens no second way to start the game.
+    void oneLaunchOneGame() {
+        Hosting os;
+        frmMain window;
+        open(window);
+        os.routers.with([](Script& s) { s.delayMs = 1000; });
+        bool greyed = false;
+        QTimer::singleShot(300, [&] {
+            greyed = !window.mnutroubleshoot->isEnabled();
+            window.mnutroubleshoot->trigger(); // Ctrl+T
+        });
+        QTimer okay; // were the dialog to open, its OK would start a game
+        connect(&okay, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget()))
+                dialog->OKButton->click();
+        });
+        okay.start(50);
+        window.launch->click();
+        QTRY_COMPARE(os.processes.starts.size(), 1u);
+        QVERIFY(greyed);
+        QVERIFY(window.mnutroubleshoot->isEnabled());
+    }
+
+    // A router record that cannot be written (a full disk) is told once a run; the old one stays.
+    void recordNotSavedIsTold() {
+        Hosting os;
+        QVERIFY((net::RouterRecord{true, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));
+        frmMain window;
+        open(window);
+        const QByteArray before = os.record().toLatin1();
+        {
+            const fakes::FullDisk full(0);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.launch->click();
+            QTRY_COMPARE(os.processes.starts.size(), 1u);
+            window.launch->click();
+            QTRY_COMPARE(os.processes.starts.size(), 2u);
+        }
+        QCOMPARE(os.record().toLatin1(), before);
+        QCOMPARE(os.ui.boxes.size(), 1u);
+        QCOMPARE(os.ui.boxes[0].text, net::RouterRecord::notSavedMessage());
+        QCOMPARE(os.processes.starts.size(), 2u);
     }
 
     void boxOffAsksNothingAndThePageHolds() {

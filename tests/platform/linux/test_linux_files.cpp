@@ -1,5 +1,6 @@
 // The Linux files over a temporary Wine prefix: drives, paths both ways, current folders, files.
 
+#include "fakes/native.h"
 #include "fakes/temp_prefix.h"
 #include "platform/linux/linux_files.h"
 
@@ -69,6 +70,49 @@ private slots:
         // "/" always has a drive: the highest free letter when Z: is taken.
         prefix.linkDrive("z:", other.path());
         QCOMPARE(files.toWindows("/usr"), QStringLiteral("Y:\\usr"));
+    }
+
+    // A write goes only to a regular file of the user's own: a FIFO, a link to a device or to
+    // another user's file, a read-only file and a full disk keep what is there. A link to the
+    // user's own file is written through, and stays.
+    void writesOnlyTheUsersFiles_data() {
+        QTest::addColumn<QString>("obstacle");
+        for (const char* obstacle : {"fifo", "device link", "another's", "read-only", "full disk"})
+            QTest::newRow(obstacle) << QString(obstacle);
+    }
+    void writesOnlyTheUsersFiles() {
+        QFETCH(QString, obstacle);
+        fakes::TempPrefix prefix;
+        platform::linuxbackend::LinuxFiles files(prefix.prefix());
+        const QString file = prefix.driveC() + "/Velkor.cfg", other = prefix.driveC() + "/other";
+        prefix.writeFile("drive_c/other", "theirs");
+        const QByteArray fd = QFile::encodeName(file);
+        const bool made =
+            obstacle == "fifo"          ? ::mkfifo(fd, 0600) == 0
+            : obstacle == "device link" ? QFile::link("/dev/null", file)
+            : obstacle == "another's"   ? QFile::link(other, file) && fakes::giveAway(other)
+            : obstacle == "read-only"   ? QFile::copy(other, file) && fakes::makeReadOnly(file)
+                                        : QFile::copy(other, file);
+        if (!made)
+            QSKIP("this process cannot set that obstacle up");
+        const fakes::FullDisk full(obstacle == "full disk" ? 0 : 1 << 30);
+        if (!full.valid())
+            QSKIP("no file size limit on this system");
+        QVERIFY(!files.replaceFile("C:\\Velkor.cfg", "mine"));
+        if (QFileInfo(file).isFile()) // what was there is kept
+            QCOMPARE(fakes::readFile(file), "theirs");
+        if (obstacle != "full disk")
+            QVERIFY(!files.openRegularFile("C:\\Velkor.cfg", QIODevice::ReadWrite));
+    }
+
+    void writesThroughTheUsersLink() {
+        fakes::TempPrefix prefix;
+        platform::linuxbackend::LinuxFiles files(prefix.prefix());
+        const QString file = prefix.driveC() + "/Velkor.cfg";
+        QVERIFY(QFile::link(prefix.writeFile("dotfile", "old"), file));
+        QVERIFY(files.replaceFile("C:\\Velkor.cfg", "new"));
+        QVERIFY(QFileInfo(file).isSymLink());
+        QCOMPARE(fakes::readFile(prefix.root() + "/dotfile"), "new");
     }
 };
 
