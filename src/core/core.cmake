@@ -15,7 +15,7 @@ function(velkor_core name folder)
 endfunction()
 
 velkor_core(velkor_core_win32 win32)
-velkor_core(velkor_core_wine wine PUBLIC velkor_seam)
+velkor_core(velkor_core_wine wine PUBLIC velkor_seam PRIVATE velkor_core_win32)
 velkor_core(velkor_core_launchers launchers PUBLIC velkor_seam PRIVATE velkor_core_win32)
 if(NOT WIN32)
   find_package(SQLite3 REQUIRED) # Lutris's game database
@@ -25,7 +25,7 @@ endif()
 velkor_core(velkor_core_game game PUBLIC velkor_seam
             PRIVATE velkor_core_win32 velkor_core_launchers velkor_core_wine)
 velkor_core(velkor_core_settings settings PUBLIC velkor_core_win32 PRIVATE velkor_seam)
-velkor_core(velkor_core_net net PRIVATE velkor_seam velkor_core_win32 velkor_buildconfig)
+velkor_core(velkor_core_net net PUBLIC velkor_seam PRIVATE velkor_core_win32 velkor_buildconfig)
 velkor_core(velkor_core_router router PUBLIC velkor_seam PRIVATE velkor_core_net)
 velkor_core(velkor_core_help help PUBLIC velkor_seam velkor_core_win32)
 # The help file's own parsing, for the help runtime where Windows' is absent.

@@ -26,9 +26,10 @@ velkor_gui(velkor_gui_options options PUBLIC velkor_gui_forms velkor_core_settin
            PRIVATE velkor_seam velkor_core_net)
 velkor_gui(velkor_gui_router router PUBLIC velkor_gui_forms PRIVATE velkor_seam
            velkor_core_router)
-# Our own viewer of compiled help files, which the Linux backend's help runtime shows.
+# Our own viewer of compiled help files, and the help runtime made of it that the Linux
+# backend gives.
 if(NOT WIN32)
-  velkor_gui(velkor_gui_helpviewer helpviewer PRIVATE velkor_core_helpfile)
+  velkor_gui(velkor_gui_helpviewer helpviewer PUBLIC velkor_seam PRIVATE velkor_core_helpfile)
 endif()
 velkor_gui(velkor_gui_main main PUBLIC velkor_core_game velkor_core_settings
            PRIVATE velkor_seam velkor_gui_forms velkor_gui_options velkor_gui_router

@@ -14,7 +14,7 @@ endif()
 add_library(velkor_backend STATIC ${backend_sources} ${os_sources})
 target_include_directories(velkor_backend PUBLIC ${velkor_src})
 target_link_libraries(velkor_backend PUBLIC velkor_seam PRIVATE velkor_core_win32
-                      velkor_core_router Qt6::Widgets velkor_buildconfig)
+                      velkor_core_router velkor_core_net Qt6::Widgets)
 if(WIN32)
   # hhctrl.ocx is loaded at run time, as Windows programs do (see windows_help.cpp).
   target_link_libraries(velkor_backend PRIVATE advapi32 shell32 ws2_32 winhttp version)

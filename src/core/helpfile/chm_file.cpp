@@ -185,4 +185,26 @@ QStringList ChmFile::files() const {
     return files;
 }
 
+HelpPath parseHelpPath(const QString& path) {
+    HelpPath parts;
+    QString rest = path.trimmed();
+    for (const char* prefix : {"mk:@MSITStore:", "ms-its:", "its:"}) {
+        if (rest.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) {
+            rest = rest.mid(qstrlen(prefix));
+            break;
+        }
+    }
+    // Neither ">" nor "::" can be part of a Windows file name.
+    if (const qsizetype window = rest.indexOf(QLatin1Char('>')); window >= 0) {
+        parts.window = rest.mid(window + 1).trimmed();
+        rest.truncate(window);
+    }
+    if (const qsizetype inner = rest.indexOf(QLatin1String("::")); inner >= 0) {
+        parts.topic = rest.mid(inner + 2);
+        rest.truncate(inner);
+    }
+    parts.file = rest;
+    return parts;
+}
+
 } // namespace helpfile

@@ -14,6 +14,15 @@ struct chmFile;
 
 namespace helpfile {
 
+// The parts of an HtmlHelpA path: "file.chm", "file.chm::/topic.htm", "file.chm>window", also
+// with an "mk:@MSITStore:" or "ms-its:" prefix.
+struct HelpPath {
+    QString file;   // Windows path of the help file
+    QString topic;  // inside it, empty when none is named
+    QString window; // window type, empty for the file's default
+};
+HelpPath parseHelpPath(const QString& path);
+
 // What /#SYSTEM says about the file.
 struct ChmSystem {
     QString contentsFile;  // code 0

@@ -62,4 +62,15 @@ void CurrentFolders::enter(const QString& folder, bool makeCurrent) {
         drive_ = letter;
 }
 
+QString foldSeparators(const QString& path) {
+    QString folded;
+    folded.reserve(path.size());
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (i >= 2 && path[i] == QLatin1Char('\\') && folded.endsWith(QLatin1Char('\\')))
+            continue;
+        folded += path[i];
+    }
+    return folded;
+}
+
 } // namespace win32

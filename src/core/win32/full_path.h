@@ -19,6 +19,10 @@ inline bool isDriveLetter(QChar c) {
 // "C:\" for 'C'.
 QString driveRoot(QChar letter);
 
+// Windows folds runs of backslashes inside a path into one ("C:\\x.exe" is "C:\x.exe"); a
+// leading pair (a UNC name) is kept.
+QString foldSeparators(const QString& path);
+
 // "C:\Games\Populous", "C:\" at a root; `folderOf` gives a drive's current folder (upper-case
 // letter in, its root when it has none). Empty for a path no drive can hold (UNC, empty, a
 // drive that is not a letter).

@@ -1,6 +1,6 @@
 #include "platform/common/http_exchange.h"
 
-#include "platform/common/download_body.h"
+#include "core/net/download_body.h"
 #include "platform/common/lan_socket.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ QByteArray httpRequest(const char* method, const HttpTarget& target, const QByte
     if (target.port != 80)
         host += ':' + QByteArray::number(target.port);
     QByteArray request = QByteArray(method) + ' ' + target.path + " HTTP/1.1\r\nHost: " + host +
-                         "\r\nUser-Agent: " + userAgent().toLatin1() +
+                         "\r\nUser-Agent: " + net::userAgent().toLatin1() +
                          " UPnP/1.1\r\nConnection: close\r\n" + headers;
     if (!body.isEmpty())
         request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";

@@ -3,7 +3,7 @@
 #include "platform/common/upnp_router.h"
 #include "platform/linux/linux_downloads.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/linux_help.h"
+#include "platform/linux/linux_help_runtime.h"
 #include "platform/linux/linux_host_files.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_registry.h"

@@ -1,6 +1,6 @@
 #include "platform/linux/linux_downloads.h"
 
-#include "platform/common/download_body.h"
+#include "core/net/download_body.h"
 #include "platform/filesystem.h"
 
 #include <QDeadlineTimer>
@@ -16,7 +16,7 @@ namespace {
 // What one transfer keeps, and the deadline of its own that it ends by, whatever the server
 // or libcurl's timers do.
 struct Transfer {
-    common::DownloadBody body;
+    net::DownloadBody body;
     QDeadlineTimer deadline{Downloads::TotalTimeoutMs};
 };
 
@@ -87,7 +87,7 @@ long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPa
         return CURLE_FAILED_INIT;
     Transfer transfer;
     const QByteArray address = url.toUtf8();
-    const QByteArray agent = common::userAgent().toUtf8();
+    const QByteArray agent = net::userAgent().toUtf8();
     // The body ends where the server closes, as WinHTTP's reader sees it too; Content-Length is
     // checked against what came (DownloadBody::whole), so a body cut short or running past it
     // is no answer.

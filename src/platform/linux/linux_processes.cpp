@@ -1,6 +1,8 @@
 #include "platform/linux/linux_processes.h"
 
 #include "core/win32/command_line.h"
+#include "core/win32/full_path.h"
+#include "core/wine/windows_facts.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/regular_file.h"
 
@@ -16,19 +18,6 @@ namespace platform::linuxbackend {
 namespace cmdline = win32::cmdline;
 
 namespace {
-
-// Windows folds runs of backslashes inside a path into one ("C:\\x.exe" is "C:\x.exe"); a
-// leading pair (a UNC name) is kept.
-QString foldSeparators(const QString& path) {
-    QString folded;
-    folded.reserve(path.size());
-    for (qsizetype i = 0; i < path.size(); ++i) {
-        if (i >= 2 && path[i] == QLatin1Char('\\') && folded.endsWith(QLatin1Char('\\')))
-            continue;
-        folded += path[i];
-    }
-    return folded;
-}
 
 bool isPortableExecutable(const QString& nativePath) {
     return RegularFile(nativePath).read(2) == QByteArray("MZ");
@@ -52,58 +41,32 @@ bool LinuxProcesses::start(const QString& application, const QString& commandLin
                            const QString& workingDirectory) {
     if (application.isEmpty())
         return false;
-    const QString native = files_.toNative(foldSeparators(application));
+    const QString native = files_.toNative(win32::foldSeparators(application));
     const QFileInfo file(native);
     if (native.isEmpty() || !file.isFile())
         return false;
 
     QString folder; // empty: the process's own working directory, which follows the current one
     if (!workingDirectory.isEmpty()) {
-        folder = files_.toNative(foldSeparators(workingDirectory));
+        folder = files_.toNative(win32::foldSeparators(workingDirectory));
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             return false;
     }
 
     // The application is the exact file named; the command line only supplies the arguments.
-    QStringList arguments = cmdline::argumentsFor(commandLine, application);
-    QString program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // A relative $WINEPREFIX holds for Velkor's start folder: what it starts gets it absolute.
-    if (environment.contains(QStringLiteral("WINEPREFIX")))
-        environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
+    wine::Start start{file.absoluteFilePath(), cmdline::argumentsFor(commandLine, application),
+                      QProcessEnvironment::systemEnvironment()};
     if (isPortableExecutable(native)) {
-        // Wine joins these back into a Windows command line.
-        arguments.prepend(file.absoluteFilePath());
-        switch (runner_.kind) {
-        case WineRunner::Kind::Wine:
-            program = runner_.program.isEmpty() ? wineLauncher() : runner_.program;
-            // Absolute, as Wine wants it.
-            environment.insert(QStringLiteral("WINEPREFIX"), prefix_);
-            break;
-        case WineRunner::Kind::Proton:
-            // As Proton is started outside Steam; it sets the prefix itself.
-            program = runner_.program;
-            arguments.prepend(QStringLiteral("run"));
-            environment.remove(QStringLiteral("WINEPREFIX"));
-            environment.insert(QStringLiteral("STEAM_COMPAT_DATA_PATH"), runner_.compatData);
-            environment.insert(QStringLiteral("STEAM_COMPAT_CLIENT_INSTALL_PATH"),
-                               runner_.steamFolder);
-            break;
-        case WineRunner::Kind::None:
+        if (!wine::startInPrefix(prefix_, runner_, wineLauncher(), start))
             return false;
-        }
-        if (program.isEmpty())
-            return false;
-    } else {
-        if (!file.isExecutable())
-            return false;
-        program = file.absoluteFilePath();
+    } else if (!file.isExecutable()) {
+        return false;
     }
 
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setProcessEnvironment(environment);
+    process.setProgram(start.program);
+    process.setArguments(start.arguments);
+    process.setProcessEnvironment(start.environment);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());

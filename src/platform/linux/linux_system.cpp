@@ -1,6 +1,6 @@
 #include "platform/linux/linux_system.h"
 
-#include "core/win32/text.h"
+#include "core/wine/windows_facts.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_registry.h"
 
@@ -8,11 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
-#include <QtEndian>
-#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,13 +23,6 @@ namespace {
 constexpr int csidlAppData = 26;
 constexpr long invalidArgument = static_cast<long>(0x80070057); // E_INVALIDARG
 constexpr long fileNotFound = static_cast<long>(0x80070002);    // HRESULT of ERROR_FILE_NOT_FOUND
-
-// What GetVersionEx answers on Windows 10 22H2, for a prefix that tells nothing.
-constexpr OsVersion windows10{2, 10, 0, 19045};
-
-QString text(const RegEntry& entry) {
-    return QString::fromLocal8Bit(TrimAtNull(entry.data)).trimmed();
-}
 
 // The single-instance lock is a flock on this name, which the system lets go of when the holder
 // ends however it ends; what the file holds does not matter.
@@ -169,62 +159,11 @@ long LinuxSystem::specialFolderPath(int csidl, QString& path) {
 }
 
 OsVersion LinuxSystem::osVersion() {
-    // Wine keeps its Windows version in the native key; the 32-bit view of it is empty.
-    const auto values = registry_.values(
-        RootKey::LocalMachine, QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"),
-        LinuxRegistry::View::Native);
-    if (!values)
-        return windows10;
-    std::optional<int> major, minor, dwordMajor, dwordMinor, build;
-    for (const RegEntry& entry : *values) {
-        const auto named = [&](const char* name) {
-            return entry.name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-        };
-        const bool dword = entry.type == regtype::Dword && entry.data.size() == 4;
-        const bool string = entry.type == regtype::Sz;
-        if (dword && named("CurrentMajorVersionNumber")) {
-            dwordMajor = qFromLittleEndian<qint32>(entry.data.constData());
-        } else if (dword && named("CurrentMinorVersionNumber")) {
-            dwordMinor = qFromLittleEndian<qint32>(entry.data.constData());
-        } else if (string && named("CurrentVersion")) {
-            bool okMajor = false, okMinor = false;
-            const QString version = text(entry);
-            const int a = version.section(QLatin1Char('.'), 0, 0).toInt(&okMajor);
-            const int b = version.section(QLatin1Char('.'), 1, 1).toInt(&okMinor);
-            if (okMajor && okMinor)
-                major = a, minor = b;
-        } else if (string && named("CurrentBuildNumber")) {
-            bool ok = false;
-            if (const int number = text(entry).toInt(&ok); ok)
-                build = number;
-        }
-    }
-    // Windows 10 and later keep "CurrentVersion" at 6.3 for old programs' sake and tell the
-    // real version in the two numbers.
-    if (dwordMajor && dwordMinor)
-        major = dwordMajor, minor = dwordMinor;
-    if (!major)
-        return windows10;
-    return OsVersion{2, *major, *minor, build.value_or(0)};
+    return wine::presentedVersion(registry_);
 }
 
-// The process environment, with the system folders set as Wine sets them in every prefix.
 QHash<QString, QString> LinuxSystem::environment() {
-    QHash<QString, QString> variables;
-    const QProcessEnvironment process = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : process.keys())
-        variables.insert(name.toUpper(), process.value(name));
-    static constexpr std::array prefixFolders{
-        std::pair{"SYSTEMROOT", "C:\\windows"},
-        std::pair{"WINDIR", "C:\\windows"},
-        std::pair{"SYSTEMDRIVE", "C:"},
-        std::pair{"PROGRAMDATA", "C:\\ProgramData"},
-        std::pair{"ALLUSERSPROFILE", "C:\\ProgramData"},
-        std::pair{"PUBLIC", "C:\\users\\Public"},
-    };
-    for (const auto& [name, value] : prefixFolders)
-        variables.insert(QLatin1String(name), QLatin1String(value));
-    return variables;
+    return wine::presentedEnvironment(QProcessEnvironment::systemEnvironment());
 }
 
 } // namespace platform::linuxbackend

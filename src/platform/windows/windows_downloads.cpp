@@ -1,6 +1,6 @@
 #include "platform/windows/windows_downloads.h"
 
-#include "platform/common/download_body.h"
+#include "core/net/download_body.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/windows_files.h"
 
@@ -120,7 +120,7 @@ private:
 using ExchangeShare = std::unique_ptr<Exchange, decltype(&Exchange::release)>;
 
 // The response's head, line by line, as the body's framing reads it.
-bool readHead(HINTERNET request, common::DownloadBody& body) {
+bool readHead(HINTERNET request, net::DownloadBody& body) {
     DWORD status = 0, size = sizeof status;
     if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
@@ -141,7 +141,7 @@ bool readHead(HINTERNET request, common::DownloadBody& body) {
     return true;
 }
 
-std::optional<common::DownloadBody> fetch(const QString& url) {
+std::optional<net::DownloadBody> fetch(const QString& url) {
     const QDeadlineTimer connected(WindowsDownloads::ConnectTimeoutMs);
     const QDeadlineTimer deadline(WindowsDownloads::TotalTimeoutMs);
     const std::wstring address = wide(url);
@@ -155,7 +155,7 @@ std::optional<common::DownloadBody> fetch(const QString& url) {
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    const Handle session(WinHttpOpen(wide(common::userAgent()).c_str(),
+    const Handle session(WinHttpOpen(wide(net::userAgent()).c_str(),
                                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                      WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
     if (!session.get() ||
@@ -194,7 +194,7 @@ std::optional<common::DownloadBody> fetch(const QString& url) {
     if (!WinHttpReceiveResponse(request.get(), nullptr) ||
         !exchange->await(WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE, deadline))
         return std::nullopt;
-    common::DownloadBody body;
+    net::DownloadBody body;
     if (!readHead(request.get(), body))
         return std::nullopt;
     for (;;) {

@@ -2,7 +2,6 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/rows.h"
-#include "platform/common/download_body.h"
 #include "platform/linux/linux_downloads.h"
 
 #include <QtTest>
@@ -54,40 +53,6 @@ private slots:
         QCOMPARE(result == 0, !body.isNull());
         QCOMPARE(fakes::readFile(folder + file), body);
         QVERIFY(!QFileInfo::exists(folder + "/absent"));
-    }
-
-    // Whole by its head: lines '|'-separated, as the transports hand them over.
-    void framing_data() {
-        QTest::addColumn<QString>("head");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("whole");
-        QTest::newRow("no length") << "" << 5 << true;
-        QTest::newRow("as said") << "Content-Length: 5" << 5 << true;
-        QTest::newRow("any case, blanks") << "content-length:\t 5 " << 5 << true;
-        QTest::newRow("shorter") << "Content-Length: 6" << 5 << false;
-        QTest::newRow("longer") << "Content-Length: 4" << 5 << false;
-        QTest::newRow("no number") << "Content-Length: 5x" << 5 << false;
-        QTest::newRow("negative") << "Content-Length: -5" << 5 << false;
-        QTest::newRow("two that differ") << "Content-Length: 5|Content-Length: 6" << 5 << false;
-        QTest::newRow("chunks") << "Content-Length: 9|Transfer-Encoding: gzip, Chunked" << 5
-                                << true;
-        QTest::newRow("a redirect's before")
-            << "HTTP/1.1 302 Found|Content-Length: 9|HTTP/1.1 200 OK" << 5 << true;
-        QTest::newRow("64 KiB") << "" << 65536 << true;
-        QTest::newRow("past it") << "" << 65537 << false;
-    }
-    void framing() {
-        QFETCH(QString, head);
-        QFETCH(int, size);
-        QFETCH(bool, whole);
-        platform::common::DownloadBody body;
-        for (const QString& line : head.split('|'))
-            body.headerLine((line + "\r\n").toLatin1());
-        const QByteArray bytes(size, ' ');
-        body.append(bytes.constData(), size - 1); // in two parts, the last one byte
-        body.append(bytes.constData(), 1);
-        QCOMPARE(body.whole(), whole);
-        QCOMPARE(body.bytes().size(), std::min(size, 65536));
     }
 };
 

@@ -6,7 +6,7 @@
 #include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"
 #include "platform/linux/linux_files.h"
-#include "platform/linux/linux_help.h"
+#include "platform/linux/linux_help_runtime.h"
 #include "platform/linux/linux_versions.h"
 
 #include <QtTest>

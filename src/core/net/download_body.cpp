@@ -1,4 +1,4 @@
-#include "platform/common/download_body.h"
+#include "core/net/download_body.h"
 
 #include "buildconfig.h"
 #include "platform/downloads.h"
@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace platform::common {
+namespace net {
 
 namespace {
 
@@ -29,11 +29,11 @@ QString userAgent() {
 }
 
 qsizetype DownloadBody::wanted(qsizetype chunk) const {
-    return std::min(chunk, Downloads::MaxBody - bytes_.size() + 1);
+    return std::min(chunk, platform::Downloads::MaxBody - bytes_.size() + 1);
 }
 
 bool DownloadBody::append(const char* data, qsizetype length) {
-    const qsizetype kept = std::min(length, Downloads::MaxBody - bytes_.size());
+    const qsizetype kept = std::min(length, platform::Downloads::MaxBody - bytes_.size());
     bytes_.append(data, kept);
     cut_ = cut_ || kept < length;
     return !cut_;
@@ -68,4 +68,4 @@ bool DownloadBody::commitTo(const QString& nativePath) const {
     return file.open(QIODevice::WriteOnly) && file.write(bytes_) == bytes_.size() && file.commit();
 }
 
-} // namespace platform::common
+} // namespace net

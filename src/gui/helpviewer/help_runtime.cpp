@@ -1,18 +1,17 @@
-#include "platform/linux/linux_help.h"
+#include "gui/helpviewer/help_runtime.h"
 
 #include "core/helpfile/chm_file.h"
 #include "core/helpfile/help_sitemap.h"
 #include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"
-#include "platform/linux/linux_files.h"
-#include "platform/linux/regular_file.h"
 
-#include <QFileInfo>
 #include <QMessageBox>
 
-namespace platform::linuxbackend {
+namespace helpviewer {
 
+using helpfile::parseHelpPath;
 using helpfile::popupTextFromFile;
+using namespace platform;
 
 namespace {
 
@@ -35,31 +34,7 @@ QString textIn(const QVariant& data) {
 
 } // namespace
 
-HelpPath parseHelpPath(const QString& path) {
-    HelpPath parts;
-    QString rest = path.trimmed();
-    for (const char* prefix : {"mk:@MSITStore:", "ms-its:", "its:"}) {
-        if (rest.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) {
-            rest = rest.mid(qstrlen(prefix));
-            break;
-        }
-    }
-    // Neither ">" nor "::" can be part of a Windows file name.
-    if (const qsizetype window = rest.indexOf(QLatin1Char('>')); window >= 0) {
-        parts.window = rest.mid(window + 1).trimmed();
-        rest.truncate(window);
-    }
-    if (const qsizetype inner = rest.indexOf(QLatin1String("::")); inner >= 0) {
-        parts.topic = rest.mid(inner + 2);
-        rest.truncate(inner);
-    }
-    parts.file = rest;
-    return parts;
-}
-
-LinuxHelpRuntime::LinuxHelpRuntime(LinuxFiles& files) : files_(files) {}
-
-LinuxHelpRuntime::~LinuxHelpRuntime() {
+ViewerRuntime::~ViewerRuntime() {
     // Owned windows went with their owner already.
     for (const auto& viewer : viewers_)
         delete viewer.data();
@@ -67,7 +42,7 @@ LinuxHelpRuntime::~LinuxHelpRuntime() {
         delete popup.second.data();
 }
 
-HelpViewer* LinuxHelpRuntime::viewer(std::intptr_t handle) const {
+HelpViewer* ViewerRuntime::viewer(std::intptr_t handle) const {
     for (const auto& viewer : viewers_) {
         if (viewer && viewer->handle() == handle)
             return viewer;
@@ -75,7 +50,7 @@ HelpViewer* LinuxHelpRuntime::viewer(std::intptr_t handle) const {
     return nullptr;
 }
 
-HelpPopup* LinuxHelpRuntime::popup(std::intptr_t handle) const {
+HelpPopup* ViewerRuntime::popup(std::intptr_t handle) const {
     for (const auto& [id, popup] : popups_) {
         if (id == handle && popup)
             return popup;
@@ -83,26 +58,10 @@ HelpPopup* LinuxHelpRuntime::popup(std::intptr_t handle) const {
     return nullptr;
 }
 
-std::shared_ptr<ChmFile> LinuxHelpRuntime::openFile(const QString& windowsPath) {
-    if (windowsPath.isEmpty())
-        return nullptr;
-    const QString native = files_.toNative(windowsPath);
-    if (native.isEmpty())
-        return nullptr;
-    // chmlib would wait for ever on a FIFO: it gets the file only once it is known to be a
-    // regular one, through a name that cannot lead anywhere else.
-    const RegularFile file(native);
-    if (!file.isOpen())
-        return nullptr;
-    return std::shared_ptr<ChmFile>(ChmFile::open(native, file.reopenPath()));
-}
-
-std::pair<HelpViewer*, bool> LinuxHelpRuntime::viewerFor(const HelpPath& path,
-                                                         std::intptr_t owner) {
-    const QString native = files_.toNative(path.file);
+std::pair<HelpViewer*, bool> ViewerRuntime::viewerFor(const HelpPath& path, std::intptr_t owner) {
     std::erase_if(viewers_, [](const QPointer<HelpViewer>& viewer) { return viewer.isNull(); });
     for (const auto& viewer : viewers_) {
-        if (QFileInfo(viewer->file().nativePath()) == QFileInfo(native) &&
+        if (sameFile(path.file, viewer->file()) &&
             viewer->windowName().compare(path.window, Qt::CaseInsensitive) == 0)
             return {viewer, false};
     }
@@ -114,8 +73,8 @@ std::pair<HelpViewer*, bool> LinuxHelpRuntime::viewerFor(const HelpPath& path,
     return {viewer, true};
 }
 
-std::intptr_t LinuxHelpRuntime::htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
-                                         const QVariant& data) {
+std::intptr_t ViewerRuntime::htmlHelp(std::intptr_t owner, const QString& path, unsigned command,
+                                      const QVariant& data) {
     if (command == hhcmd::CloseAll) {
         closeAll();
         return 0;
@@ -199,8 +158,8 @@ std::intptr_t LinuxHelpRuntime::htmlHelp(std::intptr_t owner, const QString& pat
     }
 }
 
-std::intptr_t LinuxHelpRuntime::showPopup(std::intptr_t owner, const QString& path,
-                                          const QVariant& data) {
+std::intptr_t ViewerRuntime::showPopup(std::intptr_t owner, const QString& path,
+                                       const QVariant& data) {
     const auto record = recordIn<HH_POPUP>(data);
     if (!record)
         return 0;
@@ -224,7 +183,7 @@ std::intptr_t LinuxHelpRuntime::showPopup(std::intptr_t owner, const QString& pa
     return nextHandle_++;
 }
 
-void LinuxHelpRuntime::closeAll() {
+void ViewerRuntime::closeAll() {
     for (const auto& viewer : viewers_) {
         if (viewer)
             viewer->close();
@@ -235,4 +194,4 @@ void LinuxHelpRuntime::closeAll() {
     }
 }
 
-} // namespace platform::linuxbackend
+} // namespace helpviewer

@@ -1,6 +1,7 @@
 #pragma once
-// The HTML Help runtime on Linux: our own viewer windows over the .chm files (HelpViewer),
-// answering the HtmlHelpA commands the help class sends.
+// The HTML Help runtime of a system without one: HtmlHelpA's commands answered by our own viewer
+// windows and popups over the compiled help files. How a help file is found and opened is the
+// system's: a backend gives it.
 
 #include "platform/helpruntime.h"
 
@@ -11,32 +12,19 @@
 
 namespace helpfile {
 class ChmFile;
-}
-namespace helpviewer {
-class HelpPopup;
-class HelpViewer;
-} // namespace helpviewer
+struct HelpPath;
+} // namespace helpfile
 
-namespace platform::linuxbackend {
+namespace helpviewer {
 
 using helpfile::ChmFile;
-using helpviewer::HelpPopup;
-using helpviewer::HelpViewer;
-class LinuxFiles;
+using helpfile::HelpPath;
+class HelpPopup;
+class HelpViewer;
 
-// The parts of an HtmlHelpA path: "file.chm", "file.chm::/topic.htm", "file.chm>window",
-// also with an "mk:@MSITStore:" or "ms-its:" prefix.
-struct HelpPath {
-    QString file;   // Windows path of the help file
-    QString topic;  // inside it, empty when none is named
-    QString window; // window type, empty for the file's default
-};
-HelpPath parseHelpPath(const QString& path);
-
-class LinuxHelpRuntime : public HelpRuntime {
+class ViewerRuntime : public platform::HelpRuntime {
 public:
-    explicit LinuxHelpRuntime(LinuxFiles& files);
-    ~LinuxHelpRuntime() override;
+    ~ViewerRuntime() override;
 
     // Display commands answer with the viewer's handle, the popup command with the popup's;
     // 0 when nothing is shown.
@@ -48,19 +36,23 @@ public:
     HelpViewer* viewer(std::intptr_t handle) const;
     HelpPopup* popup(std::intptr_t handle) const;
 
+protected:
+    // The help file at a Windows path, opened for reading; nullptr when it cannot be read as one.
+    virtual std::shared_ptr<ChmFile> openFile(const QString& windowsPath) = 0;
+    // Whether a Windows path names the help file a viewer shows.
+    virtual bool sameFile(const QString& windowsPath, const ChmFile& file) = 0;
+
 private:
     // The viewer of that file and window type, opened when there is none; nullptr when the file
     // cannot be read as a help file.
     // Whether it was opened just now comes second.
     std::pair<HelpViewer*, bool> viewerFor(const HelpPath& path, std::intptr_t owner);
-    std::shared_ptr<ChmFile> openFile(const QString& windowsPath);
     std::intptr_t showPopup(std::intptr_t owner, const QString& path, const QVariant& data);
     void closeAll();
 
-    LinuxFiles& files_;
     std::vector<QPointer<HelpViewer>> viewers_;
     std::vector<std::pair<std::intptr_t, QPointer<HelpPopup>>> popups_;
     std::intptr_t nextHandle_ = 0x10000;
 };
 
-} // namespace platform::linuxbackend
+} // namespace helpviewer

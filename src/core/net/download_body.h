@@ -1,5 +1,5 @@
 #pragma once
-// A download's body as both backends keep it: at most Downloads::MaxBody bytes, and put in its
+// A download's body as both backends keep it: at most platform::Downloads::MaxBody bytes, and put in its
 // file only when it came whole.
 
 #include <QByteArray>
@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace platform::common {
+namespace net {
 
 // "Velkor/1.0.6": what the program calls itself to web servers.
 QString userAgent();
@@ -40,4 +40,4 @@ private:
     std::optional<qint64> length_;
 };
 
-} // namespace platform::common
+} // namespace net
