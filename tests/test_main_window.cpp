@@ -7,6 +7,7 @@
 #include "help/frmAbout.h"
 #include "manual/frmaltload.h"
 #include "rows.h"
+#include "text_fit.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -139,6 +140,21 @@ private slots:
         window.mnuvisitdrovane->trigger();
         window.mnuvisittollmere->trigger();
         QCOMPARE(os.ui.openedUrls, QStringList({VELKOR_DROVANE_URL, VELKOR_TOLLMERE_URL}));
+    }
+
+    // Every caption whole in its control, in the program's own look.
+    void captionsFit() {
+#ifdef Q_OS_WIN
+        QSKIP("offscreen Qt on Windows has no system fonts: windows_look measures under Wine");
+#endif
+        const QFont font = QApplication::font();
+        const QString style = QApplication::style()->name();
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        const qsizetype misfits = textfit::reportMisfits();
+        QApplication::setFont(font);
+        QApplication::setStyle(style);
+        QCOMPARE(misfits, 0);
     }
 };
 

@@ -75,7 +75,7 @@ void frmMain::createControls() {
 
     title = captioned<QLabel>(client, "title", ProductName, twips(0, 1920, 6255, 495));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    title->setFont(QFont(QStringLiteral("MS Sans Serif"), 24));
+    title->setFont(forms::dialogFont(24));
 
     gameselect = captioned<QGroupBox>(client, "gameselect",
                                       QStringLiteral("Which game would you like to play?"),

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QDialog>
+#include <QFont>
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
@@ -168,6 +169,10 @@ QImage pngImage(const QString& path);
 // Shows the resource picture `path` in `label`, drawn for the device-pixel ratio of the label's
 // screen; a GIF plays as an animation. It is chosen again when the label moves to another screen.
 void showPicture(QLabel* label, const QString& path);
+
+// The forms' font, "MS Sans Serif" (8 points on every form, 24 for the main window's title), as
+// this system draws it best.
+QFont dialogFont(int points);
 
 // The program's look, once the application exists: on Windows the system's visual style, elsewhere
 // the classic Windows look; the forms' 8-point dialog font.

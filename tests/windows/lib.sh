@@ -7,7 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$@"
 trap 'kill "${background[@]}" 2>/dev/null; stop_velkor; WINEPREFIX=$root/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 root=$work/win
-bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" || exit $?
+bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$root" --fonts || exit $?
 env=(VELKOR_RECORD="Z:$root/record") # where the recorder writes; Wine passes no QT_ variable on
 # under_wine EXE: $velkor, which up and spawn start, runs EXE under Wine.
 under_wine() { velkor=$work/velkor && printf '#!/bin/sh\nexec wine "%s"\n' "$1" >"$velkor" && chmod +x "$velkor"; }

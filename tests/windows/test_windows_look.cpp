@@ -7,6 +7,7 @@
 #include "manual/frmaltload.h"
 #include "manual/frmfindpop.h"
 #include "settings/frmoptions.h"
+#include "text_fit.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -126,6 +127,16 @@ private slots:
         QCOMPARE(frame(&picker), u"fixed, dialog frame, caption, close"_s);
         frmAbout about(&main);
         QCOMPARE(frame(&about), u"fixed, dialog frame, caption, close"_s);
+    }
+
+    // Every caption whole, in the font Qt resolves here; look.sh runs this at each DPI.
+    void captionsFit() {
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        qInfo() << QFontInfo(QApplication::font()).family() << "at"
+                << QGuiApplication::primaryScreen()->logicalDotsPerInch() << "dpi x"
+                << QGuiApplication::primaryScreen()->devicePixelRatio();
+        QCOMPARE(textfit::reportMisfits(), 0);
     }
 };
 
