@@ -6,7 +6,9 @@
 #include "forms/forms.h"
 #include "help/frmAbout.h"
 #include "manual/frmaltload.h"
+#include "manual/frmfindpop.h"
 #include "rows.h"
+#include "settings/frmoptions.h"
 #include "text_fit.h"
 
 #include <QtTest>
@@ -140,6 +142,45 @@ private slots:
         window.mnuvisitdrovane->trigger();
         window.mnuvisittollmere->trigger();
         QCOMPARE(os.ui.openedUrls, QStringList({VELKOR_DROVANE_URL, VELKOR_TOLLMERE_URL}));
+    }
+
+    void etchedDividers_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<qreal>("ratio");
+        const std::pair<const char*, int> dividers[] = {{"frmMain", 384},
+                                                        {"frmoptions", 256},
+                                                        {"frmaltload", 159},
+                                                        {"frmfindpop", 199},
+                                                        {"frmAbout", 99}};
+        for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
+            for (const auto& [form, row] : dividers)
+                QTest::addRow("%s at %d%%", form, qRound(ratio * 100)) << form << row << ratio;
+    }
+    // Both lines of each etched divider, the shadow over the white, at each scale.
+    void etchedDividers() {
+        QFETCH(QString, form);
+        QFETCH(int, row);
+        QFETCH(qreal, ratio);
+        fakes::FakePlatform os;
+        frmMain window;
+        frmoptions options(QString(), &window);
+        frmaltload altload(true, QString(), &window);
+        frmfindpop picker(&altload);
+        frmAbout about(&window);
+        QWidget* shown = window.centralWidget();
+        for (QWidget* dialog : std::initializer_list<QWidget*>{&options, &altload, &picker, &about})
+            if (dialog->objectName() == form)
+                shown = dialog;
+        QPixmap shot(shown->size() * ratio);
+        shot.setDevicePixelRatio(ratio);
+        shown->render(&shot);
+        const QImage image = shot.toImage();
+        const auto colour = [&](int logicalRow) {
+            return image.pixelColor(image.width() / 2, qRound(logicalRow * ratio)).name();
+        };
+        QCOMPARE(colour(row), forms::systemColor(forms::ButtonShadow).name());
+        QCOMPARE(colour(row + 1), "#ffffff");
     }
 
     // Every caption whole in its control, in the program's own look.

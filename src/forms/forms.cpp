@@ -1,5 +1,7 @@
 #include "forms/forms.h"
 
+#include "forms/device_pixels.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -48,7 +50,8 @@ LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     const QPoint a(nearestPx(x1), nearestPx(y1)), b(nearestPx(x2), nearestPx(y2));
-    const QRect box = QRect(a, b).normalized().adjusted(0, 0, width_, width_);
+    // A pixel to spare all round: the line's device pixels, rounded, stay inside at any scale.
+    const QRect box = QRect(a, b).normalized().adjusted(-1, -1, width_, width_);
     setGeometry(box);
     from_ = a - box.topLeft();
     to_ = b - box.topLeft();
@@ -56,8 +59,18 @@ LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1
 
 void LineControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(QPen(systemColor(color_), width_));
-    painter.drawLine(from_, to_);
+    const QColor color = systemColor(color_);
+    if (from_.x() != to_.x() && from_.y() != to_.y()) {
+        painter.setPen(QPen(color, width_));
+        painter.drawLine(from_, to_);
+        return;
+    }
+    // Straight lines fill whole device pixels: at 150 % a pen one pixel wide would land between
+    // rows, and of two lines a row apart (an etched divider) one would be lost or merged.
+    const QRect line = QRect(from_, to_).normalized().adjusted(0, 0, width_ - 1, width_ - 1);
+    const QTransform toDevice = painter.deviceTransform();
+    painter.setWorldTransform(toDevice.inverted());
+    painter.fillRect(snapToPixels(toDevice.mapRect(QRectF(line))), color);
 }
 
 CommandButton::CommandButton(QWidget* container) : QPushButton(container) {

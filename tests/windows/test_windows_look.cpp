@@ -129,7 +129,25 @@ private slots:
         QCOMPARE(frame(&about), u"fixed, dialog frame, caption, close"_s);
     }
 
-    // Every caption whole, in the font Qt resolves here; look.sh runs this at each DPI.
+    // Both lines of the main window's etched divider on the screen; look.sh runs this and the
+    // next at each DPI.
+    void dividerOnScreen() {
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        frmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const qreal ratio = main.devicePixelRatioF();
+        const int top = main.centralWidget()->y() + 384; // Line1, with Line2 on the row below
+        const auto row = [&](int logical) {
+            const QImage shot = main.screen()->grabWindow(main.winId()).toImage();
+            return shot.pixelColor(shot.width() / 2, qRound(logical * ratio)).name();
+        };
+        QTRY_COMPARE(row(top), forms::systemColor(forms::ButtonShadow).name());
+        QCOMPARE(row(top + 1), forms::systemColor(forms::WindowBackground).name());
+    }
+
+    // Every caption whole, in the font Qt resolves here.
     void captionsFit() {
         forms::setUpLook();
         fakes::FakePlatform os;
