@@ -30,6 +30,23 @@ QString tabbing(int presses) {
     return stops.join(' ');
 }
 
+// The hosting frame of a shown window: "on" or "off", each option "x" or "-" and "grey" when
+// disabled, then whether a click of the mouse on the Local IP box reaches it.
+QString hostingFrame(frmMain& window) {
+    QStringList parts{window.hostsettings->isFrameEnabled() ? "on" : "off"};
+    for (QRadioButton* option : {window.selwithoutrouter, window.selwithrouter})
+        parts << QString(option->isChecked() ? "x" : "-") + (option->isEnabled() ? "" : " grey");
+    for (QWidget* address : std::initializer_list<QWidget*>{window.lblLocalIP, window.txtLocalIP,
+                                                            window.lblRouterIP, window.txtRouterIP})
+        if (!address->isEnabled())
+            parts << address->objectName() + " grey";
+    window.username->setFocus();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      window.txtLocalIP->mapTo(&window, QPoint(4, 4)));
+    parts << (window.txtLocalIP->hasFocus() ? "the box takes a click" : "the box out of reach");
+    return parts.join(", ");
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -61,17 +78,45 @@ private slots:
         QApplication::sendEvent(window.launch, &held);
         QCOMPARE(pressed.count(), 2);
 
-        // Joining clears the hosting method; hosting again resets it.
+        // Joining clears the hosting method and disables its frame, whose addresses keep their
+        // look but are out of reach; hosting again resets it.
         window.selwithrouter->click();
+        QCOMPARE(hostingFrame(window), "on, -, x, the box takes a click");
         window.seljoin->click();
-        QVERIFY(!window.selwithoutrouter->isChecked() && !window.selwithrouter->isChecked() &&
-                window.joinIP->isEnabled() && !window.hostsettings->isEnabled());
+        QCOMPARE(hostingFrame(window), "off, - grey, - grey, the box out of reach");
+        QVERIFY(window.joinIP->isEnabled());
         window.selhost->click();
-        QVERIFY(window.selwithoutrouter->isChecked() && !window.joinIP->isEnabled());
+        QCOMPARE(hostingFrame(window), "on, x, -, the box takes a click");
+        QVERIFY(!window.joinIP->isEnabled());
         window.selwithrouter->click(); // still one group after being cleared
         QVERIFY(!window.selwithoutrouter->isChecked());
     }
 
+    // All four arrows move the selection round an option group, however its options lie.
+    void arrowsRoundAGroup() {
+        fakes::FakePlatform os;
+        frmMain window;
+        frmoptions options(QString(), &window);
+        for (QWidget* form : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&options)}) {
+            form->show();
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            auto* first =
+                form->findChild<QRadioButton*>(form == &window ? "selpoptb" : "rDefPopTB");
+            first->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), first);
+            QStringList walk;
+            for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left,
+                                Qt::Key_Left, Qt::Key_Up}) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+                auto* focused = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+                walk << (focused && focused->isChecked() ? focused->objectName() : "?");
+            }
+            const QString other = form == &window ? "selUW" : "rDefUW";
+            const QString one = first->objectName();
+            QCOMPARE(walk, QStringList({other, one, other, one, other, one, other}));
+            form->hide();
+        }
+    }
     // Tab stops at each group's selected option, past read-only boxes and off-screen controls.
     void tabStops() {
         fakes::FakePlatform os;

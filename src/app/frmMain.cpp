@@ -96,8 +96,8 @@ void frmMain::createControls() {
                                 twips(2880, 0, 2775, 255));
 
     hostsettings =
-        captioned<QGroupBox>(client, "hostsettings", QStringLiteral("How will you be hosting?"),
-                             twips(120, 3960, 6015, 975));
+        captioned<forms::Frame>(client, "hostsettings", QStringLiteral("How will you be hosting?"),
+                                twips(120, 3960, 6015, 975));
     bg03 = place<QWidget>(hostsettings, "bg03", twips(120, 240, 5775, 615));
     selwithoutrouter = captioned<QRadioButton>(
         bg03, "selwithoutrouter", QStringLiteral("Without Router"), twips(0, 0, 2655, 255));
@@ -270,7 +270,7 @@ void frmMain::showEvent(QShowEvent* event) {
 }
 
 void frmMain::selhost_Click() {
-    hostsettings->setEnabled(true);
+    hostsettings->setFrameEnabled(true);
     selwithoutrouter->setEnabled(true);
     selwithrouter->setEnabled(true);
     Label2->setEnabled(false);
@@ -280,7 +280,8 @@ void frmMain::selhost_Click() {
 }
 
 void frmMain::seljoin_Click() {
-    hostsettings->setEnabled(false);
+    // Its addresses stay as they look, out of reach; the two options grey.
+    hostsettings->setFrameEnabled(false);
     selwithoutrouter->setEnabled(false);
     selwithrouter->setEnabled(false);
     Label2->setEnabled(true);

@@ -8,6 +8,9 @@
 #include <memory>
 
 class HTMLHelp;
+namespace forms {
+class Frame;
+}
 namespace net {
 class RouterService;
 }
@@ -53,7 +56,7 @@ public:
     QWidget* bg02;
     QRadioButton* selhost;
     QRadioButton* seljoin;
-    QGroupBox* hostsettings;
+    forms::Frame* hostsettings;
     QWidget* bg03;
     QRadioButton* selwithoutrouter;
     QRadioButton* selwithrouter;

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QStylePainter>
 
 namespace forms {
@@ -130,6 +131,35 @@ void OptionButton::focusInEvent(QFocusEvent* event) {
     markTabStop();
 }
 
+void OptionButton::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool arrow =
+        key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    if (!arrow || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QRadioButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    if (OptionButton* next = neighbour(forward)) {
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        next->click();
+    }
+}
+
+OptionButton* OptionButton::neighbour(bool forward) {
+    // The group in Tab order, round from this option back to it.
+    QList<OptionButton*> group;
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain())
+        if (auto* option = dynamic_cast<OptionButton*>(w);
+            option && option->parentWidget() == parentWidget() && option->isEnabled() &&
+            option->isVisibleTo(window()))
+            group << option;
+    if (group.isEmpty())
+        return nullptr;
+    return forward ? group.first() : group.last();
+}
+
 void OptionButton::markTabStop() {
     if (!parentWidget())
         return;
@@ -140,6 +170,28 @@ void OptionButton::markTabStop() {
             stop = option;
     for (QRadioButton* option : group)
         option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void Frame::setFrameEnabled(bool enabled) {
+    frameEnabled_ = enabled;
+    // A widget that the mouse passes through takes what it holds along.
+    for (QWidget* content : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        content->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    update();
+}
+
+void Frame::paintEvent(QPaintEvent* event) {
+    if (frameEnabled_) {
+        QGroupBox::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    option.state &= ~QStyle::State_Enabled;
+    option.palette.setCurrentColorGroup(QPalette::Disabled);
+    option.textColor = option.palette.color(QPalette::Disabled, QPalette::WindowText);
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
 Qt::WindowFlags fixedWindowFlags(Border border, bool minimizeButton) {
@@ -181,6 +233,12 @@ FixedDialog::FixedDialog(QWidget* owner, const char* name, const QString& captio
     setWindowTitle(caption);
     setWindowFlags(fixedWindowFlags(border, false) | Qt::Dialog);
     setFixedSize(twipsSize(widthTwips, heightTwips));
+#ifdef Q_OS_WIN
+    // Windows draws a fixed dialog's caption without an icon: none of its own, and not the main
+    // window's, which Qt would hand down.
+    if (border == Border::FixedDialog)
+        setWindowIcon(QIcon());
+#endif
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

@@ -69,7 +69,8 @@ QString version(const QString& file) {
     return parts.join(u'|');
 }
 
-// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons.
+// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons, and
+// an "icon" when it has one to show in its caption.
 QString frame(QWidget* window) {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
@@ -81,7 +82,10 @@ QString frame(QWidget* window) {
                                                   {(style & WS_CAPTION) == WS_CAPTION, "caption"},
                                                   {(style & WS_SYSMENU) != 0, "close"},
                                                   {(style & WS_MINIMIZEBOX) != 0, "minimize"},
-                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"}};
+                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"},
+                                                  {SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0) ||
+                                                       SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0),
+                                                   "icon"}};
     for (const auto& [on, trait] : flags)
         if (on)
             traits << QLatin1String(trait);
@@ -118,11 +122,13 @@ private slots:
 
         fakes::FakePlatform os;
         frmMain main;
-        QCOMPARE(frame(&main), u"fixed, caption, close, minimize"_s);
+        forms::SetFormIcon(&main, u"ICON1"_s, true);
+        QCOMPARE(frame(&main), u"fixed, caption, close, minimize, icon"_s);
         frmoptions options(main.settingsdir, &main);
-        QCOMPARE(frame(&options), u"fixed, caption, close"_s);
+        QCOMPARE(frame(&options), u"fixed, caption, close, icon"_s);
         frmaltload altload(true, QString(), &main);
-        QCOMPARE(frame(&altload), u"fixed, caption, close"_s);
+        QCOMPARE(frame(&altload), u"fixed, caption, close, icon"_s);
+        // Fixed dialog borders: Windows draws their captions without an icon.
         frmfindpop picker(&altload);
         QCOMPARE(frame(&picker), u"fixed, dialog frame, caption, close"_s);
         frmAbout about(&main);
