@@ -44,6 +44,7 @@ public:
         auto file = std::make_unique<QFile>(toNative(windowsPath));
         return file->open(mode | QIODevice::Unbuffered) ? std::move(file) : nullptr;
     }
+    bool replaceFile(const QString&, const QByteArray&) override { return false; }
 };
 
 class CountingUi : public platform::Ui {

@@ -6,7 +6,7 @@
 
 #include <QtCore>
 
-using fakes::makeFifo, fakes::makeReadOnly;
+using fakes::giveAway, fakes::makeFifo, fakes::makeLink, fakes::makeReadOnly;
 
 // Detects 192.168.1.10 and 10.0.0.7, the second given with a byte beyond the address length.
 struct Place : fakes::FakePlatform {

@@ -1,6 +1,7 @@
 // The URL download against a loopback HTTP server.
 
 #include "fakes/fake_platform.h"
+#include "platform/common/download_body.h"
 #include "platform/linux/linux_downloads.h"
 #include "rows.h"
 
@@ -23,17 +24,22 @@ private slots:
         url = "http://127.0.0.1:" + server.readLine().trimmed();
     }
 
-    // A failed download leaves no file; none takes longer than its bound or more than 64 KiB.
+    // A failed download leaves no file; none takes longer than its bound. Only a whole body
+    // counts: not past 64 KiB, as long as its Content-Length says, its chunks ended.
     void download_data() {
-        const QByteArray address = "203.0.113.7\r\n";
+        const QByteArray address = "80.100.100.7\r\n";
         // {below the server's root, the file, what it holds; null: the download fails}
         addCases<DownloadCase>(
             {{"an answer", {"/myip.php", "/ip.tmp", address}},
              {"moved", {"/moved", "/ip.tmp", address}},
-             {"64 KiB at most",
-              {"/big", "/ip.tmp", QByteArray("0123456789").repeated(7000).left(65536)}},
-             {"not found", {"/missing", "/ip.tmp", {}}},
+             {"64 KiB", {"/full", "/ip.tmp", QByteArray(65524, ' ') + "80.100.100.7"}},
+             {"cut at 64 KiB", {"/cut", "/ip.tmp", {}}},
+             {"shorter than said", {"/short", "/ip.tmp", {}}},
+             {"longer than said", {"/long", "/ip.tmp", {}}},
+             {"chunks without end", {"/endless", "/ip.tmp", {}}},
+             {"a byte a second", {"/drip", "/ip.tmp", {}}},
              {"no answer in time", {"/silent", "/ip.tmp", {}}},
+             {"not found", {"/missing", "/ip.tmp", {}}},
              {"no folder for the file", {"/myip.php", "/absent/ip.tmp", {}}}});
     }
     void download() {
@@ -48,6 +54,40 @@ private slots:
         QCOMPARE(result == 0, !body.isNull());
         QCOMPARE(fakes::readFile(folder + file), body);
         QVERIFY(!QFileInfo::exists(folder + "/absent"));
+    }
+
+    // Whole by its head: lines '|'-separated, as the transports hand them over.
+    void framing_data() {
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("no length") << "" << 5 << true;
+        QTest::newRow("as said") << "Content-Length: 5" << 5 << true;
+        QTest::newRow("any case, blanks") << "content-length:\t 5 " << 5 << true;
+        QTest::newRow("shorter") << "Content-Length: 6" << 5 << false;
+        QTest::newRow("longer") << "Content-Length: 4" << 5 << false;
+        QTest::newRow("no number") << "Content-Length: 5x" << 5 << false;
+        QTest::newRow("negative") << "Content-Length: -5" << 5 << false;
+        QTest::newRow("two that differ") << "Content-Length: 5|Content-Length: 6" << 5 << false;
+        QTest::newRow("chunks") << "Content-Length: 9|Transfer-Encoding: gzip, Chunked" << 5
+                                << true;
+        QTest::newRow("a redirect's before")
+            << "HTTP/1.1 302 Found|Content-Length: 9|HTTP/1.1 200 OK" << 5 << true;
+        QTest::newRow("64 KiB") << "" << 65536 << true;
+        QTest::newRow("past it") << "" << 65537 << false;
+    }
+    void framing() {
+        QFETCH(QString, head);
+        QFETCH(int, size);
+        QFETCH(bool, whole);
+        platform::common::DownloadBody body;
+        for (const QString& line : head.split('|'))
+            body.headerLine((line + "\r\n").toLatin1());
+        const QByteArray bytes(size, ' ');
+        body.append(bytes.constData(), size - 1); // in two parts, the last one byte
+        body.append(bytes.constData(), 1);
+        QCOMPARE(body.whole(), whole);
+        QCOMPARE(body.bytes().size(), std::min(size, 65536));
     }
 };
 

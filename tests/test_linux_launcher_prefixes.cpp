@@ -185,6 +185,13 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     QVERIFY(QFile::remove(db) && ::mkfifo(db, 0600) == 0);
     QVERIFY(readLutrisDatabase(db).empty());
     QVERIFY(QFile::remove(db));
+    // A view in the table's place, over a query without end, is not run.
+    QVERIFY(sqlite3_open(db, &database) == SQLITE_OK &&
+            runSql(database, "CREATE VIEW games AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                             "SELECT x + 1 FROM n) SELECT 'd' AS directory, 'c' AS configpath, "
+                             "iif(x < 0, 'wine', 'linux') AS runner FROM n;"));
+    sqlite3_close(database);
+    QVERIFY(readLutrisDatabase(db).empty());
 }
 
 QTEST_GUILESS_MAIN(LauncherPrefixesTest)

@@ -119,6 +119,34 @@ private slots:
         QVERIFY2(timer.elapsed() < 40000, qPrintable(QString::number(timer.elapsed())));
     }
 
+    // A device that streams without end, its description or each control answer: every call
+    // gives up within its bound, holding no more than a router ever says.
+    void endlessAnswers() {
+        const auto peak = [] { // the process's highest resident memory so far, in KiB
+            QFile status("/proc/self/status");
+            status.open(QIODevice::ReadOnly);
+            const QByteArray text = status.readAll();
+            return text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').first().toLongLong();
+        };
+        const qint64 before = peak();
+        QElapsedTimer timer;
+        timer.start();
+        {
+            Scripted s("endless-description");
+            QCOMPARE(s.router.discover().protocol, Protocol::None);
+        }
+        Scripted s("endless-answer");
+        const auto found = s.router.discover();
+        QCOMPARE(found.protocol, Protocol::Upnp);
+        QVERIFY(!found.connected);
+        QVERIFY(!s.router.externalAddress());
+        QCOMPARE(s.router.addUdpMapping(GamePort, Client, Description, 3600, nullptr),
+                 Router::NoAnswer);
+        qInfo("endless answers: %lld ms, peak memory grew %lld KiB", timer.elapsed(),
+              peak() - before);
+        QVERIFY2(peak() - before < 32 * 1024, qPrintable(QString::number(peak() - before)));
+    }
+
     // NAT-PMP: its public address, the lease it grants; another outside port offered, given back.
     void natPmp() {
         Scripted s("natpmp");

@@ -49,31 +49,57 @@ private slots:
         QVERIFY(s.image == patterned(50) + QByteArray(65, '\0') && os.bytes().size() == 50);
         os.write(patterned(200));
         QVERIFY(s.write(file) && os.bytes() == s.image + patterned(200).mid(115)); // in place
+        // A dotfile manager's link to the player's own file is written through, and stays.
+        const QString kept = os.folder + "/kept.cfg";
+        if (!QFile::rename(os.file, kept) || !makeLink(os.file, kept))
+            return;
+        s.setUserName("Linked");
+        QVERIFY(s.write(file));
+        QVERIFY(QFileInfo(os.file).isSymLink());
+        QCOMPARE(fakes::readFile(kept), s.image + patterned(200).mid(115));
     }
 
-    // Loading reads only a regular file; a failed save says so, the file kept. Read-only last.
+    // Loading reads only a regular file; a failed save says so, the file kept: a FIFO, a full
+    // disk, links to a device and to another user's file. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
-        addRow("fifo", {"fifo"});
-        addRow("read-only", {"read-only"});
+        for (const char* obstacle : {"fifo", "full disk", "device link", "another's", "read-only"})
+            addRow(obstacle, {obstacle});
     }
     void failedSaveChangesNothing() {
         QFETCH(QString, obstacle);
         Place os;
-        if (obstacle != "fifo")
+        const QString other = os.folder + "/other.cfg";
+        const bool none = obstacle == "fifo" || obstacle == "device link";
+        if (obstacle == "another's") {
+            QFile file(other);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(200)) == 200);
+            if (!makeLink(os.file, other) || !giveAway(other))
+                QSKIP("this process cannot give a file to another user");
+        }
+        if (!none && obstacle != "another's")
             os.write(patterned(200));
         if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X')))
             QSKIP("no FIFO on this system");
+        if (obstacle == "device link" && !makeLink(os.file, "/dev/null"))
+            QSKIP("no links on this system");
         if (obstacle == "read-only" && !makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
+        const QByteArray before = none ? QByteArray() : os.bytes();
         frmMain window;
         window.Form_Load();
-        QCOMPARE(window.username->text().isEmpty(), obstacle == "fifo");
-        window.close();
+        QCOMPARE(window.username->text().isEmpty(), none);
+        {
+            const fakes::FullDisk full(obstacle == "full disk" ? 0 : 1 << 30);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.close();
+        }
         QCOMPARE(os.ui.boxes.empty() ? "none" : os.ui.boxes[0].text,
                  settingsfile::notWritableMessage());
-        QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "FIFO",
-                 obstacle == "fifo" ? "FIFO" : patterned(200));
+        const QFileInfo kept(os.file);
+        QCOMPARE(kept.isSymLink(), obstacle.contains("link") || obstacle == "another's");
+        QCOMPARE(kept.isFile() ? os.bytes() : "not a file", none ? "not a file" : before);
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
@@ -106,31 +132,40 @@ private slots:
         QCOMPARE(LaunchSettings{os.bytes()}.LocalAddress(), shown);
     }
 
-    // An echo page's answer counts as one whole address, white space around it dropped.
+    // An echo page's answer counts when it is one whole address, white space around it
+    // dropped, and a public IPv4 one: the game speaks IPv4, and friends join from outside.
     void wholeAddresses_data() {
         QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("address"); // empty: no address
-        for (const char* whole : {"255.255.255.255", "1:2:3:4:5:6:7:ffff", "1:2:3:4:5:6:7::", "::",
-                                  "2001:DB8::a:0", "::ffff:192.0.2.1", "1:2:3:4:5:6:1.2.3.4",
-                                  "ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255"})
-            QTest::newRow(whole) << QString(whole) << QString(whole);
-        addRow("white space around", {" \t\v\f203.0.113.7\r\n", "203.0.113.7"});
-        addRow("white space only", {" \r\n", ""});
-        for (const char* none :
-             {"203.0.113.256", "203.0.113.07", "203.0.113", "203.0.113.7.1", "1..3.4", "1.2.3.1234",
-              "1:2:3:4:5:6:7:8:9", "1:2:3:4:5:6:7", "1::2::3", "1:2:3:4::5:6:7:8", "1:", "1:::2",
-              "12345::1", "::1.2.3.4:1", "fe80::1%eth0"})
-            QTest::newRow(none) << QString(none) << QString();
-        addRow("switches on the next line", {"203.0.113.7\r\n/j 6.6.6.6", ""});
-        addRow("a NUL after", {QString("1.2.3.4") + QChar(0), ""});
-        addRow("a no-break space before", {QString::fromUtf8("\u00a01.2.3.4"), ""});
-        addRow("other digits", {QString::fromUtf8("\u0662.\u0660.\u0663.\u0667"), ""});
+        QTest::addColumn<bool>("whole"); // one address and nothing else, of either family
+        QTest::addColumn<QString>("used");
+        for (const char* kept : {"80.100.100.7", "223.255.255.255", "1.0.0.0"})
+            QTest::newRow(kept) << QString(kept) << true << QString(kept);
+        for (const char* unused :
+             {"0.0.0.0", "255.255.255.255", "127.0.0.1", "10.0.0.1", "100.64.0.1", "169.254.0.1",
+              "192.168.1.1", "203.0.113.7", "224.0.0.1", "1:2:3:4:5:6:7:ffff",
+              "1:2:3:4:5:6:7::", "::", "2001:DB8::a:0", "2001:db8::1", "::ffff:80.100.100.7",
+              "1:2:3:4:5:6:1.2.3.4", "ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255"})
+            QTest::newRow(unused) << QString(unused) << true << QString();
+        QTest::newRow("white space around")
+            << QString(" \t\v\f80.100.100.7\r\n") << false << QString("80.100.100.7");
+        QTest::newRow("white space only") << QString(" \r\n") << false << QString();
+        for (const char* none : {"80.100.100.256", "80.100.100.07", "80.100.100", "80.100.100.7.1",
+                                 "1..3.4", "1.2.3.1234", "1:2:3:4:5:6:7:8:9", "1:2:3:4:5:6:7",
+                                 "1::2::3", "1:2:3:4::5:6:7:8", "1:", "1:::2", "12345::1",
+                                 "::1.2.3.4:1", "fe80::1%eth0", "80.100.100.7\r\n/j 6.6.6.6"})
+            QTest::newRow(none) << QString(none) << false << QString();
+        QTest::newRow("a NUL after") << QString("80.100.100.7") + QChar(0) << false << QString();
+        QTest::newRow("a no-break space before")
+            << QString::fromUtf8("\u00a080.100.100.7") << false << QString();
+        QTest::newRow("other digits")
+            << QString::fromUtf8("\u0668\u0660.\u0661.\u0662.\u0663") << false << QString();
     }
     void wholeAddresses() {
         QFETCH(QString, body);
-        QFETCH(QString, address);
-        QCOMPARE(addressecho::addressIn(body), address);
-        QCOMPARE(net::isIpAddress(body), !address.isEmpty() && address == body);
+        QFETCH(bool, whole);
+        QFETCH(QString, used);
+        QCOMPARE(addressecho::addressIn(body), used);
+        QCOMPARE(net::isIpAddress(body), whole);
     }
 
     // The echo page's answer is used only when it is one whole address that the field holds.
@@ -152,8 +187,9 @@ private slots:
         // The answer, then as "shown|stored"; the temporary file never stays.
         for (const auto& [body, after] : std::initializer_list<std::pair<QString, QString>>{
                  {"1.2.3.4 /j 6.6.6.6", old + '|' + old},
-                 {v6, v6 + '|' + old},
-                 {"203.0.113.7\n", "203.0.113.7|203.0.113.7"}}) {
+                 {v6, old + '|' + old},
+                 {"10.0.0.1", old + '|' + old},
+                 {"80.100.100.7\n", "80.100.100.7|80.100.100.7"}}) {
             os.downloads.bodies[url] = body.toLatin1();
             window.LoadSettings();
             window.SaveSettings();
@@ -166,7 +202,7 @@ private slots:
         window.txtRouterIP->clear();
         window.SaveSettings();
         const LaunchSettings saved{os.bytes()};
-        QVERIFY(saved.RouterAddress() == "203.0.113.7" && saved.LocalAddress() == "192.168.1.10");
+        QVERIFY(saved.RouterAddress() == "80.100.100.7" && saved.LocalAddress() == "192.168.1.10");
     }
 
     void socketMessages_data() {

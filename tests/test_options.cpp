@@ -84,9 +84,9 @@ private slots:
         dialog.txtRouterIP->setText("198.51.100.1");
         dialog.cmdGetRouterIP->click(); // no answer: said so, the box kept
         QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "198.51.100.1");
-        os.downloads.bodies[url] = "203.0.113.7\n";
+        os.downloads.bodies[url] = "80.100.100.7\n";
         dialog.cmdGetRouterIP->click();
-        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "203.0.113.7");
+        QVERIFY(os.ui.boxes.size() == 1 && dialog.txtRouterIP->text() == "80.100.100.7");
         os.downloads.bodies.clear(); // without the folder: made, one more try, and no message
         QVERIFY(QDir(os.appData + "/Populous").removeRecursively());
         dialog.cmdGetRouterIP->click();

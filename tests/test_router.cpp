@@ -1,10 +1,13 @@
-// The router's rules: public addresses, meanings, the port through a scripted router, the record.
+// The router's rules: public addresses, meanings, the port through a scripted router, the record,
+// and how a router's answers are read.
 
 #include "fakes/fake_platform.h"
+#include "fakes/native.h"
 #include "net/PortMapper.h"
 #include "net/RouterFacts.h"
 #include "net/RouterRecord.h"
 #include "net/RouterService.h"
+#include "platform/common/http_reply.h"
 #include "rows.h"
 
 #include <QtTest>
@@ -13,6 +16,7 @@ using Protocol = platform::RouterFound::Protocol;
 using Kind = net::PortState::Kind;
 using Script = fakes::RouterScript;
 using MeaningCase = std::tuple<net::RouterView, net::Reach, QString, QString>;
+using HttpCase = std::tuple<QByteArray, bool, platform::common::HttpProgress, QByteArray>;
 
 namespace {
 
@@ -23,22 +27,25 @@ net::PortState state(Kind kind, quint32 lease = 0, qint64 since = 0, const QStri
     return {kind, lease, since, holder, code};
 }
 
-net::RouterRecord::Mapping ours() {
-    return {Protocol::Upnp, net::GamePort, Me, 3600, 100, net::mappingDescription(Me)};
-}
-
 // The home router, another program's mapping of 7000 on it, and a folder for the record.
 struct Home : fakes::FakePlatform {
     QString file = net::RouterRecord::fileIn(Folder);
+    QString mine = net::mappingDescription(Me, net::ownerTag(files->toNative(Folder)));
     Home() {
         prefix.makeFolder("Velkor");
         routers.homeRouter();
         routers.with([](Script& s) { s.mappings[7000] = {"192.168.50.9", "Torrent"}; });
     }
-    // Velkor's mapping of the game's port on the router, and recorded.
-    void leave() {
-        routers.with([](Script& s) { s.mappings[7575] = {Me, net::mappingDescription(Me)}; });
-        QVERIFY((net::RouterRecord{true, ours()}.write(file)));
+    // Velkor's mapping (or one described otherwise) as the record notes it.
+    net::RouterRecord::Mapping ours(const QString& description = {}) const {
+        return {Protocol::Upnp, net::GamePort, Me,
+                3600,           100,           description.isEmpty() ? mine : description};
+    }
+    // That mapping on the router and recorded.
+    void leave(const QString& description = {}) {
+        const net::RouterRecord::Mapping left = ours(description);
+        routers.with([&](Script& s) { s.mappings[7575] = {Me, left.description}; });
+        QVERIFY((net::RouterRecord{true, left}.write(file)));
     }
     bool recorded() { return bool(net::RouterRecord::read(file).mapping); }
 };
@@ -118,7 +125,7 @@ private slots:
         Home os;
         auto router = os.routers.open();
         net::PortMapper mapper(*router);
-        QCOMPARE(mapper.open(Me, 100).state.kind, Kind::NoRouter); // nothing discovered yet
+        QCOMPARE(mapper.open(Me, os.mine, 100).state.kind, Kind::NoRouter); // nothing found yet
         // Only a whole IPv4 address from the router is its outside address.
         os.routers.with([](Script& s) { s.outside = "80.100.100.1 /j 6.6.6.6"; });
         QCOMPARE(mapper.discover().outside, QString());
@@ -126,27 +133,34 @@ private slots:
         QCOMPARE(mapper.discover().outside, QStringLiteral("80.100.100.1"));
 
         // Opened for an hour, and asked again: Velkor's own mapping is renewed.
-        QCOMPARE(mapper.open(Me, 100).mapping, std::optional(ours()));
-        QCOMPARE(mapper.open(Me, 200).state, state(Kind::Open, 3600, 200));
-        QCOMPARE(mapper.open("fe80::1", 300).state.kind, Kind::Refused); // never asked
+        QCOMPARE(mapper.open(Me, os.mine, 100).mapping, std::optional(os.ours()));
+        QCOMPARE(mapper.open(Me, os.mine, 200).state, state(Kind::Open, 3600, 200));
+        QCOMPARE(mapper.open("fe80::1", os.mine, 300).state.kind, Kind::Refused); // never asked
 
-        // Another machine's, or another program's, is left as it is, also by a removal.
+        // Another machine's, another program's, another user's of this machine, and an earlier
+        // version's that no record vouches for are left as they are, also by a removal.
         for (const platform::RouterMapping& other :
-             {platform::RouterMapping{"192.168.50.9", net::mappingDescription(Me)},
-              {Me, "Skype"}}) {
+             {platform::RouterMapping{"192.168.50.9", os.mine},
+              {Me, "Skype"},
+              {Me, net::mappingDescription(Me, "b0b0b0")},
+              {Me, net::sharedDescription(Me)}}) {
             os.routers.with([&](Script& s) { s.mappings[7575] = other; });
-            const net::PortMapper::Opened opened = mapper.open(Me, 300);
-            QVERIFY(opened.state.kind == Kind::HeldElsewhere && !opened.mapping);
+            const net::PortMapper::Opened opened = mapper.open(Me, os.mine, 300);
+            QVERIFY2(opened.state.kind == Kind::HeldElsewhere, qPrintable(other.description));
             QCOMPARE(opened.state.holder, other.client);
-            mapper.remove(ours());
+            QVERIFY(mapper.remove(os.ours(), {Me}));
             QCOMPARE(os.routers.mapping().description, other.description);
         }
+        // The earlier version's that the record names is Velkor's own: taken over.
+        const auto earlier = os.ours(net::sharedDescription(Me));
+        QCOMPARE(mapper.open(Me, os.mine, 300, earlier).state.kind, Kind::Open);
+        QCOMPARE(os.routers.mapping().description, os.mine);
         os.routers.with([](Script& s) { s.mappings.remove(7575); });
 
         // Only permanent mappings: one is made, which Velkor must remove itself.
         os.routers.with([](Script& s) { s.permanentOnly = true; });
-        const auto permanent = mapper.open(Me, 400).mapping;
-        QVERIFY(permanent && permanent->lease == 0 && mapper.remove(*permanent));
+        const auto permanent = mapper.open(Me, os.mine, 400).mapping;
+        QVERIFY(permanent && permanent->lease == 0 && mapper.remove(*permanent, {Me}));
         QVERIFY(!os.routers.mapped() && os.routers.mapped(7000));
 
         for (const auto& [result, state] :
@@ -154,33 +168,96 @@ private slots:
               {platform::Router::NoAnswer, state(Kind::NoAnswer, 0, 0, {}, -1)},
               {platform::Router::OtherPort, state(Kind::HeldElsewhere)}}) {
             os.routers.with([&](Script& s) { s.addResult = result; });
-            QCOMPARE(mapper.open(Me, 500).state, state);
+            QCOMPARE(mapper.open(Me, os.mine, 500).state, state);
+        }
+    }
+
+    // A record's mapping is removed only when it leads to this machine and, over UPnP, the router
+    // still has it so with the record's description; over NAT-PMP, which cannot be asked, on the
+    // address alone.
+    void removingOnlyOurs() {
+        Home os;
+        auto router = os.routers.open();
+        net::PortMapper mapper(*router);
+        for (const Protocol protocol : {Protocol::Upnp, Protocol::NatPmp}) {
+            os.routers.with([&](Script& s) {
+                s.found.protocol = protocol;
+                s.questionResult = protocol == Protocol::Upnp ? platform::Router::Ok
+                                                              : platform::Router::Unsupported;
+                s.mappings[7575] = {Me, os.mine};
+            });
+            mapper.discover();
+            net::RouterRecord::Mapping left = os.ours();
+            left.protocol = protocol;
+            // This machine has another address now: the record's is another machine's.
+            QVERIFY(mapper.remove(left, {"192.168.50.5"}));
+            QVERIFY(os.routers.mapped());
+            QVERIFY(mapper.remove(left, {"192.168.50.5", Me}));
+            QVERIFY(!os.routers.mapped());
         }
     }
 
     void recordFile() {
         Home os;
         QCOMPARE(net::RouterRecord::read(os.file), net::RouterRecord{}); // none yet: defaults
-        net::RouterRecord record{false, ours()};
+        net::RouterRecord record{false, os.ours()};
         record.mapping->description = "Velkor (x)\nOpenPortWhenHosting=1";
         QVERIFY(record.write(os.file));
         const net::RouterRecord back = net::RouterRecord::read(os.file);
         QVERIFY(!back.openPortWhenHosting);
         QCOMPARE(back.mapping->description, QStringLiteral("Velkor (x) OpenPortWhenHosting=1"));
 
-        // Damaged files give the defaults for what they damaged.
+        // Damaged files give the defaults for what they damaged; only the game's port is Velkor's.
         for (const QByteArray mapping :
-             {"UPnP 7575 192.168.50.2 3600", "UPnP 99999 192.168.50.2 3600 1 d",
+             {"UPnP 7575 192.168.50.2 3600", "UPnP 7000 192.168.50.2 3600 1 Velkor (192.168.50.2)",
               "UPnP 7575 1.2.3.4/j 3600 1 d", "SOAP 7575 192.168.50.2 3600 1 d"}) {
             os.prefix.writeFile("drive_c/Velkor/VelkorRouter.cfg",
                                 "OpenPortWhenHosting=0\nMapping=" + mapping + '\n');
-            QVERIFY2(!os.recorded() && !net::RouterRecord::read(os.file).openPortWhenHosting,
-                     mapping.constData());
+            QVERIFY2(!os.recorded(), mapping.constData());
+            QVERIFY2(!net::RouterRecord::read(os.file).openPortWhenHosting, mapping.constData());
         }
         os.prefix.writeFile("drive_c/Velkor/VelkorRouter.cfg",
                             "OpenPortWhenHosting=0\n" + QByteArray(5000, '#'));
         QCOMPARE(net::RouterRecord::read(os.file), net::RouterRecord{}); // too big to be ours
         QVERIFY(!record.write("C:\\Absent\\VelkorRouter.cfg"));
+    }
+
+    // A save replaces the file whole or not at all: a full disk, a device in its place, a link to
+    // one or to another user's file keep what is there. A link to a file of the player's own is
+    // followed, and stays a link.
+    void recordKeptWhenNotWritable() {
+        Home os;
+        const QString native = os.prefix.driveC() + "/Velkor/VelkorRouter.cfg";
+        const QString mine = os.prefix.driveC() + "/Velkor/dotfile";
+        const net::RouterRecord record{false, os.ours()};
+        QVERIFY(net::RouterRecord{}.write(os.file));
+        const QByteArray before = fakes::readFile(native);
+        {
+            const fakes::FullDisk full(0);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!record.write(os.file));
+        }
+        QCOMPARE(fakes::readFile(native), before);
+        QCOMPARE(QDir(os.prefix.driveC() + "/Velkor").entryList(QDir::Hidden | QDir::Files),
+                 QStringList{"VelkorRouter.cfg"}); // nothing left aside
+
+        QFile::remove(native);
+        os.prefix.writeFile("drive_c/Velkor/dotfile", "mine");
+        if (!fakes::makeLink(native, "/dev/null"))
+            QSKIP("no links on this system");
+        QVERIFY(!record.write(os.file));
+        QCOMPARE(QFileInfo(native).symLinkTarget(), QStringLiteral("/dev/null"));
+        QVERIFY(!QFileInfo("/dev/null").isFile());
+        QFile::remove(native);
+        QVERIFY(fakes::makeLink(native, mine));
+        QVERIFY(record.write(os.file));
+        QVERIFY(QFileInfo(native).isSymLink());
+        QCOMPARE(net::RouterRecord::read(os.file), record);
+        if (!fakes::giveAway(mine))
+            QSKIP("this process cannot give a file to another user");
+        QVERIFY(!net::RouterRecord{}.write(os.file));
+        QCOMPARE(net::RouterRecord::read(os.file), record);
     }
 
     // Leftovers and Velkor's own mapping removed unless the game plays or whose is unknown.
@@ -190,32 +267,141 @@ private slots:
         os.routers.with([](Script& s) { s.questionResult = platform::Router::NoAnswer; });
         {
             net::RouterService service;
-            service.start(Folder, false);
+            service.start(Folder, false, {Me});
             QTRY_VERIFY(service.answered());
             QTest::qWait(50);
-            QVERIFY(os.routers.mapped() && os.recorded());
+            QVERIFY(os.routers.mapped());
+            QVERIFY(os.recorded());
         }
         os.routers.with([](Script& s) { s.questionResult = platform::Router::Ok; });
+        // Another user's record (copied, or damaged), and one of an address this machine no
+        // longer has: the router's mapping is not this Velkor's to remove.
+        for (const auto& [description, own] :
+             {std::pair{net::mappingDescription(Me, "b0b0b0"), Me},
+              std::pair{os.mine, QStringLiteral("192.168.50.5")}}) {
+            os.leave(description);
+            net::RouterService service;
+            service.start(Folder, false, {own});
+            QTRY_VERIFY(service.answered());
+            QTest::qWait(50);
+            QVERIFY2(os.routers.mapped(), qPrintable(own));
+        }
+        os.leave(net::sharedDescription(Me)); // an earlier version's leftover
         {
             net::RouterService service;
-            service.start(Folder, false);
-            QTRY_VERIFY(!os.routers.mapped() && !os.recorded());
+            service.start(Folder, false, {Me});
+            QTRY_VERIFY(!os.routers.mapped());
+            QTRY_VERIFY(!os.recorded());
         }
         os.leave();
         net::RouterService service;
-        service.start(Folder, true); // still playing: renewed
+        service.start(Folder, true, {Me}); // still playing: renewed
         QTRY_COMPARE(service.view().port.kind, Kind::Open);
         os.routers.with([](Script& s) { s.delayMs = 1500; }); // too slow for the end's bound
         service.finish(false, 200);
         QVERIFY(os.recorded());
         os.routers.with([](Script& s) { s.delayMs = 0; });
         service.finish(false);
-        QVERIFY(!os.routers.mapped() && !os.recorded() && os.routers.mapped(7000));
-        os.routers.with([](Script& s) { s.delayMs = 100; }); // asked for as Velkor closes
-        service.openPort(Me);
-        service.finish(false);
-        QTest::qWait(500);
         QVERIFY(!os.routers.mapped());
+        QVERIFY(!os.recorded());
+        QVERIFY(os.routers.mapped(7000));
+    }
+
+    // A request is recorded before it is sent: closed while the router takes its time, the next
+    // start removes what the router made after all. Asked while the router is looked for, it is
+    // sent, and recorded, once the router is known.
+    void closedWhileAsking() {
+        Home os;
+        {
+            net::RouterService service;
+            service.start(Folder, false, {Me});
+            service.openPort(Me);
+            QVERIFY(service.portPending());
+            QTRY_COMPARE(service.view().port.kind, Kind::Open);
+            QVERIFY(os.recorded());
+            service.finish(false);
+        }
+        QVERIFY(!os.routers.mapped());
+        {
+            net::RouterService service;
+            service.start(Folder, false, {Me});
+            QTRY_VERIFY(service.answered());
+            os.routers.with([](Script& s) { s.delayMs = 400; });
+            service.openPort(Me);
+            QVERIFY(os.recorded()); // before the router answers
+            service.finish(false, 50);
+        } // the router makes it after all
+        QTRY_VERIFY(os.routers.mapped());
+        os.routers.with([](Script& s) { s.delayMs = 0; });
+        net::RouterService next;
+        next.start(Folder, false, {Me});
+        QTRY_VERIFY(!os.routers.mapped());
+        QTRY_VERIFY(!os.recorded());
+    }
+
+    // Two users of one machine in turn, each with a folder of their own: the second one's Velkor
+    // neither takes the first one's mapping nor removes it.
+    void anotherUsersMapping() {
+        Home os;
+        os.prefix.makeFolder("Other");
+        net::RouterService first, second;
+        first.start(Folder, false, {Me});
+        second.start("C:\\Other", false, {Me});
+        first.openPort(Me);
+        QTRY_COMPARE(first.view().port.kind, Kind::Open);
+        second.openPort(Me);
+        QTRY_COMPARE(second.view().port.kind, Kind::HeldElsewhere);
+        second.finish(false);
+        QCOMPARE(os.routers.mapping().description, os.mine);
+        QVERIFY(!net::RouterRecord::read("C:\\Other\\VelkorRouter.cfg").mapping);
+    }
+
+    // A router's answer counts only whole and within its bound.
+    void httpReplies_data() {
+        const QByteArray ok = "HTTP/1.1 200 OK\r\n", big(70000, 'x');
+        using enum platform::common::HttpProgress;
+        addCases<HttpCase>(
+            {{"length", {ok + "Content-Length: 3\r\n\r\nabcdef", false, Whole, "abc"}},
+             {"length not there yet", {ok + "Content-Length: 3\r\n\r\nab", false, More, ""}},
+             {"length cut short", {ok + "Content-Length: 3\r\n\r\nab", true, Broken, ""}},
+             {"two lengths",
+              {ok + "Content-Length: 3\r\nContent-Length: 4\r\n\r\nabcd", true, Broken, ""}},
+             {"length past the bound", {ok + "Content-Length: 70000\r\n\r\n", false, Broken, ""}},
+             {"until the end", {ok + "\r\nabc", true, Whole, "abc"}},
+             {"endless", {ok + "\r\n" + big, false, Broken, ""}},
+             {"chunked",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n3;x\r\nabc\r\n2\r\nde\r\n0\r\n", false,
+               Whole, "abcde"}},
+             {"chunks not ended",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", true, Broken, ""}},
+             {"chunk past the bound",
+              {ok + "Transfer-Encoding: chunked\r\n\r\n11170\r\n", false, Broken, ""}},
+             {"chunk ill-formed",
+              {ok + "Transfer-Encoding: chunked\r\n\r\nzz\r\n", false, Broken, ""}},
+             {"bare line feeds", {"HTTP/1.0 500 Fault\n\nabc", true, Whole, "abc"}},
+             {"no status", {"SOAP 200\r\n\r\nabc", true, Broken, ""}},
+             {"endless head", {ok + big, false, Broken, ""}}});
+    }
+    void httpReplies() {
+        QFETCH(HttpCase, row);
+        const auto& [received, ended, progress, body] = row;
+        platform::common::HttpReply reply;
+        QCOMPARE(platform::common::readHttpReply(received, ended, reply), progress);
+        QCOMPARE(reply.body, body);
+    }
+
+    // Only a URL to a numeric host is asked (a name would need a look-up beyond any bound).
+    void routerUrls() {
+        const auto target = platform::common::httpTarget("http://[fe80::1]:5000/rootDesc.xml");
+        QVERIFY(target);
+        QCOMPARE(target->host + ' ' + QByteArray::number(target->port) + ' ' + target->path,
+                 "fe80::1 5000 /rootDesc.xml");
+        for (const char* url : {"https://192.168.1.1/", "http://192.168.1.1:0/", "http://a b/",
+                                "http://192.168.1.1:65536/", "http://192.168.1.1/a b"})
+            QVERIFY2(!platform::common::httpTarget(url), url);
+        QCOMPARE(platform::common::ssdpLocation("HTTP/1.1 200 OK\r\nst: x\r\nlocation:  "
+                                                "http://192.168.1.1:5000/d.xml \r\n\r\n"),
+                 "http://192.168.1.1:5000/d.xml");
     }
 };
 

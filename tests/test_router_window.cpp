@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "buildconfig.h"
+#include "manual/frmaltload.h"
 #include "net/RouterRecord.h"
 #include "net/RouterService.h"
 #include "net/frmRouter.h"
@@ -51,12 +52,14 @@ class RouterWindowTest : public QObject {
 private slots:
     void hostingOpensThePortAndTheEndRemovesIt() {
         Hosting os;
+        os.downloads.bodies[VELKOR_ADDRESS_ECHO_URL] = "10.0.0.1"; // counts as no answer
         frmMain window;
         open(window);
         window.launch->click(); // the page gave no address: the router's outside one is used
         QVERIFY2(os.started().endsWith("/h tcp /boundip 192.168.1.10 /externip 80.100.100.1 /nBo"),
                  qPrintable(os.started()));
-        QCOMPARE(os.routers.mapping().description, QStringLiteral("Velkor (192.168.1.10)"));
+        QCOMPARE(os.routers.mapping().description,
+                 "Velkor (192.168.1.10) " + net::ownerTag(os.files->toNative(os.settingsdir)));
         QVERIFY(os.ui.boxes.empty() && os.record().contains("Mapping=UPnP 7575 192.168.1.10"));
 
         os.processes.runningPrograms = QStringList{"D3DPOPTB.EXE"}; // the game plays on
@@ -101,6 +104,50 @@ private slots:
         QTimer::singleShot(300, [&] { window.Form_Unload(); }); // closed meanwhile: no game
         window.launch->click();
         QCOMPARE(os.processes.starts.size(), 4u);
+    }
+
+    // One launch, one game: while the launch waits for a slow router the troubleshooter is
+    // greyed out, so Ctrl+T opens no second way to start the game.
+    void oneLaunchOneGame() {
+        Hosting os;
+        frmMain window;
+        open(window);
+        os.routers.with([](Script& s) { s.delayMs = 1000; });
+        bool greyed = false;
+        QTimer::singleShot(300, [&] {
+            greyed = !window.mnutroubleshoot->isEnabled();
+            window.mnutroubleshoot->trigger(); // Ctrl+T
+        });
+        QTimer okay; // were the dialog to open, its OK would start a game
+        connect(&okay, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<frmaltload*>(QApplication::activeModalWidget()))
+                dialog->OKButton->click();
+        });
+        okay.start(50);
+        window.launch->click();
+        QVERIFY(greyed);
+        QCOMPARE(os.processes.starts.size(), 1u);
+        QVERIFY(window.mnutroubleshoot->isEnabled());
+    }
+
+    // A router record that cannot be written (a full disk) is told once a run; the old one stays.
+    void recordNotSavedIsTold() {
+        Hosting os;
+        QVERIFY((net::RouterRecord{true, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));
+        frmMain window;
+        open(window);
+        const QByteArray before = os.record().toLatin1();
+        {
+            const fakes::FullDisk full(0);
+            if (!full.valid())
+                QSKIP("no file size limit on this system");
+            window.launch->click();
+            window.launch->click();
+        }
+        QCOMPARE(os.record().toLatin1(), before);
+        QCOMPARE(os.ui.boxes.size(), 1u);
+        QCOMPARE(os.ui.boxes[0].text, net::RouterRecord::notSavedMessage());
+        QCOMPARE(os.processes.starts.size(), 2u);
     }
 
     void boxOffAsksNothingAndThePageHolds() {

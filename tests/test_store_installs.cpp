@@ -16,6 +16,8 @@ private slots:
     void keyValues_data();
     void keyValues();
     void foldersFromTheRecords();
+    void oneSearchBounded();
+    void lutrisRecordsShareTheirFile();
     void heroicList();
 };
 
@@ -101,6 +103,43 @@ void StoreInstallsTest::foldersFromTheRecords() {
     };
     QCOMPARE(registryRecordedFolders(registry, toNative, readSmall), QStringList({gog, game}));
     QCOMPARE(asked, QStringList({gog, steam, library}));
+}
+
+// However many records name a folder, and by whatever path, it is looked into once; the
+// whole search stops at its budget of entries.
+void StoreInstallsTest::oneSearchBounded() {
+    const fakes::TempPrefix temp;
+    for (const char* name :
+         {"decoys/a", "decoys/b", "decoys/c", "decoys/d", "decoys/e", "game/x", "game/popTB.exe"})
+        temp.writeFile(name, "MZ");
+    const QString decoys = temp.root() + "/decoys", game = temp.root() + "/game";
+    GameFolderSearch search(7);
+    for (int record = 0; record < 4096; ++record)
+        QVERIFY(!search.holdsGamePrograms(record % 2 ? decoys + "/./" : game + "/../decoys"));
+    QCOMPARE(search.entriesLeft(), 2);
+    QVERIFY(search.holdsGamePrograms(game));
+    GameFolderSearch spent(5);
+    QVERIFY(!spent.holdsGamePrograms(decoys));
+    QVERIFY(!spent.holdsGamePrograms(game));
+}
+
+// Thousands of Lutris records naming one game file read it once (the other read: its own
+// list's).
+void StoreInstallsTest::lutrisRecordsShareTheirFile() {
+    const fakes::TempPrefix temp;
+    temp.writeFile("home/.local/share/lutris/games/pop-1.yml", "game:\n  prefix: /p\n");
+    int reads = 0;
+    const ReadFile counting = [&reads](const QString& path, qint64 limit) {
+        auto bytes = readSmall(path, limit);
+        reads += bytes && path.endsWith("/pop-1.yml");
+        return bytes;
+    };
+    const std::vector<LutrisRecord> records(4096, {"/g/Pop", "pop-1"});
+    const auto games = installedGames(temp.root() + "/home", {}, counting,
+                                      [&records](const QString&) { return records; });
+    QCOMPARE(games.size(), 2 * records.size()); // the native database and the Flatpak's
+    QCOMPARE(games.front().prefix.root, QStringLiteral("/p"));
+    QCOMPARE(reads, 2);
 }
 
 // Windows installs only, those without a platform too.

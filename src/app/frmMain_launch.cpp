@@ -90,6 +90,8 @@ bool frmMain::startGame() {
 }
 
 void frmMain::mnutroubleshoot_Click() {
+    if (launching)
+        return; // the launch waiting for the router starts the game
     if (username->text().isEmpty()) {
         platform::current().ui->messageBox(
             QStringLiteral("Please input your username and other settings before running the "

@@ -4,12 +4,15 @@
 #include "app/frmMain.h"
 
 #include "game/game.h"
+#include "net/RouterRecord.h"
 #include "net/RouterService.h"
 #include "net/frmRouter.h"
 #include "platform/platform.h"
 
+#include <QAction>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -27,7 +30,19 @@ void frmMain::startRouter() {
     router = std::make_unique<net::RouterService>(this);
     router->setEcho(echoAddress);
     connect(router.get(), &net::RouterService::discovered, this, &frmMain::routerDiscovered);
-    router->start(settingsdir, gameRunning());
+    connect(router.get(), &net::RouterService::recordNotSaved, this, [this] {
+        if (toldCauses.contains(QStringLiteral("record")))
+            return;
+        toldCauses << QStringLiteral("record");
+        platform::current().ui->messageBox(net::RouterRecord::notSavedMessage(),
+                                           QStringLiteral("Velkor"),
+                                           platform::mbstyle::Exclamation);
+    });
+    // Only a mapping toward this machine is ever removed: the addresses it has now.
+    QStringList own{txtLocalIP->text()};
+    for (int row = 0; row < lboxIPAddr->count(); ++row)
+        own << lboxIPAddr->item(row)->text();
+    router->start(settingsdir, gameRunning(), own);
     // Chosen after nothing answered: the router may be there now.
     connect(selwithrouter, &QRadioButton::toggled, this, [this](bool on) {
         if (on && router->answered() && !router->discovering() &&
@@ -74,9 +89,13 @@ bool frmMain::prepareHostingWithRouter() {
         connect(router.get(), &net::RouterService::portAnswered, &wait, done);
         connect(router.get(), &net::RouterService::discovered, &wait, done);
         bound.start(LaunchWaitMs);
+        // One launch, one game: nothing else starts the game meanwhile. The troubleshooter is
+        // greyed out (Ctrl+T does nothing) until this launch has started its game.
         launching = true;
+        mnutroubleshoot->setEnabled(false);
         if (router->portPending() || router->discovering())
             wait.exec();
+        mnutroubleshoot->setEnabled(true);
         launching = false;
     }
     if (closed)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
@@ -313,6 +314,16 @@ private:
         return NoRunner;
     }
 
+    // The prefix of a Lutris database record: its YAML file's, in the first games folder that
+    // holds it.
+    PrefixCandidate lutrisRecordPrefix(const QString& configPath, const LutrisForm& form,
+                                       const PrefixCandidate& fallback) const {
+        for (const QString& folder : isPlainName(configPath) ? form.games : QStringList())
+            if (const auto yaml = read_(below(folder, configPath + ".yml"), SettingsLimit))
+                return lutrisPrefix(*yaml, form.data).value_or(fallback);
+        return fallback;
+    }
+
 public:
     // The stores' own lists of what they installed, each with the prefix it runs in.
     std::vector<InstalledGame> installed(const ReadLutrisDatabase& readDatabase) {
@@ -371,19 +382,17 @@ public:
                         games.push_back({QFileInfo(exe).path(),
                                          lutrisPrefix(*yaml, form.data).value_or(fallback)});
                 }
+            // Each YAML file read once, however many records name it.
+            QHash<QString, PrefixCandidate> prefixes;
             for (const LutrisRecord& record : readDatabase(form.database)) {
-                PrefixCandidate prefix = fallback;
-                // The first games folder holding the record's YAML file gives its prefix.
-                for (const QString& folder :
-                     isPlainName(record.configPath) ? form.games : QStringList())
-                    if (const auto yaml =
-                            read_(below(folder, record.configPath + ".yml"), SettingsLimit)) {
-                        prefix = lutrisPrefix(*yaml, form.data).value_or(fallback);
-                        break;
-                    }
                 const QString directory = QDir::cleanPath(expandHome(record.directory, home_));
-                if (QDir::isAbsolutePath(directory))
-                    games.push_back({directory, prefix});
+                if (!QDir::isAbsolutePath(directory))
+                    continue;
+                auto prefix = prefixes.constFind(record.configPath);
+                if (prefix == prefixes.cend())
+                    prefix = prefixes.insert(record.configPath,
+                                             lutrisRecordPrefix(record.configPath, form, fallback));
+                games.push_back({directory, *prefix});
             }
         }
         return games;

@@ -52,18 +52,29 @@ bool isFullPath(const QString& path) {
 } // namespace
 
 bool holdsGamePrograms(const QString& folder) {
+    return GameFolderSearch().holdsGamePrograms(folder);
+}
+
+bool GameFolderSearch::holdsGamePrograms(const QString& folder) {
     static const QStringList programs{game::PopTBDirect3DExe.mid(1), game::PopTBSoftwareExe.mid(1),
                                       game::SelectorExe};
-    if (folder.isEmpty())
+    const QString canonical = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
         return false;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
-    for (int seen = 0; entries.hasNext() && seen < FolderEntryLimit; ++seen) {
+    if (const auto known = looked_.constFind(canonical); known != looked_.cend())
+        return *known;
+    bool holds = false;
+    // Every entry counts, folders too: a filter would pass over them uncounted.
+    QDirIterator entries(canonical,
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (int seen = 0; !holds && entries.hasNext() && seen < FolderEntryLimit && entriesLeft_ > 0;
+         ++seen, --entriesLeft_) {
         entries.next();
-        if (programs.contains(entries.fileName(), Qt::CaseInsensitive) &&
-            entries.fileInfo().isFile())
-            return true;
+        holds = programs.contains(entries.fileName(), Qt::CaseInsensitive) &&
+                entries.fileInfo().isFile();
     }
-    return false;
+    looked_.insert(canonical, holds);
+    return holds;
 }
 
 QStringList steamLibraries(const QString& steamFolder, const ReadFile& read) {

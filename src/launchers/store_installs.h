@@ -6,6 +6,7 @@
 #include "launchers/launcher_prefixes.h"
 #include "platform/registry.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -19,6 +20,25 @@ inline const QString SteamAppId = QStringLiteral("2616430");
 // Whether the folder (a path Qt can open) holds D3DPopTB.exe, popTB.exe or HW_SW_Select.exe,
 // names compared without regard to case, as Windows compares them.
 bool holdsGamePrograms(const QString& folder);
+
+// The same asked of many folders in one search: each folder looked into once, whatever path
+// names it, and at most `entryBudget` entries in all, so that lists naming one huge folder
+// thousands of times, or thousands of huge folders, cannot hold up the start. Past the budget
+// no folder holds the game.
+class GameFolderSearch {
+public:
+    // Some hundred game folders of a thousand files each.
+    static constexpr qint64 DefaultEntryBudget = 100000;
+
+    explicit GameFolderSearch(qint64 entryBudget = DefaultEntryBudget)
+        : entriesLeft_(entryBudget) {}
+    bool holdsGamePrograms(const QString& folder);
+    qint64 entriesLeft() const { return entriesLeft_; }
+
+private:
+    QHash<QString, bool> looked_; // by the folder's canonical path
+    qint64 entriesLeft_;
+};
 
 // Steam's libraries: the Steam folder itself, then each "path" its
 // steamapps/libraryfolders.vdf lists, each once.

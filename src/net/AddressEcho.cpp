@@ -1,6 +1,6 @@
 #include "net/AddressEcho.h"
 
-#include "net/IpAddress.h"
+#include "net/RouterFacts.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -18,7 +18,7 @@ QString addressIn(const QString& body) {
     while (end > begin && blank(body[end - 1]))
         --end;
     const QStringView address = QStringView(body).mid(begin, end - begin);
-    return net::isIpAddress(address) ? address.toString() : QString();
+    return net::isPublicIpv4(address) ? address.toString() : QString();
 }
 
 Answer fetch(const QString& url, const QString& windowsTempFile) {

@@ -22,8 +22,10 @@ struct Answer {
 };
 
 // The address in a page body: the body without the white space around it, when that is one
-// IPv4 or IPv6 address; else empty. Only this may reach the game's command line, where a body
-// such as "1.2.3.4 /j 6.6.6.6" would add switches of its own.
+// IPv4 address the internet can reach (the rule the router's own answer meets); else empty.
+// Only this may reach the game's command line, where a body such as "1.2.3.4 /j 6.6.6.6" would
+// add switches of its own; the game speaks IPv4, and friends cannot join at a private, loopback
+// or broadcast address.
 QString addressIn(const QString& body);
 
 // Downloads `url` into the file `windowsTempFile` (the download's own result is not looked at:

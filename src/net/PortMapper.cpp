@@ -38,12 +38,12 @@ PortMapper::Found PortMapper::discover() {
     return found;
 }
 
-PortMapper::Opened PortMapper::open(const QString& client, qint64 now) {
+PortMapper::Opened PortMapper::open(const QString& client, const QString& description, qint64 now,
+                                    const std::optional<RouterRecord::Mapping>& recorded) {
     if (protocol_ == Protocol::None)
         return {failure(Router::NoRouter), std::nullopt};
     if (!isIpv4Address(client))
         return {failure(0), std::nullopt};
-    const QString description = mappingDescription(client);
     const auto heldBy = [](const QString& holder) {
         PortState state;
         state.kind = Kind::HeldElsewhere;
@@ -56,8 +56,14 @@ PortMapper::Opened PortMapper::open(const QString& client, qint64 now) {
         const auto current = router_.udpMapping(GamePort, &asked);
         if (asked == Router::NoAnswer)
             return {failure(Router::NoAnswer), std::nullopt};
-        // Velkor's own mapping toward this machine is renewed; anything else is never touched.
-        if (current && (current->client != client || current->description != description))
+        // Velkor's own mapping toward this machine is renewed: with its description, or one
+        // its record vouches for. Anything else is never touched.
+        const auto ours = [&](const platform::RouterMapping& held) {
+            return held.client == client &&
+                   (held.description == description || (recorded && recorded->client == client &&
+                                                        recorded->description == held.description));
+        };
+        if (current && !ours(*current))
             return heldBy(current->client);
     }
 
@@ -86,7 +92,9 @@ PortMapper::Opened PortMapper::open(const QString& client, qint64 now) {
     return opened;
 }
 
-bool PortMapper::remove(const RouterRecord::Mapping& mapping) {
+bool PortMapper::remove(const RouterRecord::Mapping& mapping, const QStringList& ownAddresses) {
+    if (mapping.port != GamePort || !ownAddresses.contains(mapping.client))
+        return true; // not this machine's: another's now, whatever the router holds
     if (protocol_ == Protocol::None || protocol_ != mapping.protocol)
         return false;
     if (protocol_ == Protocol::Upnp) {
@@ -98,8 +106,8 @@ bool PortMapper::remove(const RouterRecord::Mapping& mapping) {
             current->description != mapping.description)
             return true; // gone, or another's now: nothing of Velkor's to remove
     }
-    // NAT-PMP removes only the asking machine's own mapping.
-    return router_.removeUdpMapping(mapping.port) == Router::Ok;
+    // NAT-PMP cannot be asked who holds the port; it removes only the asking machine's own.
+    return router_.removeUdpMapping(GamePort) == Router::Ok;
 }
 
 } // namespace net

@@ -7,6 +7,7 @@
 #include "net/RouterRecord.h"
 #include "platform/router.h"
 
+#include <QStringList>
 #include <optional>
 
 namespace net {
@@ -25,13 +26,17 @@ public:
         PortState state;
         std::optional<RouterRecord::Mapping> mapping; // what to record when it is open
     };
-    // Asks for the game's port toward `client` (this machine's local IPv4 address) for an hour;
-    // a router that takes only permanent mappings gets one. Asking again renews Velkor's own.
-    Opened open(const QString& client, qint64 now);
+    // Asks for the game's port toward `client` (this machine's local IPv4 address) for an hour,
+    // described as `description`; a router that takes only permanent mappings gets one. Asking
+    // again renews Velkor's own: the port toward `client` with that description, or with the
+    // one the record `recorded` vouches for (an earlier version's). Any other is never touched.
+    Opened open(const QString& client, const QString& description, qint64 now,
+                const std::optional<RouterRecord::Mapping>& recorded = std::nullopt);
 
-    // Removes a mapping Velkor made, when the router still has it as Velkor left it; true when
-    // nothing of it is left to remove (removed, gone, or since taken by another).
-    bool remove(const RouterRecord::Mapping& mapping);
+    // Removes a mapping the record names, only when it leads to one of `ownAddresses` (this
+    // machine's) and, over UPnP, the router still has it so, with the record's description.
+    // true when nothing of it is left to remove (removed, gone, or another's).
+    bool remove(const RouterRecord::Mapping& mapping, const QStringList& ownAddresses);
 
 private:
     platform::Router& router_;

@@ -94,10 +94,6 @@ QString routerText(const QString& text, qsizetype limit) {
     return plain;
 }
 
-QString mappingDescription(const QString& client) {
-    return QStringLiteral("Velkor (%1)").arg(client);
-}
-
 Reach reach(const RouterView& view) {
     if (view.found.protocol == Protocol::None)
         return Reach::NoRouter;

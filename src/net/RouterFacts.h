@@ -26,10 +26,6 @@ QString routerText(const QString& text, qsizetype limit = 64);
 // Who holds the game's port, for the player: "another machine or program (192.168.1.7)".
 QString holderText(const QString& holder);
 
-// The description a mapping of Velkor's carries; a mapping is Velkor's own when it leads to
-// this client with exactly this description.
-QString mappingDescription(const QString& client);
-
 // Where the game's port stands on the router.
 struct PortState {
     enum class Kind {

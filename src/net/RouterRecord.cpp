@@ -1,11 +1,12 @@
 #include "net/RouterRecord.h"
 
 #include "net/IpAddress.h"
+#include "net/RouterFacts.h"
 #include "platform/platform.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace net {
 
@@ -39,8 +40,8 @@ std::optional<RouterRecord::Mapping> mappingFrom(const QByteArray& value) {
     mapping.lease = fields[3].toUInt(&lease);
     mapping.since = fields[4].toLongLong(&since);
     mapping.description = QString::fromUtf8(value.mid(from));
-    if (!port || number == 0 || number > 65535 || !lease || !since ||
-        !isIpv4Address(mapping.client))
+    // Velkor maps the game's port alone: a line naming another is no record of its own.
+    if (!port || number != GamePort || !lease || !since || !isIpv4Address(mapping.client))
         return std::nullopt;
     return mapping;
 }
@@ -90,12 +91,34 @@ RouterRecord RouterRecord::read(const QString& windowsFile) {
 }
 
 bool RouterRecord::write(const QString& windowsFile) const {
-    const QString native = platform::current().files->toNative(windowsFile);
-    if (native.isEmpty())
-        return false;
-    QSaveFile file(native);
-    const QByteArray bytes = text();
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return platform::current().files->replaceFile(windowsFile, text());
+}
+
+QString RouterRecord::notSavedMessage() {
+    return QStringLiteral("Could not update \"VelkorRouter.cfg\" in Velkor's settings folder "
+                          "(the disk may be full, or the file read-only or not yours): what "
+                          "Velkor opened on your router may stay open after it closes, and your "
+                          "router choice may not be kept.");
+}
+
+QString ownerTag(const QString& settingsFolder) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(settingsFolder.toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(6));
+}
+
+QString mappingDescription(const QString& client, const QString& owner) {
+    return sharedDescription(client) + u' ' + owner;
+}
+
+QString sharedDescription(const QString& client) {
+    return QStringLiteral("Velkor (%1)").arg(client);
+}
+
+bool madeBy(const RouterRecord::Mapping& mapping, const QString& owner) {
+    return mapping.description == mappingDescription(mapping.client, owner) ||
+           mapping.description == sharedDescription(mapping.client);
 }
 
 } // namespace net

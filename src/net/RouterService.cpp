@@ -102,9 +102,17 @@ RouterService::~RouterService() {
         worker_->thread.detach();
 }
 
-void RouterService::start(const QString& settingsFolder, bool gameRunning) {
+void RouterService::start(const QString& settingsFolder, bool gameRunning,
+                          const QStringList& ownAddresses) {
     recordFile_ = RouterRecord::fileIn(settingsFolder);
     record_ = RouterRecord::read(recordFile_);
+    const QString native = platform::current().files->toNative(settingsFolder);
+    owner_ = ownerTag(native.isEmpty() ? settingsFolder : native);
+    // A record that names another's mapping (damaged, or copied from another user's folder) is
+    // no leftover of this Velkor's.
+    if (record_.mapping && !madeBy(*record_.mapping, owner_))
+        record_.mapping.reset();
+    ownAddresses_ = ownAddresses;
     keepLeftover_ = gameRunning;
     discover();
 }
@@ -129,7 +137,10 @@ void RouterService::discover() {
             } else if (self->view_.port.kind == PortState::Kind::NoRouter) {
                 self->view_.port = PortState{};
             }
-            self->removeLeftover();
+            if (self->openWhenFound_)
+                self->sendOpen();
+            else
+                self->removeLeftover();
             emit self->changed();
             emit self->discovered();
         };
@@ -145,10 +156,10 @@ void RouterService::removeLeftover() {
         openPort(record_.mapping->client);
         return;
     }
-    const RouterRecord::Mapping left = *record_.mapping;
+    const Mapping left = *record_.mapping;
     QPointer<RouterService> self(this);
-    worker_->post([self, left](PortMapper& mapper) -> std::function<void()> {
-        const bool removed = mapper.remove(left);
+    worker_->post([self, left, own = ownAddresses_](PortMapper& mapper) -> std::function<void()> {
+        const bool removed = mapper.remove(left, own);
         return [self, removed, left] {
             if (self && removed && self->record_.mapping == left) {
                 self->record_.mapping.reset();
@@ -159,29 +170,57 @@ void RouterService::removeLeftover() {
 }
 
 void RouterService::openPort(const QString& client) {
-    ++portAsks_;
     client_ = client;
+    if (!ownAddresses_.contains(client))
+        ownAddresses_ << client;
     renewal_.stop();
-    QPointer<RouterService> self(this);
-    worker_->post([self, client](PortMapper& mapper) -> std::function<void()> {
-        const PortMapper::Opened result = mapper.open(client, now());
-        return [self, result] {
-            if (self)
-                self->opened(result.state, result.mapping);
-        };
-    });
+    if (openWhenFound_)
+        return; // already waiting for the router
+    ++portAsks_;
+    openWhenFound_ = discovering_;
+    if (!openWhenFound_)
+        sendOpen();
 }
 
-void RouterService::opened(const PortState& state,
-                           const std::optional<RouterRecord::Mapping>& mapping) {
+void RouterService::sendOpen() {
+    openWhenFound_ = false;
+    const QString client = client_, description = mappingDescription(client, owner_);
+    const std::optional<Mapping> before = record_.mapping;
+    std::optional<Mapping> asked;
+    if (view_.found.protocol != platform::RouterFound::Protocol::None) {
+        asked = Mapping{view_.found.protocol, GamePort, client, LeaseSeconds, now(), description};
+        record_.mapping = asked;
+        saveRecord();
+    }
+    QPointer<RouterService> self(this);
+    worker_->post(
+        [self, client, description, before, asked](PortMapper& mapper) -> std::function<void()> {
+            const PortMapper::Opened result = mapper.open(client, description, now(), before);
+            return [self, result, before, asked] {
+                if (self)
+                    self->opened(result.state, result.mapping, before, asked);
+            };
+        });
+}
+
+void RouterService::opened(const PortState& state, const std::optional<Mapping>& mapping,
+                           const std::optional<Mapping>& before,
+                           const std::optional<Mapping>& asked) {
     --portAsks_;
     view_.port = state;
     if (mapping) {
-        // Recorded at once: the next start removes it, whatever becomes of this run.
         record_.mapping = mapping;
         saveRecord();
         if (mapping->lease > 0)
             renewal_.start(std::chrono::seconds(mapping->lease / 2));
+    } else if (asked && record_.mapping == asked && state.kind != PortState::Kind::NoAnswer) {
+        // Not made: the record goes back to what it was, or, where another holds the port, to
+        // nothing. Unanswered, the router may still make it: it stays recorded.
+        if (state.kind == PortState::Kind::HeldElsewhere)
+            record_.mapping.reset();
+        else
+            record_.mapping = before;
+        saveRecord();
     }
     emit changed();
     emit portAnswered();
@@ -189,21 +228,15 @@ void RouterService::opened(const PortState& state,
 
 void RouterService::finish(bool gameRunning, int boundMs) {
     renewal_.stop();
-    if (gameRunning)
+    if (gameRunning || !record_.mapping)
         return; // left to its lease (a permanent one is removed by the next start)
-    std::optional<RouterRecord::Mapping> asked = record_.mapping;
-    // Asked for but not answered yet: what the answer would have made is removed after it.
-    if (!asked && portPending() && view_.found.protocol != platform::RouterFound::Protocol::None)
-        asked = RouterRecord::Mapping{view_.found.protocol,       GamePort, client_, 0, 0,
-                                      mappingDescription(client_)};
-    if (!asked)
-        return;
-    const RouterRecord::Mapping mapping = *asked;
+    const Mapping mapping = *record_.mapping;
     auto removed = std::make_shared<std::atomic<bool>>(false);
-    worker_->post([removed, mapping](PortMapper& mapper) -> std::function<void()> {
-        *removed = mapper.remove(mapping);
-        return {};
-    });
+    worker_->post(
+        [removed, mapping, own = ownAddresses_](PortMapper& mapper) -> std::function<void()> {
+            *removed = mapper.remove(mapping, own);
+            return {};
+        });
     if (worker_->waitIdle(boundMs) && *removed) {
         record_.mapping.reset();
         saveRecord();
@@ -221,8 +254,8 @@ bool RouterService::setOpenPortWhenHosting(bool on) {
 }
 
 void RouterService::saveRecord() {
-    if (!recordFile_.isEmpty())
-        (void)record_.write(recordFile_);
+    if (!recordFile_.isEmpty() && !record_.write(recordFile_))
+        emit recordNotSaved();
 }
 
 } // namespace net

@@ -7,6 +7,7 @@
 #include "net/RouterRecord.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -21,18 +22,23 @@ public:
 
     // Reads the router settings file in the settings folder and starts looking for the router.
     // A mapping an earlier run left is removed once the router answers, unless the game still
-    // runs: then it is kept and renewed.
-    void start(const QString& settingsFolder, bool gameRunning);
+    // runs: then it is kept and renewed. Only a mapping toward one of `ownAddresses` (this
+    // machine's local addresses) is ever removed.
+    void start(const QString& settingsFolder, bool gameRunning, const QStringList& ownAddresses);
     // Looks for the router again.
     void discover();
     bool discovering() const { return discovering_; }
     // A search has ended at least once.
     bool answered() const { return answered_; }
-    // Asks for the game's port toward this machine's local address; portAnswered() follows.
+    // Asks for the game's port toward this machine's local address; portAnswered() follows. The
+    // request is recorded before it is sent, so that whatever becomes of this run the next start
+    // removes what the router made of it; asked while the router is looked for, it is sent once
+    // the router is known.
     void openPort(const QString& client);
     bool portPending() const { return portAsks_ > 0; }
-    // At the end: removes Velkor's mapping unless the game still runs, waiting for the router at
-    // most `boundMs`; what could not be removed stays recorded for the next start.
+    // At the end: removes Velkor's mapping, or what a request not answered yet may make, unless
+    // the game still runs, waiting for the router at most `boundMs`; what could not be removed
+    // in that time stays recorded for the next start.
     void finish(bool gameRunning, int boundMs = 3000);
 
     const RouterView& view() const { return view_; }
@@ -46,21 +52,29 @@ signals:
     void changed();
     void discovered();
     void portAnswered();
+    // The router settings file could not be written: the player is told (notSavedMessage()).
+    void recordNotSaved();
 
 private:
     struct Worker;
+    using Mapping = RouterRecord::Mapping;
     void saveRecord();
     void removeLeftover();
-    void opened(const PortState& state, const std::optional<RouterRecord::Mapping>& mapping);
+    void sendOpen();
+    void opened(const PortState& state, const std::optional<Mapping>& mapping,
+                const std::optional<Mapping>& before, const std::optional<Mapping>& asked);
 
     std::shared_ptr<Worker> worker_;
     QString recordFile_;
     RouterRecord record_;
     RouterView view_;
     bool discovering_ = false, answered_ = false;
-    int portAsks_ = 0; // port requests not answered yet
+    int portAsks_ = 0;           // port requests not answered yet
+    bool openWhenFound_ = false; // one asked for while the router was looked for
     bool keepLeftover_ = false;
     QString client_; // what the port was last opened toward, for renewals
+    QString owner_;  // ownerTag() of the settings folder
+    QStringList ownAddresses_;
     QTimer renewal_;
 };
 

@@ -8,8 +8,9 @@ namespace platform {
 
 class Downloads {
 public:
-    // The bounds every backend keeps, so that a silent or endless server cannot hang a window:
-    // to connect, for the whole download, and the body kept (cut there).
+    // The bounds every backend keeps, each with a clock of its own, so that a silent, dripping
+    // or endless server cannot hang a window: to connect, for the whole download, and the body
+    // (a longer one is no answer).
     static constexpr long ConnectTimeoutMs = 5000;
     static constexpr long TotalTimeoutMs = 10000;
     static constexpr qsizetype MaxBody = 64 * 1024;

@@ -44,10 +44,17 @@ public:
 
     // Opens a regular file, unbuffered, for reading (ReadOnly) or for reading and writing
     // (ReadWrite, which creates a missing file and never truncates). The open never waits: a
-    // FIFO, device or folder in the file's place is refused. Writes reach the disk before they
-    // return, so a failed one is seen by the writer. nullptr when refused or not opened.
+    // FIFO, device or folder in the file's place is refused, and a file is written only as
+    // replaceFile() would write it. Writes reach the disk before they return, so a failed one is
+    // seen by the writer. nullptr when refused or not opened.
     virtual std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
                                                    QIODevice::OpenMode mode) = 0;
+    // Makes `bytes` the whole content of a file: written aside, on the disk, then put in its
+    // place, so that a write that fails (a full disk) leaves the old file as it was. Only a
+    // regular file the user may write is replaced (or a missing one made); a link is followed
+    // only to a regular file of the user's own, which keeps the link. false when refused or
+    // when any step failed.
+    [[nodiscard]] virtual bool replaceFile(const QString& windowsPath, const QByteArray& bytes) = 0;
 };
 
 // The order subfolders() gives: without regard to case, names that differ only in case in a

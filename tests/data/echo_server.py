@@ -1,13 +1,34 @@
 #!/usr/bin/env python3
 """A loopback stand-in for the address-echo page: on 127.0.0.1, a free port printed first, for
 90 seconds or those given. /myip.php the address; /say?TEXT TEXT percent-decoded; /moved a
-redirect there; /big 70 KiB; /silent no answer; anything else 404."""
-import http.server, sys, threading, time, urllib.parse
+redirect there; /full 64 KiB ending in the address; /silent no answer; and pages
+that break HTTP's framing: /cut the address cut at the 64 KiB bound, /short and /long a body
+shorter or longer than its Content-Length, /endless chunks that never end, /drip the address's
+answer a byte a second. Anything else 404."""
+import http.server, itertools, sys, threading, time, urllib.parse
 
-ADDRESS = b"203.0.113.7\r\n"
+ADDRESS = b"80.100.100.7\r\n"
 LIFETIME = int(sys.argv[1]) if len(sys.argv) > 1 else 90
+BLANKS = b" " * (64 * 1024 - 12)
 ROUTES = {"/myip.php": (200, ADDRESS, [("Content-Type", "text/plain")]),
-          "/moved": (302, b"", [("Location", "/myip.php")]), "/big": (200, b"0123456789" * 7168)}
+          "/moved": (302, b"", [("Location", "/myip.php")]), "/full": (200, BLANKS + b"80.100.100.7"), "/cut": (200, BLANKS + b"80.100.100.77")}
+OK = b"HTTP/1.1 200 OK\r\nConnection: close\r\n"
+WHOLE = OK + b"Content-Length: 14\r\n\r\n" + ADDRESS
+
+
+def drip(data):
+    for i in range(len(data)):
+        time.sleep(1)
+        yield data[i:i + 1]
+
+
+# Raw answers, each what is written in turn, until the client goes or the server's life ends.
+FRAMING = {"/short": lambda: [WHOLE.replace(b"14", b"20")],
+           "/long": lambda: [WHOLE + b"/j 6.6.6.6\r\n"],
+           "/endless": lambda: itertools.chain(
+               [OK + b"Transfer-Encoding: chunked\r\n\r\ne\r\n" + ADDRESS + b"\r\n"],
+               itertools.repeat(b"400\r\n" + b" " * 1024 + b"\r\n")),
+           "/drip": lambda: drip(WHOLE)}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -19,11 +40,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def raw(self, parts):
+        end = time.monotonic() + LIFETIME
+        try:
+            for part in parts:
+                if time.monotonic() > end:
+                    break
+                self.wfile.write(part)
+                self.wfile.flush()
+        except OSError:
+            pass  # the client gave up
+
     def do_GET(self):
         if self.path.startswith("/say?"):
             self.reply(200, urllib.parse.unquote_to_bytes(self.path[5:]))
         elif self.path == "/silent":
             time.sleep(LIFETIME)
+        elif self.path in FRAMING:
+            self.raw(FRAMING[self.path]())
         else:
             self.reply(*ROUTES.get(self.path, (404, b"<html>not here</html>")))
 

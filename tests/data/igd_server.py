@@ -8,13 +8,16 @@ TWEAKS = {
     "normal": {}, "natpmp": {},  # natpmp: nat_pmp() as well
     "odd-device": dict(name="<b>Box</b><script>x</script>", model="&lt;i&gt;" + "M" * 9991,
                        status="Disconnected"),
-    # one answer after another: 15 characters of it another address, then 100 kB
-    "odd-address": dict(addresses=["200.200.200.2001", "7" * 100_000]),
+    # one answer after another (the first to discovery): 15 characters of it another address,
+    # then 100 kB
+    "odd-address": dict(addresses=["203.0.113.7", "200.200.200.2001", "7" * 100_000]),
     "permanent-only": dict(fault=lambda lease: 725 if lease != "0" else 0),
     "conflict": dict(held=dict(NewInternalClient="192.168.1.77", NewInternalPort="7575",
                                NewLeaseDuration="0", NewPortMappingDescription="Other Game Box")),
     "refuse": dict(fault=lambda lease: 501),
     "hang": dict(hang=True),  # the description served, no request answered
+    # a device that streams without end: its description, or every control answer
+    "endless-description": dict(endless="GET"), "endless-answer": dict(endless="POST"),
 }
 TWEAK = TWEAKS[sys.argv[1]]
 SERVICE = "urn:schemas-upnp-org:service:WANIPConnection:1"
@@ -55,11 +58,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body.encode())
 
+    def endless(self):
+        self.send_response(200)
+        self.end_headers()
+        try:
+            while True:
+                self.wfile.write(b"<x>" + b"7" * 65536)
+        except OSError:  # the client gave up
+            pass
+
     def do_GET(self):
-        self.reply(200, ROOT)
+        self.endless() if TWEAK.get("endless") == "GET" else self.reply(200, ROOT)
 
     def do_POST(self):  # any action, its arguments read as <NewName>value</NewName>
         body = self.rfile.read(int(self.headers["Content-Length"])).decode()
+        if TWEAK.get("endless") == "POST":
+            return self.endless()
         if TWEAK.get("hang"):
             return time.sleep(60)
         action = self.headers["SOAPAction"].strip('"').rpartition("#")[2]

@@ -100,4 +100,9 @@ std::unique_ptr<QFile> MappedFiles::openRegularFile(const QString& windowsPath,
     return real.isEmpty() ? nullptr : real_.openRegularFile(real, mode);
 }
 
+bool MappedFiles::replaceFile(const QString& windowsPath, const QByteArray& bytes) {
+    const QString real = realPath(folders_.full(windowsPath));
+    return !real.isEmpty() && real_.replaceFile(real, bytes);
+}
+
 } // namespace fakes

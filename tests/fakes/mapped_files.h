@@ -24,6 +24,7 @@ public:
     QString toWindows(const QString& nativePath) override;
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
     std::unique_ptr<QFile> openRegularFile(const QString& path, QIODevice::OpenMode mode) override;
+    bool replaceFile(const QString& path, const QByteArray& bytes) override;
 
 private:
     // The real path of a full path on a mapped drive, in Windows form; empty when unmapped.

@@ -17,5 +17,21 @@ std::unique_ptr<platform::FileSystem> prefixFiles(const TempPrefix& prefix);
 bool makeReadOnly(const QString& file);
 // A FIFO whose writer stays open, so a reader gets `bytes` at once; false where there is none.
 bool makeFifo(const QString& path, const QByteArray& bytes);
+// A symbolic link; false where the tests cannot make one.
+bool makeLink(const QString& link, const QString& target);
+// Gives the file to another user; false where this process cannot.
+bool giveAway(const QString& file);
+
+// A full disk for this process while it lives: no file grows beyond `bytes`, a write past it
+// fails. Inert where the system has no such limit (valid() false).
+class FullDisk {
+public:
+    explicit FullDisk(qint64 bytes);
+    ~FullDisk();
+    bool valid() const { return valid_; }
+
+private:
+    bool valid_ = false;
+};
 
 } // namespace fakes

@@ -2,8 +2,10 @@
 
 #include "platform/linux/linux_files.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -32,6 +34,30 @@ bool makeFifo(const QString& path, const QByteArray& bytes) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::mkfifo(name.constData(), 0600) == 0 ? ::open(name.constData(), O_RDWR) : -1;
     return fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+}
+
+bool makeLink(const QString& link, const QString& target) {
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) ==
+           0;
+}
+
+bool giveAway(const QString& file) {
+    return ::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0; // nobody
+}
+
+FullDisk::FullDisk(qint64 bytes) {
+    std::signal(SIGXFSZ, SIG_IGN); // the write fails (EFBIG) instead of ending the process
+    rlimit limit;
+    valid_ = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && rlim_t(bytes) <= limit.rlim_max &&
+             (limit.rlim_cur = rlim_t(bytes), ::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+}
+
+FullDisk::~FullDisk() {
+    rlimit limit;
+    if (valid_ && ::getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
 }
 
 } // namespace fakes

@@ -18,4 +18,15 @@ bool makeFifo(const QString&, const QByteArray&) {
     return false;
 }
 
+bool makeLink(const QString&, const QString&) {
+    return false;
+}
+
+bool giveAway(const QString&) {
+    return false;
+}
+
+FullDisk::FullDisk(qint64) {}
+FullDisk::~FullDisk() = default;
+
 } // namespace fakes

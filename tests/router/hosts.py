@@ -3,8 +3,9 @@
   listen ADDR PORT FILE   FILE made once bound, then "SOURCE:PORT TEXT" of one UDP datagram
   echo-page ADDR PORT     HTTP answering every GET with the caller's address, as api.ipify.org
   hung-router ADDR        SSDP answers pointing at ADDR:5000, which accepts and never answers
+  endless-router ADDR     the same, but ADDR:5000 answers every request with an endless stream
 """
-import http.server, select, socket, struct, sys
+import http.server, select, socket, struct, sys, threading
 
 
 def listen(addr, port, path):
@@ -30,7 +31,21 @@ def echo_page(addr, port):
     http.server.ThreadingHTTPServer((addr, int(port)), EchoPage).serve_forever()
 
 
-def hung_router(addr):
+def endless(conn):
+    try:
+        conn.recv(4096)
+        conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n<root><device>")
+        while True:
+            conn.sendall(b"<friendlyName>" + b"x" * 65536)
+    except OSError:  # the client gave up
+        conn.close()
+
+
+def endless_router(addr):
+    hung_router(addr, lambda conn: threading.Thread(target=endless, args=(conn,), daemon=True).start())
+
+
+def hung_router(addr, answer=None):
     ssdp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     ssdp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     ssdp.bind(("", 1900))
@@ -40,7 +55,8 @@ def hung_router(addr):
     held = []  # accepted, never read nor answered
     while True:
         if web in select.select([ssdp, web], [], [])[0]:
-            held.append(web.accept()[0])
+            conn = web.accept()[0]
+            held.append(conn) if answer is None else answer(conn)
             continue
         data, peer = ssdp.recvfrom(4096)
         kind = next((line[3:].strip() for line in data.decode(errors="replace").split("\r\n")

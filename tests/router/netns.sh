@@ -17,7 +17,7 @@ net_listening() { [[ -n "$(ns "$1" ss -Hln "$2" "sport = :$3")" ]]; } # NS -t|-u
 netns_skip_unless_able() {
     local tool p=vk$$-probe able=
     ((EUID == 0)) || { echo "SKIP: not root (network namespaces need it)"; exit 77; }
-    for tool in ip nft miniupnpd upnpc ss flock xclip; do
+    for tool in ip nft miniupnpd upnpc natpmpc ss flock xclip; do
         command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }
     done
     # Shared file system sockets: nscd would look up on this machine's network, minissdpd list its routers.
@@ -92,7 +92,7 @@ table inet filter {
 NFT
     case $daemon in
         none) ;;
-        silent) (hosts gw hung-router "$gw_ip" 2>/dev/null &) && within "$EPOCHREALTIME" 5 'net_listening gw -t 5000 && net_listening gw -u 1900' || return 1 ;;
+        silent | endless) (hosts gw ${daemon/silent/hung}-router "$gw_ip" 2>/dev/null &) && within "$EPOCHREALTIME" 5 'net_listening gw -t 5000 && net_listening gw -u 1900' || return 1 ;;
         *)
             [[ $daemon == natpmp-only ]] && upnp=no
             # secure_mode=no: a lan machine may replace another's mappings; only Velkor's restraint keeps them.

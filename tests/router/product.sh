@@ -36,7 +36,7 @@ game_runs() { expect_run "$1: the game" "$game" "</h> <tcp> </boundip> <${lan_ip
 
 # hosted NAME PROTOCOL: mapped on the click, a friend's datagram through it, removed on the close.
 hosted() {
-    local tag=$1 row="^ *0 UDP +$game_port->$lan_ip:$game_port +'Velkor \\($lan_ip\\)' '' 3[56][0-9][0-9]\$"
+    local tag=$1 row="^ *0 UDP +$game_port->$lan_ip:$game_port +'Velkor \\($lan_ip\\) [0-9a-f]{6}' '' 3[56][0-9][0-9]\$"
     home "$tag" && start "$tag" || return
     check "$tag: the router's outside address fills External IP (no echo page)" 'within "$t_up" 10 "[[ \"\$(external)\" == $public_ip ]]"'
     echo "time: $2: discovery (window seen → External IP filled): $took s" && press_launch
@@ -113,5 +113,51 @@ if start kill; then
     check "kill: after SIGKILL while mapped, the next start removes the leftover, not another program's UDP 7000" \
         'mapped && start kill-next && within "$t_up" 10 "! mapped" && mappings | grep -qx "UDP 7000 $lan_ip:7000"'
     close_velkor
+fi
+
+# A device streaming an endless description: the search gives up at once, the memory stays small.
+if scenario endless endless; then
+    check "endless: within 10 s of the window the Router dialog says none answered" \
+        'within "$t_up" 10 "[[ \"\$(router_label 150 16)\" == \"None answered\" ]]"'
+    peak=$(awk '/^VmHWM/ {print int($2 / 1024)}' "/proc/$velkor_pid/status")
+    echo "memory: endless description: peak resident $peak MiB"
+    check "endless: at most 200 MiB resident at the peak" '((peak <= 200))'
+    close_velkor
+fi
+
+# Damaged or stale records against a router holding others' mappings: another program's UDP 7000,
+# this machine's UDP 7001 by NAT-PMP, another machine's Velkor (as this one was before an address
+# change), then this machine's own other UDP 7575 mapping. Each record line is met at a start and a
+# close; every mapping stays.
+net_up lan2 || { fail "records: the network"; finish; }
+ns lan upnpc -u "$igd_url" -e Other -a "$lan_ip" 7000 7000 UDP 3600 >/dev/null
+ns lan natpmpc -g "$gw_ip" -a 7001 7001 udp 3600 >/dev/null
+ns lan2 upnpc -u "$igd_url" -e "Velkor ($lan2_ip)" -a "$lan2_ip" $game_port $game_port UDP 3600 >/dev/null
+t=$(date +%s) && lines=("UPnP 7000 $lan_ip 3600 $t Other" "NAT-PMP 7001 $lan_ip 3600 $t Velkor ($lan_ip)"
+    "UPnP $game_port $lan2_ip 3600 $t Velkor ($lan2_ip)" "UPnP $game_port $lan_ip 3600 $t Other $game_port")
+for line in "${lines[@]}"; do
+    if [[ $line == *Other\ $game_port ]]; then
+        ns lan2 upnpc -u "$igd_url" -d $game_port UDP >/dev/null
+        ns lan upnpc -u "$igd_url" -e "Other $game_port" -a "$lan_ip" $game_port $game_port UDP 3600 >/dev/null
+    fi
+    held=$(mappings) && home record && mkdir -p "${rcfg%/*}" && printf 'Mapping=%s\n' "$line" >"$rcfg"
+    start record && within "$t_up" 10 "[[ \"\$(external)\" == $public_ip ]]" && sleep 1 && close_velkor
+    check "record '$line': after a start and a close, every mapping kept ($(wc -l <<<"$held"))" '[[ "$(mappings)" == "$held" ]]'
+done
+
+# Two users of this machine in turn (two homes): the second one's Velkor neither takes the first
+# one's mapping, which the first one's game still uses, nor removes it.
+net_up || { fail "users: the network"; finish; }
+velkors() { upnp_mappings | grep -o "'Velkor [^']*'"; } # the descriptions of Velkor's mappings
+# The selector starts the game's own program, which listens (the game running, as Velkor sees it).
+home first && d3d=${game%/*}/D3DPopTB.exe && sed -i "s|^exec .*|exec '$d3d'|" "$game" &&
+    printf '#!/bin/sh\n%q %q listen 0.0.0.0 %s %q\n' "$net_python" "$here/hosts.py" $game_port "$d3d.got" >"$d3d" && chmod +x "$d3d"
+if start first && press_launch && within "$t_click" 5 mapped && game_runs first "$public_ip"; then
+    close_velkor && first=$(velkors)
+    home second && start second && press_launch
+    check "users: within 4 s the second one is told another holds the port" 'says 4 "$said: another machine or program ($lan_ip) holds it."'
+    close_velkor
+    check "users: the first one's mapping kept while its game runs" '[[ -n "$first" && "$(velkors)" == "$first" ]]'
+    ns wan bash -c 'printf "bye" >"/dev/udp/$0/$1"' "$public_ip" "$game_port"
 fi
 finish

@@ -28,4 +28,14 @@ if velkor=$(net_wrap lan "$work/velkor-wine") up wine "$root" VELKOR_RECORD="Z:$
     check "wine: closed: the mapping is gone from gw and the router's list, nothing recorded" \
         '[[ -n "$removal" && -z "$(upnp_mappings)" ]] && ! grep -q "^Mapping=" "$appdata/VelkorRouter.cfg"'
 fi
+# A device streaming an endless description: the search gives up at once, the memory stays small.
+net_up endless || { fail "endless: the network"; finish; }
+if velkor=$(net_wrap lan "$work/velkor-wine") up wine-endless "$root" VELKOR_RECORD="Z:$root/record"; then
+    # Velkor closing the connection first (TIME-WAIT on its side): it gave up the endless answer.
+    wait_for '[[ -n "$(ns lan ss -Htn state time-wait dst "$gw_ip:5000")" ]]' 300
+    peak=$(awk '/^VmHWM/ {print int($2 / 1024)}' "/proc/$velkor_pid/status")
+    echo "memory: endless description under Wine: peak resident $peak MiB"
+    check "wine-endless: at most 400 MiB resident at the peak, the window answering" '((peak <= 400)) && alive'
+    close_velkor
+fi
 finish

@@ -1,9 +1,12 @@
 #pragma once
-// A download's body as both backends keep it: at most Downloads::MaxBody bytes, the rest cut,
-// and put in its file only whole.
+// A download's body as both backends keep it: at most Downloads::MaxBody bytes, and put in its
+// file only when it came whole.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <optional>
 
 namespace platform::common {
 
@@ -12,10 +15,18 @@ QString userAgent();
 
 class DownloadBody {
 public:
-    // How many more bytes the body takes.
-    qsizetype room() const;
-    // Keeps what fits of the data; false when some of it had to be cut.
+    // How many bytes to ask for next, at most `chunk`: one past the bound, so that a body
+    // longer than it shows itself.
+    qsizetype wanted(qsizetype chunk) const;
+    // Keeps what fits of the data; false once the body went past the bound.
     bool append(const char* data, qsizetype length);
+    // One line of the response's head (its status line starts a new response, a redirect's
+    // next one): what the body's length is said to be.
+    void headerLine(QByteArrayView line);
+    // Every byte and no more: not cut at the bound, and, unless it came in chunks, as long as
+    // its Content-Length said. Anything else is a page that broke off or said more than it
+    // meant, and counts as no answer.
+    bool whole() const;
     const QByteArray& bytes() const { return bytes_; }
     // Writes the body aside and renames it into place, so that a failed write leaves no partial
     // file; false when it could not be written whole.
@@ -23,6 +34,10 @@ public:
 
 private:
     QByteArray bytes_;
+    bool cut_ = false;
+    bool chunked_ = false;
+    bool lengthUnclear_ = false; // a Content-Length that is no number, or two that differ
+    std::optional<qint64> length_;
 };
 
 } // namespace platform::common

@@ -1,11 +1,16 @@
 #include "platform/common/upnp_router.h"
 
+#include "platform/common/http_exchange.h"
+#include "platform/common/ssdp_search.h"
 #include "platform/common/upnp_description.h"
+#include "platform/common/upnp_soap.h"
 
 #include <QDeadlineTimer>
+#include <QHash>
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -16,10 +21,6 @@
 #endif
 
 #include <miniupnpc/miniupnpc.h>
-#include <miniupnpc/miniwget.h>
-#include <miniupnpc/upnpcommands.h>
-#include <miniupnpc/upnperrors.h>
-#include <miniupnpc/upnpreplyparse.h>
 #ifdef VELKOR_WITH_NATPMP
 #include <natpmp.h>
 #endif
@@ -28,16 +29,15 @@ namespace platform::common {
 
 namespace {
 
-constexpr int DiscoveryMs = 2000;
+// Devices answer a search within this; the rest of discovery (descriptions, the status of each
+// IGD) within the whole bound, whatever the devices on the network do.
+constexpr int SearchMs = 2000;
+constexpr int DiscoveryMs = 12000;
+constexpr qsizetype MaxDevices = 8;
 // NAT-PMP retries double from 250 ms; three tries answer any gateway that is there.
 constexpr int NatPmpMs = 2000;
 // "No such entry in array": the port is not mapped.
 constexpr int NoSuchEntry = 714;
-
-int upnpResult(int code) {
-    // miniupnpc's own failures (no answer, a broken one) are negative; the router's are not.
-    return code < 0 ? Router::NoAnswer : code;
-}
 
 QString hostOf(const char* url) {
     const QString text = QString::fromLatin1(url);
@@ -117,6 +117,27 @@ NatPmpAnswer natPmp(quint32&, bool, quint16, quint32) {
 }
 #endif
 
+// A device's description, fetched whole within the bound, and what miniupnpc reads of it.
+struct Described {
+    QByteArray url, xml;
+    IGDdatas data{};
+};
+
+std::optional<Described> describe(const QByteArray& url, QDeadlineTimer deadline) {
+    const auto target = httpTarget(url);
+    if (!target)
+        return std::nullopt;
+    const auto reply = httpExchange(*target, httpRequest("GET", *target), deadline);
+    if (!reply || reply->status != 200)
+        return std::nullopt;
+    Described device{url, reply->body, {}};
+    parserootdesc(device.xml.constData(), int(device.xml.size()), &device.data);
+    // Only a device with a connection service can map a port.
+    if (!device.data.first.servicetype[0])
+        return std::nullopt;
+    return device;
+}
+
 } // namespace
 
 struct UpnpRouter::State {
@@ -134,6 +155,29 @@ struct UpnpRouter::State {
         haveUrls = false;
         protocol = RouterFound::Protocol::None;
         natPmpAddress.reset();
+    }
+    // Takes the device's connection service (its first one) as the router's.
+    void use(Described& device) {
+        forget();
+        data = device.data;
+        GetUPNPUrls(&urls, &data, device.url.constData(), 0);
+        haveUrls = true;
+    }
+    SoapAnswer action(const char* name, const SoapArguments& arguments = {},
+                      const QByteArrayList& outputs = {},
+                      QDeadlineTimer deadline = QDeadlineTimer::Forever) const {
+        return soapAction(urls.controlURL, data.first.servicetype, name, arguments, outputs,
+                          deadline);
+    }
+    // The connection service says it is up and states an outside address, as miniupnpc asks
+    // it: a router behind another NAT (miniupnpd, say) may be up yet state none.
+    bool connected(QDeadlineTimer deadline) const {
+        const QByteArray status = action("GetStatusInfo", {}, {"NewConnectionStatus"}, deadline)
+                                      .values.value("NewConnectionStatus");
+        return (status == "Connected" || status == "Up") &&
+               !action("GetExternalIPAddress", {}, {"NewExternalIPAddress"}, deadline)
+                    .values.value("NewExternalIPAddress")
+                    .isEmpty();
     }
 };
 
@@ -157,48 +201,48 @@ UpnpRouter::~UpnpRouter() {
 RouterFound UpnpRouter::discover() {
     State& s = *state_;
     s.forget();
+    const QDeadlineTimer deadline(DiscoveryMs);
     RouterFound found;
-    char lan[64] = {};
-    int igd = 0;
-    if (!s.fixed.rootDescription.isEmpty()) {
-        igd = UPNP_GetIGDFromUrl(s.fixed.rootDescription.toLatin1().constData(), &s.urls, &s.data,
-                                 lan, sizeof lan);
-        // Asked as UPNP_GetValidIGD asks a discovered device: is its outside connection up?
-        if (igd == 1 && !UPNPIGD_IsConnected(&s.urls, &s.data))
-            igd = 2;
-    } else if (s.fixed.natPmpGateway.isEmpty()) {
-        int error = 0;
-        // Every kind asked at once and answered within one wait: asked one after another, as
-        // upnpDiscover does, a network without an IGD costs a wait for each kind.
-        static const char* const kinds[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
-                                            "urn:schemas-upnp-org:service:WANIPConnection:1",
-                                            "urn:schemas-upnp-org:service:WANPPPConnection:1",
-                                            "upnp:rootdevice", nullptr};
-        UPNPDev* devices = upnpDiscoverDevices(kinds, DiscoveryMs, nullptr, nullptr,
-                                               UPNP_LOCAL_PORT_ANY, 0, 2, &error, 1);
-        if (devices) {
-#if MINIUPNPC_API_VERSION >= 18
-            char wan[64] = {};
-            igd = UPNP_GetValidIGD(devices, &s.urls, &s.data, lan, sizeof lan, wan, sizeof wan);
-#else
-            igd = UPNP_GetValidIGD(devices, &s.urls, &s.data, lan, sizeof lan);
-#endif
-            freeUPNPDevlist(devices);
+    QByteArrayList locations;
+    if (!s.fixed.rootDescription.isEmpty())
+        locations << s.fixed.rootDescription.toLatin1();
+    else if (s.fixed.natPmpGateway.isEmpty())
+        locations =
+            ssdpSearch({"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                        "urn:schemas-upnp-org:service:WANIPConnection:1",
+                        "urn:schemas-upnp-org:service:WANPPPConnection:1", "upnp:rootdevice"},
+                       SearchMs, MaxDevices);
+    // The first IGD whose connection is up, trying a second connection service of each; else
+    // the first IGD, not connected.
+    std::vector<Described> devices;
+    for (const QByteArray& url : locations)
+        if (auto device = describe(url, deadline))
+            devices.push_back(std::move(*device));
+    for (Described& device : devices) {
+        const IGDdatas asDescribed = device.data;
+        for (int service = 0; service < 2 && !found.connected; ++service) {
+            if (service == 1) {
+                if (!device.data.second.servicetype[0])
+                    break;
+                std::swap(device.data.first, device.data.second);
+            }
+            s.use(device);
+            found.connected = s.connected(deadline);
         }
+        if (found.connected) {
+            std::swap(device, devices.front());
+            break;
+        }
+        device.data = asDescribed;
     }
-    s.haveUrls = igd != 0;
-    if (igd == 1 || igd == 2) {
+    if (!devices.empty()) {
+        Described& chosen = devices.front();
+        if (!found.connected)
+            s.use(chosen);
         s.protocol = found.protocol = RouterFound::Protocol::Upnp;
-        found.connected = igd == 1;
         found.gateway = hostOf(s.urls.controlURL);
-        int size = 0, status = 0;
-        if (char* description =
-                static_cast<char*>(miniwget(s.urls.rootdescURL, &size, 0, &status))) {
-            const QByteArrayView text(description, qMax(size, 0));
-            found.name = deviceText(text, "friendlyName");
-            found.model = deviceText(text, "modelName");
-            std::free(description);
-        }
+        found.name = deviceText(chosen.xml, "friendlyName");
+        found.model = deviceText(chosen.xml, "modelName");
         return found;
     }
     s.forget();
@@ -229,22 +273,11 @@ std::optional<QString> UpnpRouter::externalAddress() {
         return s.natPmpAddress;
     if (s.protocol != RouterFound::Protocol::Upnp)
         return std::nullopt;
-    // Asked directly: UPNP_GetExternalIPAddress keeps 15 characters, which can cut a longer
-    // answer ("200.200.200.2001") into another whole address. The reply parser keeps 127.
-    int size = 0;
-    char* reply = simpleUPnPcommand(-1, s.urls.controlURL, s.data.first.servicetype,
-                                    "GetExternalIPAddress", nullptr, &size);
-    if (!reply)
+    const SoapAnswer answer = s.action("GetExternalIPAddress", {}, {"NewExternalIPAddress"});
+    const auto stated = answer.values.constFind("NewExternalIPAddress");
+    if (answer.code != Router::Ok || stated == answer.values.cend())
         return std::nullopt;
-    NameValueParserData parsed{};
-    ParseNameValue(reply, size, &parsed);
-    std::free(reply);
-    const char* address = GetValueFromNameValueList(&parsed, "NewExternalIPAddress");
-    std::optional<QString> stated;
-    if (address && !GetValueFromNameValueList(&parsed, "errorCode"))
-        stated = QString::fromLatin1(address);
-    ClearNameValueList(&parsed);
-    return stated;
+    return QString::fromLatin1(*stated);
 }
 
 int UpnpRouter::addUdpMapping(quint16 port, const QString& client, const QString& description,
@@ -266,13 +299,19 @@ int UpnpRouter::addUdpMapping(quint16 port, const QString& client, const QString
     if (s.protocol != RouterFound::Protocol::Upnp)
         return Router::NoRouter;
     const QByteArray number = QByteArray::number(port);
-    const int result = UPNP_AddPortMapping(
-        s.urls.controlURL, s.data.first.servicetype, number.constData(), number.constData(),
-        client.toLatin1().constData(), description.toUtf8().constData(), "UDP", nullptr,
-        QByteArray::number(leaseSeconds).constData());
-    if (result == 0 && grantedLease)
+    const int result =
+        s.action("AddPortMapping", {{"NewRemoteHost", {}},
+                                    {"NewExternalPort", number},
+                                    {"NewProtocol", "UDP"},
+                                    {"NewInternalPort", number},
+                                    {"NewInternalClient", client.toLatin1()},
+                                    {"NewEnabled", "1"},
+                                    {"NewPortMappingDescription", description.toUtf8()},
+                                    {"NewLeaseDuration", QByteArray::number(leaseSeconds)}})
+            .code;
+    if (result == Router::Ok && grantedLease)
         *grantedLease = leaseSeconds;
-    return upnpResult(result);
+    return result;
 }
 
 std::optional<RouterMapping> UpnpRouter::udpMapping(quint16 port, int* result) {
@@ -286,20 +325,20 @@ std::optional<RouterMapping> UpnpRouter::udpMapping(quint16 port, int* result) {
         return answer(Router::Unsupported);
     if (s.protocol != RouterFound::Protocol::Upnp)
         return answer(Router::NoRouter);
-    char client[64] = {}, internal[8] = {}, description[128] = {}, enabled[8] = {}, lease[16] = {};
-    const int code = UPNP_GetSpecificPortMappingEntry(
-        s.urls.controlURL, s.data.first.servicetype, QByteArray::number(port).constData(), "UDP",
-        nullptr, client, internal, description, enabled, lease);
-    if (code == NoSuchEntry)
+    const SoapAnswer entry = s.action("GetSpecificPortMappingEntry",
+                                      {{"NewRemoteHost", {}},
+                                       {"NewExternalPort", QByteArray::number(port)},
+                                       {"NewProtocol", "UDP"}},
+                                      {"NewInternalClient", "NewPortMappingDescription"});
+    if (entry.code == NoSuchEntry)
         return answer(Router::Ok);
-    if (code != 0)
-        return answer(upnpResult(code));
+    if (entry.code != Router::Ok)
+        return answer(entry.code);
     if (result)
         *result = Router::Ok;
     RouterMapping mapping;
-    mapping.client = QString::fromLatin1(client, qsizetype(strnlen(client, sizeof client)));
-    mapping.description =
-        QString::fromUtf8(description, qsizetype(strnlen(description, sizeof description)));
+    mapping.client = QString::fromLatin1(entry.values.value("NewInternalClient"));
+    mapping.description = QString::fromUtf8(entry.values.value("NewPortMappingDescription"));
     return mapping;
 }
 
@@ -309,9 +348,11 @@ int UpnpRouter::removeUdpMapping(quint16 port) {
         return natPmp(s.gateway, true, port, 0).result;
     if (s.protocol != RouterFound::Protocol::Upnp)
         return Router::NoRouter;
-    const int code = UPNP_DeletePortMapping(s.urls.controlURL, s.data.first.servicetype,
-                                            QByteArray::number(port).constData(), "UDP", nullptr);
-    return code == NoSuchEntry ? Router::Ok : upnpResult(code);
+    const int code = s.action("DeletePortMapping", {{"NewRemoteHost", {}},
+                                                    {"NewExternalPort", QByteArray::number(port)},
+                                                    {"NewProtocol", "UDP"}})
+                         .code;
+    return code == NoSuchEntry ? Router::Ok : code;
 }
 
 } // namespace platform::common

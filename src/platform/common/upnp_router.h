@@ -1,6 +1,8 @@
 #pragma once
-// The router through miniupnpc (UPnP IGD) and libnatpmp (NAT-PMP), the same on every system.
-// Each call is bounded: discovery about 2 s, each request a few seconds.
+// The router through UPnP IGD and NAT-PMP (libnatpmp), the same on every system. UPnP goes over
+// our own search and HTTP exchange, and miniupnpc only reads what the router says.
+// Each call is bounded in time and in what it reads, whatever the devices on the network send:
+// discovery at most 12 s (a search of 2 s), each request 5 s and an answer of 64 KiB.
 
 #include "platform/router.h"
 

@@ -43,12 +43,13 @@ std::optional<QByteArray> machineHive(const PrefixCandidate& candidate) {
 }
 
 // The game in the stores' records of one prefix's registry, as a native path.
-QString recordedFolder(const PrefixCandidate& candidate, LinuxRegistry& registry) {
+QString recordedFolder(const PrefixCandidate& candidate, LinuxRegistry& registry,
+                       launchers::GameFolderSearch& search) {
     LinuxFiles files(launchers::WinePrefix{candidate.root});
     const auto toNative = [&files](const QString& path) { return files.toNative(path); };
     for (const QString& folder :
          launchers::registryRecordedFolders(registry, toNative, readRegularFile))
-        if (launchers::holdsGamePrograms(folder))
+        if (search.holdsGamePrograms(folder))
             return folder;
     return {};
 }
@@ -72,9 +73,10 @@ FoundPrefix findGamePrefix() {
             if (registry->values(RootKey::LocalMachine, GameKey))
                 return {std::move(candidate), std::move(registry), {}};
         }
+        launchers::GameFolderSearch search;
         for (launchers::InstalledGame& game :
              launchers::installedGames(home, environment, readRegularFile, readLutrisDatabase))
-            if (launchers::holdsGamePrograms(game.folder))
+            if (search.holdsGamePrograms(game.folder))
                 return {std::move(game.prefix), nullptr, game.folder};
         // GOG's installer records its games in system.reg; read again only when it comes to it.
         for (PrefixCandidate& candidate : candidates) {
@@ -82,7 +84,7 @@ FoundPrefix findGamePrefix() {
             if (!text || !containsFolded(*text, "gog.com\\\\games"))
                 continue;
             auto registry = std::make_unique<LinuxRegistry>(launchers::WinePrefix{candidate.root});
-            if (QString folder = recordedFolder(candidate, *registry); !folder.isEmpty())
+            if (QString folder = recordedFolder(candidate, *registry, search); !folder.isEmpty())
                 return {std::move(candidate), std::move(registry), folder};
         }
     }

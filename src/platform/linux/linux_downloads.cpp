@@ -3,6 +3,8 @@
 #include "platform/common/download_body.h"
 #include "platform/filesystem.h"
 
+#include <QDeadlineTimer>
+
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <optional>
@@ -11,19 +13,26 @@ namespace platform::linuxbackend {
 
 namespace {
 
-struct Body {
-    common::DownloadBody kept;
-    bool cut = false;
+// What one transfer keeps, and the deadline of its own that it ends by, whatever the server
+// or libcurl's timers do.
+struct Transfer {
+    common::DownloadBody body;
+    QDeadlineTimer deadline{Downloads::TotalTimeoutMs};
 };
 
 size_t keep(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<Body*>(user);
-    if (!body->kept.append(data, static_cast<qsizetype>(size * count))) {
-        // Enough: end the transfer with what fits (curl reports a write error for it).
-        body->cut = true;
-        return 0;
-    }
+    // Past the bound the body is no answer: end the transfer (curl reports a write error).
+    return static_cast<Transfer*>(user)->body.append(data, qsizetype(size * count)) ? size * count
+                                                                                    : 0;
+}
+
+size_t keepHeader(char* data, size_t size, size_t count, void* user) {
+    static_cast<Transfer*>(user)->body.headerLine(QByteArrayView(data, qsizetype(size * count)));
     return size * count;
+}
+
+int keepTime(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(user)->deadline.hasExpired() ? 1 : 0;
 }
 
 // libcurl is loaded by the first download, not at start: with it come a TLS stack and a dozen
@@ -76,29 +85,40 @@ long LinuxDownloads::downloadToFile(const QString& url, const QString& windowsPa
     CURL* curl = lib->init();
     if (!curl)
         return CURLE_FAILED_INIT;
-    Body body;
+    Transfer transfer;
     const QByteArray address = url.toUtf8();
     const QByteArray agent = common::userAgent().toUtf8();
+    // The body ends where the server closes, as WinHTTP's reader sees it too; Content-Length is
+    // checked against what came (DownloadBody::whole), so a body cut short or running past it
+    // is no answer.
+    curl_slist close{const_cast<char*>("Connection: close"), nullptr};
     lib->setopt(curl, CURLOPT_URL, address.constData());
     lib->setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     lib->setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     lib->setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     lib->setopt(curl, CURLOPT_MAXREDIRS, 10L);
     lib->setopt(curl, CURLOPT_FAILONERROR, 1L);
+    lib->setopt(curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    lib->setopt(curl, CURLOPT_HTTPHEADER, &close);
+    lib->setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     lib->setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
     lib->setopt(curl, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
     lib->setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib->setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    lib->setopt(curl, CURLOPT_XFERINFOFUNCTION, keepTime);
+    lib->setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     lib->setopt(curl, CURLOPT_USERAGENT, agent.constData());
     lib->setopt(curl, CURLOPT_WRITEFUNCTION, keep);
-    lib->setopt(curl, CURLOPT_WRITEDATA, &body);
-    CURLcode result = lib->perform(curl);
-    if (result == CURLE_WRITE_ERROR && body.cut)
-        result = CURLE_OK;
+    lib->setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    lib->setopt(curl, CURLOPT_HEADERFUNCTION, keepHeader);
+    lib->setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    const CURLcode result = lib->perform(curl);
     lib->cleanup(curl);
     if (result != CURLE_OK)
         return result;
-
-    return body.kept.commitTo(native) ? CURLE_OK : CURLE_WRITE_ERROR;
+    if (!transfer.body.whole())
+        return CURLE_PARTIAL_FILE;
+    return transfer.body.commitTo(native) ? CURLE_OK : CURLE_WRITE_ERROR;
 }
 
 } // namespace platform::linuxbackend

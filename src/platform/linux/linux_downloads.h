@@ -14,8 +14,9 @@ namespace platform::linuxbackend {
 class LinuxDownloads : public Downloads {
 public:
     explicit LinuxDownloads(FileSystem& files);
-    // Follows redirects; an HTTP error status, no answer, or a file that cannot be written
-    // leaves no new file and gives a non-zero result. A body over MaxBody is cut there.
+    // Follows redirects; an HTTP error status, no answer within the bounds, a body that is not
+    // whole (DownloadBody::whole), or a file that cannot be written leaves no new file and
+    // gives a non-zero result.
     long downloadToFile(const QString& url, const QString& windowsPath) override;
 
 private:

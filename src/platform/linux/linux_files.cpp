@@ -350,4 +350,9 @@ std::unique_ptr<QFile> LinuxFiles::openRegularFile(const QString& windowsPath,
     return file;
 }
 
+bool LinuxFiles::replaceFile(const QString& windowsPath, const QByteArray& bytes) {
+    const QString native = toNative(windowsPath);
+    return !native.isEmpty() && replaceRegularFile(native, bytes);
+}
+
 } // namespace platform::linuxbackend

@@ -33,6 +33,7 @@ public:
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
     std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
                                            QIODevice::OpenMode mode) override;
+    bool replaceFile(const QString& windowsPath, const QByteArray& bytes) override;
 
     // The drives as the prefix has them now, in letter order; always one for "/".
     std::vector<Drive> driveTable() const;

@@ -11,9 +11,21 @@ namespace platform::linuxbackend {
 
 // Opens a regular file without waiting: for reading, or for reading and writing (created when
 // missing, never truncated, each write on the disk before it returns, so that a full disk shows
-// in the write itself). The descriptor is blocking again once open and closed on exec; -1 when
-// the path names anything but a regular file (a FIFO, a device, a folder) or cannot be opened.
+// in the write itself; only what writableFile() gives). The descriptor is blocking again once
+// open and closed on exec; -1 when the path names anything but a regular file (a FIFO, a device,
+// a folder) or cannot be opened.
 int openRegular(const QString& path, bool writing = false);
+
+// The file a write to `path` goes to: the path when it names a regular file or nothing yet, the
+// file a link leads to when that is a regular file of this user's (as dotfile managers link
+// them); nullopt for anything else: a device, a FIFO, a folder, a link to nothing or to another
+// user's file. Nothing is opened to find out.
+std::optional<QString> writableFile(const QString& path);
+
+// Makes `bytes` the whole of the file `path` leads to (see writableFile): written to a new file
+// beside it, flushed to the disk, and renamed over it; the old file keeps its mode and is left
+// as it was when any step fails (false), as when it is read-only.
+bool replaceRegularFile(const QString& path, const QByteArray& bytes);
 
 class RegularFile {
 public:

@@ -11,8 +11,8 @@ class WindowsDownloads : public Downloads {
 public:
     explicit WindowsDownloads(WindowsFiles& files);
     // http and https only; WinHTTP follows redirects, never from https to http. An HTTP error
-    // status, no answer, or a file that cannot be written leaves no new file and gives a
-    // non-zero result. A body over MaxBody is cut there.
+    // status, no answer within the bounds, a body that is not whole (DownloadBody::whole), or a
+    // file that cannot be written leaves no new file and gives a non-zero result.
     long downloadToFile(const QString& url, const QString& windowsPath) override;
 
 private:

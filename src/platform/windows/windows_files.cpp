@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <optional>
+#include <string>
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -33,6 +37,30 @@ bool driveExists(QChar letter) {
 bool isFolder(const QString& path) {
     const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The file a link leads to, when it is a file on a disk; nullopt for a device, a folder, or a
+// link to nothing.
+std::optional<QString> linkedFile(const QString& link) {
+    const HANDLE handle = CreateFileW(wide(link).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    std::wstring path(32768, L'\0');
+    const DWORD length =
+        GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ? GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), VOLUME_NAME_DOS)
+            : 0;
+    CloseHandle(handle);
+    if (length == 0 || length >= path.size())
+        return std::nullopt;
+    QString target = fromWide(path.data(), length);
+    if (target.startsWith(QStringLiteral("\\\\?\\")))
+        target.remove(0, 4);
+    return target;
 }
 
 // Grows the buffer until a call that answers with the length it needs is satisfied.
@@ -192,6 +220,49 @@ std::unique_ptr<QFile> WindowsFiles::openRegularFile(const QString& windowsPath,
         return nullptr;
     }
     return file;
+}
+
+bool WindowsFiles::replaceFile(const QString& windowsPath, const QByteArray& bytes) {
+    QString target = fullPath(windowsPath);
+    if (target.isEmpty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(wide(target).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // A file made read-only stays as it is, though its folder would let it be replaced.
+        if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+            return false;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // A link: followed to a file on a disk only, which is then replaced, not the link.
+            const auto linked = linkedFile(target);
+            if (!linked || (GetFileAttributesW(wide(*linked).c_str()) & FILE_ATTRIBUTE_READONLY))
+                return false;
+            target = *linked;
+        }
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('\\'));
+    const std::wstring aside = wide(target.left(slash + 1) + QLatin1Char('.') +
+                                    target.mid(slash + 1) + QStringLiteral(".new"));
+    const HANDLE handle = CreateFileW(aside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    bool whole = true;
+    for (qsizetype at = 0; whole && at < bytes.size();) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(bytes.size() - at, 1 << 20));
+        whole = WriteFile(handle, bytes.constData() + at, chunk, &written, nullptr) && written > 0;
+        at += written;
+    }
+    whole = whole && FlushFileBuffers(handle);
+    if (!CloseHandle(handle) || !whole ||
+        !MoveFileExW(aside.c_str(), wide(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(aside.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform::windowsbackend

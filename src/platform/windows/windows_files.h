@@ -20,6 +20,7 @@ public:
     std::optional<QStringList> subfolders(const QString& windowsPath) override;
     std::unique_ptr<QFile> openRegularFile(const QString& windowsPath,
                                            QIODevice::OpenMode mode) override;
+    bool replaceFile(const QString& windowsPath, const QByteArray& bytes) override;
 
     // GetFullPathName: absolute, "." and ".." applied, a drive-relative path ("d:x") against that
     // drive's current folder. Empty for an empty path.

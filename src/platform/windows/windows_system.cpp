@@ -122,8 +122,9 @@ QString WindowsSystem::installedGameFolder() {
         return bytes.size() <= limit ? std::optional(bytes) : std::nullopt;
     };
     const auto asIs = [](const QString& path) { return path; };
+    launchers::GameFolderSearch search;
     for (const QString& folder : launchers::registryRecordedFolders(registry_, asIs, read))
-        if (launchers::holdsGamePrograms(folder))
+        if (search.holdsGamePrograms(folder))
             return QDir::toNativeSeparators(QDir::cleanPath(folder));
     return {};
 }
