@@ -9,7 +9,7 @@
 #                              clients for the network namespaces; the router is never started
 #                              outside them)
 #   scripts/setup.sh windows   test: and the Windows build (MinGW's posix compilers, Debian's
-#                              source tools for Qt, NSIS)
+#                              source tools for Qt, NSIS, Wine's own fonts for its tests)
 #   scripts/setup.sh proof     test: and clang with its sanitizer runtime for fuzzing
 #   scripts/setup.sh format    clang-format
 set -euo pipefail
@@ -29,7 +29,7 @@ test=(
 )
 windows=(
   "${test[@]}"
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev perl nsis
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev perl nsis fonts-wine
 )
 proof=("${test[@]}" clang libclang-rt-14-dev)
 format=(clang-format)

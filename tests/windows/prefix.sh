@@ -4,7 +4,7 @@ set -u
 command -v wine >/dev/null || { echo "SKIP: no Wine"; exit 77; }
 work=$(mktemp -d) cleanup=:
 trap 'eval "$cleanup"; WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$work" || exit $?
+bash "$(dirname "${BASH_SOURCE[0]}")/../wine/make_prefix.sh" "$work" --fonts || exit $?
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # qtest EXE ARGS...: a Qt test under Wine, its results through a file (Wine shows no output).
 qtest() {

@@ -10,25 +10,26 @@ echo OpenPortWhenHosting=0 >"$(echo "$root"/prefix/drive_c/users/*/AppData/Roami
 up start "$root" "${env[@]}" || finish
 
 # Launches in turn, the form changed between them (the switches themselves: test_launch).
+# Each step waits for what it does: the name shown, the option's dot, the dialog.
 shown=
+name_typed() { click $((client_x + 66)) $((client_y + 361)) && xdotool type --delay 40 Bo; }
 while IFS='|' read -r -u 3 name actions switches; do
-    rm -f "$root/record" && eval "$actions" && click_launch
+    rm -f "$root/record" && eval "$actions" && click $((client_x + 208)) $((client_y + 420)) # &Launch Game
     expect_game "$name" 'C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe' "$switches"
     [[ -n $shown ]] || shown=${record[6]:-}
 done 3<<'CASES'
-host|type_into 66 361 Bo|/h tcp /boundip [0-9.]+ /nBo
-expansion host with router|click_at 214 192; click_at 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
+host|until_state "ink $wid $((WIDTH - 417 + 20)) $((HEIGHT - 437 + 356)) 40 12" name_typed|/h tcp /boundip [0-9.]+ /nBo
+expansion host with router|choose 214 192 && choose 214 288|/GAME=UW /h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo
 CASES
 
-# The manual load, its folder picked by keys: that program runs, no /GAME=UW (a second for focus).
+# The manual load, its folder picked by keys: that program runs, no /GAME=UW.
 rm -f "$root/record" && mkdir "$root/prefix/drive_c/Manual"
 cp "$root/prefix/drive_c/Program.exe" "$root/prefix/drive_c/Manual/poptbUW.exe"
-sleep 1 && click_at 208 60 && xdotool key ctrl+t
-if aid=$(dialog "Alternative Load"); then
-    click_in "$aid" 303 97 # &Browse
-    dialog "Locate Populous Directory" >/dev/null && xdotool key Tab Tab Tab Home Return &&
+if until_state 'on_screen "Alternative Load"' keys_to_main ctrl+t && aid=$(dialog "Alternative Load"); then
+    until_state 'on_screen "Locate Populous Directory"' click 303 97 "$aid" && # &Browse
+        dialog "Locate Populous Directory" >/dev/null && xdotool key Tab Tab Tab Home Return &&
         xdotool type --delay 40 Manual && xdotool key Return Tab Return && gone "Locate Populous Directory"
-    xdotool windowfocus --sync "$aid" && click_in "$aid" 40 136 && click_in "$aid" 264 180 # Software, OK
+    xdotool windowfocus --sync "$aid" && choose 22 136 "$aid" && click 264 180 "$aid" # Software, OK
     expect_game "manual load" 'C:\Manual\poptbUW.exe' '/h tcp /boundip [0-9.]+ /externip 203\.0\.113\.7 /nBo'
 else fail "ctrl+t: no alternative load dialog"; fi
 
@@ -39,8 +40,7 @@ check "second start: a message box, not a window, and it ends on Enter" \
     '[[ -n "$box" ]] && ((HEIGHT < 437)) && xdotool windowfocus --sync "$box" key Return && wait_for "! kill -0 $second 2>/dev/null"'
 velkor_pid=$first wid=$first_wid
 # The help file through Wine's hhctrl.ocx: its window comes up (Debian's Wine draws no page).
-click_at 208 60 && xdotool key F1
-check "F1: the help window" 'timeout 30 xdotool search --sync --onlyvisible --name "^Velkor Help\$" >/dev/null'
+check "F1: the help window" 'until_state -t 300 "on_screen \"Velkor Help\"" keys_to_main F1'
 close_velkor
 config=$(ls "$root"/prefix/drive_c/users/*/AppData/Roaming/Populous/Velkor/Velkor.cfg 2>/dev/null | head -n1)
 check "close: Velkor.cfg in the application data, the address shown in it" '[[ -n "$config" && $(stat -c %s "$config") == 115 && $(field "$config" 63 24) == "${shown:-none}" ]]'

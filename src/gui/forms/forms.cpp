@@ -1,5 +1,7 @@
 #include "gui/forms/forms.h"
 
+#include "gui/forms/device_pixels.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -11,6 +13,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QStylePainter>
 
 namespace forms {
@@ -48,7 +51,8 @@ LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     const QPoint a(nearestPx(x1), nearestPx(y1)), b(nearestPx(x2), nearestPx(y2));
-    const QRect box = QRect(a, b).normalized().adjusted(0, 0, width_, width_);
+    // A pixel to spare all round: the line's device pixels, rounded, stay inside at any scale.
+    const QRect box = QRect(a, b).normalized().adjusted(-1, -1, width_, width_);
     setGeometry(box);
     from_ = a - box.topLeft();
     to_ = b - box.topLeft();
@@ -56,8 +60,18 @@ LineControl::LineControl(QWidget* container, const QString& name, int x1, int y1
 
 void LineControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(QPen(systemColor(color_), width_));
-    painter.drawLine(from_, to_);
+    const QColor color = systemColor(color_);
+    if (from_.x() != to_.x() && from_.y() != to_.y()) {
+        painter.setPen(QPen(color, width_));
+        painter.drawLine(from_, to_);
+        return;
+    }
+    // Straight lines fill whole device pixels: at 150 % a pen one pixel wide would land between
+    // rows, and of two lines a row apart (an etched divider) one would be lost or merged.
+    const QRect line = QRect(from_, to_).normalized().adjusted(0, 0, width_ - 1, width_ - 1);
+    const QTransform toDevice = painter.deviceTransform();
+    painter.setWorldTransform(toDevice.inverted());
+    painter.fillRect(snapToPixels(toDevice.mapRect(QRectF(line))), color);
 }
 
 CommandButton::CommandButton(QWidget* container) : QPushButton(container) {
@@ -117,6 +131,35 @@ void OptionButton::focusInEvent(QFocusEvent* event) {
     markTabStop();
 }
 
+void OptionButton::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool arrow =
+        key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    if (!arrow || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QRadioButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    if (OptionButton* next = neighbour(forward)) {
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        next->click();
+    }
+}
+
+OptionButton* OptionButton::neighbour(bool forward) {
+    // The group in Tab order, round from this option back to it.
+    QList<OptionButton*> group;
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain())
+        if (auto* option = dynamic_cast<OptionButton*>(w);
+            option && option->parentWidget() == parentWidget() && option->isEnabled() &&
+            option->isVisibleTo(window()))
+            group << option;
+    if (group.isEmpty())
+        return nullptr;
+    return forward ? group.first() : group.last();
+}
+
 void OptionButton::markTabStop() {
     if (!parentWidget())
         return;
@@ -127,6 +170,28 @@ void OptionButton::markTabStop() {
             stop = option;
     for (QRadioButton* option : group)
         option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void Frame::setFrameEnabled(bool enabled) {
+    frameEnabled_ = enabled;
+    // A widget that the mouse passes through takes what it holds along.
+    for (QWidget* content : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        content->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    update();
+}
+
+void Frame::paintEvent(QPaintEvent* event) {
+    if (frameEnabled_) {
+        QGroupBox::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    option.state &= ~QStyle::State_Enabled;
+    option.palette.setCurrentColorGroup(QPalette::Disabled);
+    option.textColor = option.palette.color(QPalette::Disabled, QPalette::WindowText);
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
 Qt::WindowFlags fixedWindowFlags(Border border, bool minimizeButton) {
@@ -168,6 +233,12 @@ FixedDialog::FixedDialog(QWidget* owner, const char* name, const QString& captio
     setWindowTitle(caption);
     setWindowFlags(fixedWindowFlags(border, false) | Qt::Dialog);
     setFixedSize(twipsSize(widthTwips, heightTwips));
+#ifdef Q_OS_WIN
+    // Windows draws a fixed dialog's caption without an icon: none of its own, and not the main
+    // window's, which Qt would hand down.
+    if (border == Border::FixedDialog)
+        setWindowIcon(QIcon());
+#endif
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

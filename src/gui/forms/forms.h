@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QDialog>
+#include <QFont>
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
@@ -62,16 +63,36 @@ protected:
 };
 
 // An option button. Tab enters its group (the options of its container) at the selected option,
-// or at the first while none is; the arrow keys move within the group.
+// or at the first while none is. As on Windows, all four arrow keys select the next option of the
+// group or the one before, in Tab order, round from the last to the first, wherever the options
+// lie; disabled and hidden ones are passed over.
 class OptionButton : public QRadioButton {
 public:
     explicit OptionButton(QWidget* container = nullptr);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void markTabStop();
+    OptionButton* neighbour(bool forward);
+};
+
+// A frame. Disabled, it greys its caption and the mouse no longer reaches what it holds, but the
+// controls inside keep their own state and look, as on Windows (Qt would grey them all). A control
+// inside that takes the Tab key is disabled with it where it must be out of reach.
+class Frame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+    void setFrameEnabled(bool enabled);
+    bool isFrameEnabled() const { return frameEnabled_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool frameEnabled_ = true;
 };
 
 // What a form's control of kind `Control` is made as: buttons, check boxes and options that behave
@@ -80,6 +101,7 @@ template <typename Control> struct FormKind { using type = Control; };
 template <> struct FormKind<QPushButton> { using type = CommandButton; };
 template <> struct FormKind<QCheckBox> { using type = CheckBox; };
 template <> struct FormKind<QRadioButton> { using type = OptionButton; };
+template <> struct FormKind<QGroupBox> { using type = Frame; };
 
 // A control of a form: its name (also its Qt object name) and its place in its container.
 template <typename Control> Control* place(QWidget* container, const char* name, QRect geometry) {
@@ -168,6 +190,10 @@ QImage pngImage(const QString& path);
 // Shows the resource picture `path` in `label`, drawn for the device-pixel ratio of the label's
 // screen; a GIF plays as an animation. It is chosen again when the label moves to another screen.
 void showPicture(QLabel* label, const QString& path);
+
+// The forms' font, "MS Sans Serif" (8 points on every form, 24 for the main window's title), as
+// this system draws it best.
+QFont dialogFont(int points);
 
 // The program's look, once the application exists: on Windows the system's visual style, elsewhere
 // the classic Windows look; the forms' 8-point dialog font.

@@ -2,9 +2,28 @@
 #include "gui/forms/forms.h"
 
 #include <QApplication>
-#include <QFont>
 
 namespace forms {
+
+QFont dialogFont(int points) {
+#ifdef Q_OS_WIN
+    // Windows has "MS Sans Serif" as a bitmap font only, and Qt takes the strike one size up from
+    // the one asked for (it matches the cell height against the character height): 8 points came
+    // out at 10, too wide for the forms. Windows draws its own dialogs' "MS Shell Dlg" in
+    // Microsoft Sans Serif, the outline twin made with the 8-point strike's widths, which also
+    // scales evenly with the DPI. Where it is missing (Wine), Arial's metric twin.
+    QFont font(QStringLiteral("Microsoft Sans Serif"), points);
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans")});
+    return font;
+#else
+    // The narrow dialog font; Arial's metric twin keeps the captions inside their boxes.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans Condensed")});
+    return QFont(QStringLiteral("MS Sans Serif"), points);
+#endif
+}
 
 void setUpLook() {
 #ifdef Q_OS_WIN
@@ -15,11 +34,7 @@ void setUpLook() {
     // The forms were drawn for the classic Windows look.
     QApplication::setStyle(QStringLiteral("Windows"));
 #endif
-    // The narrow 8-point dialog font; Arial's metric twin keeps the captions inside their boxes.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans Condensed")});
-    QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QApplication::setFont(dialogFont(8));
 }
 
 } // namespace forms

@@ -75,7 +75,7 @@ void frmMain::createControls() {
 
     title = captioned<QLabel>(client, "title", ProductName, twips(0, 1920, 6255, 495));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    title->setFont(QFont(QStringLiteral("MS Sans Serif"), 24));
+    title->setFont(forms::dialogFont(24));
 
     gameselect = captioned<QGroupBox>(client, "gameselect",
                                       QStringLiteral("Which game would you like to play?"),
@@ -96,8 +96,8 @@ void frmMain::createControls() {
                                 twips(2880, 0, 2775, 255));
 
     hostsettings =
-        captioned<QGroupBox>(client, "hostsettings", QStringLiteral("How will you be hosting?"),
-                             twips(120, 3960, 6015, 975));
+        captioned<forms::Frame>(client, "hostsettings", QStringLiteral("How will you be hosting?"),
+                                twips(120, 3960, 6015, 975));
     bg03 = place<QWidget>(hostsettings, "bg03", twips(120, 240, 5775, 615));
     selwithoutrouter = captioned<QRadioButton>(
         bg03, "selwithoutrouter", QStringLiteral("Without Router"), twips(0, 0, 2655, 255));
@@ -268,7 +268,7 @@ void frmMain::showEvent(QShowEvent* event) {
 }
 
 void frmMain::selhost_Click() {
-    hostsettings->setEnabled(true);
+    hostsettings->setFrameEnabled(true);
     selwithoutrouter->setEnabled(true);
     selwithrouter->setEnabled(true);
     Label2->setEnabled(false);
@@ -278,7 +278,8 @@ void frmMain::selhost_Click() {
 }
 
 void frmMain::seljoin_Click() {
-    hostsettings->setEnabled(false);
+    // Its addresses stay as they look, out of reach; the two options grey.
+    hostsettings->setFrameEnabled(false);
     selwithoutrouter->setEnabled(false);
     selwithrouter->setEnabled(false);
     Label2->setEnabled(true);

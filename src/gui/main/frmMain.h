@@ -10,6 +10,9 @@
 #include <optional>
 
 class HTMLHelp;
+namespace forms {
+class Frame;
+}
 namespace net {
 class RouterService;
 }
@@ -58,7 +61,7 @@ public:
     QWidget* bg02;
     QRadioButton* selhost;
     QRadioButton* seljoin;
-    QGroupBox* hostsettings;
+    forms::Frame* hostsettings;
     QWidget* bg03;
     QRadioButton* selwithoutrouter;
     QRadioButton* selwithrouter;

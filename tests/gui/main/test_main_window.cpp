@@ -7,6 +7,9 @@
 #include "gui/forms/forms.h"
 #include "gui/main/frmMain.h"
 #include "gui/manual/frmaltload.h"
+#include "gui/manual/frmfindpop.h"
+#include "gui/options/frmoptions.h"
+#include "gui/text_fit.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -25,6 +28,23 @@ QString tabbing(int presses) {
         stops << QApplication::focusWidget()->objectName();
     }
     return stops.join(' ');
+}
+
+// The hosting frame of a shown window: "on" or "off", each option "x" or "-" and "grey" when
+// disabled, then whether a click of the mouse on the Local IP box reaches it.
+QString hostingFrame(frmMain& window) {
+    QStringList parts{window.hostsettings->isFrameEnabled() ? "on" : "off"};
+    for (QRadioButton* option : {window.selwithoutrouter, window.selwithrouter})
+        parts << QString(option->isChecked() ? "x" : "-") + (option->isEnabled() ? "" : " grey");
+    for (QWidget* address : std::initializer_list<QWidget*>{window.lblLocalIP, window.txtLocalIP,
+                                                            window.lblRouterIP, window.txtRouterIP})
+        if (!address->isEnabled())
+            parts << address->objectName() + " grey";
+    window.username->setFocus();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      window.txtLocalIP->mapTo(&window, QPoint(4, 4)));
+    parts << (window.txtLocalIP->hasFocus() ? "the box takes a click" : "the box out of reach");
+    return parts.join(", ");
 }
 
 } // namespace
@@ -60,23 +80,45 @@ private slots:
         QApplication::sendEvent(window.launch, &held);
         QCOMPARE(pressed.count(), 2);
 
-        // Joining clears the hosting method; hosting again resets it. Without router, with router,
-        // the join address enabled, the hosting frame enabled:
-        const auto state = [&window] {
-            return QString::number(window.selwithoutrouter->isChecked()) +
-                   QString::number(window.selwithrouter->isChecked()) +
-                   QString::number(window.joinIP->isEnabled()) +
-                   QString::number(window.hostsettings->isEnabled());
-        };
+        // Joining clears the hosting method and disables its frame, whose addresses keep their
+        // look but are out of reach; hosting again resets it.
         window.selwithrouter->click();
+        QCOMPARE(hostingFrame(window), "on, -, x, the box takes a click");
         window.seljoin->click();
-        QCOMPARE(state(), "0010");
+        QCOMPARE(hostingFrame(window), "off, - grey, - grey, the box out of reach");
+        QVERIFY(window.joinIP->isEnabled());
         window.selhost->click();
-        QCOMPARE(state(), "1001");
+        QCOMPARE(hostingFrame(window), "on, x, -, the box takes a click");
+        QVERIFY(!window.joinIP->isEnabled());
         window.selwithrouter->click(); // still one group after being cleared
         QVERIFY(!window.selwithoutrouter->isChecked());
     }
 
+    // All four arrows move the selection round an option group, however its options lie.
+    void arrowsRoundAGroup() {
+        fakes::FakePlatform os;
+        frmMain window;
+        frmoptions options(QString(), &window);
+        for (QWidget* form : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&options)}) {
+            form->show();
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            auto* first =
+                form->findChild<QRadioButton*>(form == &window ? "selpoptb" : "rDefPopTB");
+            first->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), first);
+            QStringList walk;
+            for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left,
+                                Qt::Key_Left, Qt::Key_Up}) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+                auto* focused = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+                walk << (focused && focused->isChecked() ? focused->objectName() : "?");
+            }
+            const QString other = form == &window ? "selUW" : "rDefUW";
+            const QString one = first->objectName();
+            QCOMPARE(walk, QStringList({other, one, other, one, other, one, other}));
+            form->hide();
+        }
+    }
     // Tab stops at each group's selected option, past read-only boxes and off-screen controls.
     void tabStops() {
         fakes::FakePlatform os;
@@ -149,6 +191,60 @@ private slots:
         window.mnuvisitdrovane->trigger();
         window.mnuvisittollmere->trigger();
         QCOMPARE(os.ui.openedUrls, QStringList({VELKOR_DROVANE_URL, VELKOR_TOLLMERE_URL}));
+    }
+
+    void etchedDividers_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<qreal>("ratio");
+        const std::pair<const char*, int> dividers[] = {{"frmMain", 384},
+                                                        {"frmoptions", 256},
+                                                        {"frmaltload", 159},
+                                                        {"frmfindpop", 199},
+                                                        {"frmAbout", 99}};
+        for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
+            for (const auto& [form, row] : dividers)
+                QTest::addRow("%s at %d%%", form, qRound(ratio * 100)) << form << row << ratio;
+    }
+    // Both lines of each etched divider, the shadow over the white, at each scale.
+    void etchedDividers() {
+        QFETCH(QString, form);
+        QFETCH(int, row);
+        QFETCH(qreal, ratio);
+        fakes::FakePlatform os;
+        frmMain window;
+        frmoptions options(QString(), &window);
+        frmaltload altload(true, QString(), &window);
+        frmfindpop picker(&altload);
+        frmAbout about(&window);
+        QWidget* shown = window.centralWidget();
+        for (QWidget* dialog : std::initializer_list<QWidget*>{&options, &altload, &picker, &about})
+            if (dialog->objectName() == form)
+                shown = dialog;
+        QPixmap shot(shown->size() * ratio);
+        shot.setDevicePixelRatio(ratio);
+        shown->render(&shot);
+        const QImage image = shot.toImage();
+        const auto colour = [&](int logicalRow) {
+            return image.pixelColor(image.width() / 2, qRound(logicalRow * ratio)).name();
+        };
+        QCOMPARE(colour(row), forms::systemColor(forms::ButtonShadow).name());
+        QCOMPARE(colour(row + 1), "#ffffff");
+    }
+
+    // Every caption whole in its control, in the program's own look.
+    void captionsFit() {
+#ifdef Q_OS_WIN
+        QSKIP("offscreen Qt on Windows has no system fonts: windows_look measures under Wine");
+#endif
+        const QFont font = QApplication::font();
+        const QString style = QApplication::style()->name();
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        const qsizetype misfits = textfit::reportMisfits();
+        QApplication::setFont(font);
+        QApplication::setStyle(style);
+        QCOMPARE(misfits, 0);
     }
 };
 

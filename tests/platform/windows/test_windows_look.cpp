@@ -7,6 +7,7 @@
 #include "gui/manual/frmaltload.h"
 #include "gui/manual/frmfindpop.h"
 #include "gui/options/frmoptions.h"
+#include "gui/text_fit.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -68,7 +69,8 @@ QString version(const QString& file) {
     return parts.join(u'|');
 }
 
-// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons.
+// A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons, and
+// an "icon" when it has one to show in its caption.
 QString frame(QWidget* window) {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
@@ -80,7 +82,10 @@ QString frame(QWidget* window) {
                                                   {(style & WS_CAPTION) == WS_CAPTION, "caption"},
                                                   {(style & WS_SYSMENU) != 0, "close"},
                                                   {(style & WS_MINIMIZEBOX) != 0, "minimize"},
-                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"}};
+                                                  {(style & WS_MAXIMIZEBOX) != 0, "maximize"},
+                                                  {SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0) ||
+                                                       SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0),
+                                                   "icon"}};
     for (const auto& [on, trait] : flags)
         if (on)
             traits << QLatin1String(trait);
@@ -117,15 +122,45 @@ private slots:
 
         fakes::FakePlatform os;
         frmMain main;
-        QCOMPARE(frame(&main), u"fixed, caption, close, minimize"_s);
+        forms::SetFormIcon(&main, u"ICON1"_s, true);
+        QCOMPARE(frame(&main), u"fixed, caption, close, minimize, icon"_s);
         frmoptions options(main.settingsdir, &main);
-        QCOMPARE(frame(&options), u"fixed, caption, close"_s);
+        QCOMPARE(frame(&options), u"fixed, caption, close, icon"_s);
         frmaltload altload(true, QString(), &main);
-        QCOMPARE(frame(&altload), u"fixed, caption, close"_s);
+        QCOMPARE(frame(&altload), u"fixed, caption, close, icon"_s);
+        // Fixed dialog borders: Windows draws their captions without an icon.
         frmfindpop picker(&altload);
         QCOMPARE(frame(&picker), u"fixed, dialog frame, caption, close"_s);
         frmAbout about(&main);
         QCOMPARE(frame(&about), u"fixed, dialog frame, caption, close"_s);
+    }
+
+    // Both lines of the main window's etched divider on the screen; look.sh runs this and the
+    // next at each DPI.
+    void dividerOnScreen() {
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        frmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const qreal ratio = main.devicePixelRatioF();
+        const int top = main.centralWidget()->y() + 384; // Line1, with Line2 on the row below
+        const auto row = [&](int logical) {
+            const QImage shot = main.screen()->grabWindow(main.winId()).toImage();
+            return shot.pixelColor(shot.width() / 2, qRound(logical * ratio)).name();
+        };
+        QTRY_COMPARE(row(top), forms::systemColor(forms::ButtonShadow).name());
+        QCOMPARE(row(top + 1), forms::systemColor(forms::WindowBackground).name());
+    }
+
+    // Every caption whole, in the font Qt resolves here.
+    void captionsFit() {
+        forms::setUpLook();
+        fakes::FakePlatform os;
+        qInfo() << QFontInfo(QApplication::font()).family() << "at"
+                << QGuiApplication::primaryScreen()->logicalDotsPerInch() << "dpi x"
+                << QGuiApplication::primaryScreen()->devicePixelRatio();
+        QCOMPARE(textfit::reportMisfits(), 0);
     }
 };
 

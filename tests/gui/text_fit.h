@@ -1,0 +1,142 @@
+#pragma once
+// Whether each caption of a window fits its control, measured with the font and style the
+// running program draws it with: the room a control gives its text (beside the indicator of an
+// option or check box, inside a button's margins, in a frame's caption) against the text's
+// advance and its ink.
+
+#include "core/router/RouterService.h"
+#include "gui/about/frmAbout.h"
+#include "gui/main/frmMain.h"
+#include "gui/manual/frmaltload.h"
+#include "gui/manual/frmfindpop.h"
+#include "gui/options/frmoptions.h"
+#include "gui/router/frmRouter.h"
+
+#include <QtWidgets>
+
+namespace textfit {
+
+// Where `text` leaves ink when drawn in `room` with `flags`: each line's glyphs where Qt puts the
+// line, wrapped as the flags say.
+inline QRectF ink(const QWidget* control, const QRectF& room, int flags, QString text) {
+    if (flags & Qt::TextShowMnemonic)
+        text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    const QFontMetricsF metrics(control->font(), control);
+    const QRectF block = metrics.boundingRect(room, flags, text);
+    QTextLayout layout(text, control->font(), control);
+    QTextOption wrapping;
+    wrapping.setWrapMode(flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+    layout.setTextOption(wrapping);
+    layout.beginLayout();
+    qreal top = block.top();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(room.width());
+        line.setPosition(QPointF(0, top));
+        top += metrics.lineSpacing();
+    }
+    layout.endLayout();
+    QRectF drawn;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        const qreal spare = block.width() - line.naturalTextWidth();
+        const qreal left = block.left() + (flags & Qt::AlignHCenter ? spare / 2
+                                           : flags & Qt::AlignRight ? spare
+                                                                    : 0);
+        const QString words = text.mid(line.textStart(), line.textLength()).trimmed();
+        drawn |= metrics.tightBoundingRect(words).translated(left, line.y() + metrics.ascent());
+    }
+    return drawn;
+}
+
+// "name: "text" needs WxH in WxH" when `text` does not fit `room`, else nothing.
+inline QString misfit(const QWidget* control, const QRect& room, int flags, const QString& text) {
+    if (text.isEmpty())
+        return {};
+    const QRectF drawn = ink(control, room, flags, text);
+    if (QRectF(room).contains(drawn))
+        return {};
+    const QString shown = text.size() > 40 ? text.left(37) + QStringLiteral("...") : text;
+    return QStringLiteral("%1: \"%2\" needs %3 at %4 in %5 at %6")
+        .arg(control->objectName(), shown)
+        .arg(QStringLiteral("%1x%2").arg(drawn.width(), 0, 'f', 1).arg(drawn.height(), 0, 'f', 1))
+        .arg(QStringLiteral("%1,%2").arg(drawn.left(), 0, 'f', 1).arg(drawn.top(), 0, 'f', 1))
+        .arg(QStringLiteral("%1x%2").arg(room.width()).arg(room.height()))
+        .arg(QStringLiteral("%1,%2").arg(room.left()).arg(room.top()));
+}
+
+inline QString misfit(const QWidget* control) {
+    const QStyle* style = control->style();
+    const int mnemonic = Qt::TextShowMnemonic;
+    if (const auto* label = qobject_cast<const QLabel*>(control)) {
+        const int wrap = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
+        return misfit(label, label->contentsRect(), int(label->alignment()) | wrap, label->text());
+    }
+    if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        // The forms' check boxes wrap their caption in a box taller than one line.
+        const QRect room = style->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        return misfit(box, room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | mnemonic,
+                      box->text());
+    }
+    if (const auto* option = qobject_cast<const QRadioButton*>(control)) {
+        QStyleOptionButton look;
+        look.initFrom(option);
+        look.text = option->text();
+        const QRect room = style->subElementRect(QStyle::SE_RadioButtonContents, &look, option);
+        return misfit(option, room, Qt::AlignLeft | Qt::AlignVCenter | mnemonic, option->text());
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+        QStyleOptionButton look;
+        look.initFrom(button);
+        look.text = button->text();
+        const QRect room = style->subElementRect(QStyle::SE_PushButtonContents, &look, button);
+        return misfit(button, room, Qt::AlignCenter | mnemonic, button->text());
+    }
+    if (const auto* frame = qobject_cast<const QGroupBox*>(control)) {
+        QStyleOptionGroupBox look;
+        look.initFrom(frame);
+        look.text = frame->title();
+        look.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        look.textAlignment = frame->alignment();
+        const QRect caption =
+            style->subControlRect(QStyle::CC_GroupBox, &look, QStyle::SC_GroupBoxLabel, frame);
+        // The caption sits on the frame's top edge, between its corners.
+        const QRect room(QPoint(caption.left(), 0),
+                         QPoint(frame->width() - 1 - caption.left(), frame->height() - 1));
+        return misfit(frame, room, Qt::AlignLeft | Qt::AlignVCenter | mnemonic, frame->title());
+    }
+    return {};
+}
+
+// Every control of `window` whose caption does not fit, one line each.
+inline QStringList misfits(const QWidget* window) {
+    QStringList found;
+    for (const QWidget* control : window->findChildren<QWidget*>())
+        if (const QString line = control->window() == window ? misfit(control) : QString();
+            !line.isEmpty())
+            found << window->objectName() + u'.' + line;
+    return found;
+}
+
+// How many captions of the five windows and the Router dialog do not fit, each named in a warning
+// (the platform's fakes installed).
+inline qsizetype reportMisfits() {
+    frmMain main;
+    frmoptions options(main.settingsdir, &main);
+    frmaltload altload(true, QString(), &main);
+    frmfindpop picker(&altload);
+    frmAbout about(&main);
+    net::RouterService router;
+    frmRouter routerDialog(router, QStringLiteral("192.168.1.10"), &main);
+    QStringList found;
+    for (const QWidget* window : std::initializer_list<const QWidget*>{
+             &main, &options, &altload, &picker, &about, &routerDialog})
+        found << misfits(window);
+    for (const QString& misfit : found)
+        qWarning("%s", qPrintable(misfit));
+    return found.size();
+}
+
+} // namespace textfit
