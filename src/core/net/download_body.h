@@ -1,6 +1,6 @@
 #pragma once
-// A download's body as both backends keep it: at most platform::Downloads::MaxBody bytes, and put in its
-// file only when it came whole.
+// A download's body as both backends keep it: at most platform::Downloads::MaxBody bytes, and put
+// in its file only when it came whole.
 
 #include <QByteArray>
 #include <QByteArrayView>
