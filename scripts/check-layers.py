@@ -25,6 +25,8 @@ SRC = ROOT / "src"
 TESTS = ROOT / "tests"
 ORDER = ["seam", "core", "backend", "gui", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+# A class named without its header ("class QWidget;") is used all the same.
+FORWARD = re.compile(r"^\s*class\s+(Q\w+)\s*;")
 # Made by the build: the values fixed at build time, and moc's output.
 GENERATED = re.compile(r"^buildconfig\.h$|\.moc$|^moc_")
 QT_MODULES_WITH_WINDOWS = ("QtGui", "QtWidgets", "QtOpenGL", "QtPrintSupport")
@@ -89,11 +91,14 @@ def src_rule(path, target):
 def check(path, roots, rule, windows_allowed, modules):
     problems = []
     for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        where = f"{path.relative_to(ROOT)}:{number}"
+        forward = FORWARD.match(line)
+        if forward and not windows_allowed and draws_windows(forward.group(1), modules):
+            problems.append(f"{where}: {forward.group(1)} draws windows, not for this layer")
         match = INCLUDE.match(line)
         if not match:
             continue
         bracket, name = match.groups()
-        where = f"{path.relative_to(ROOT)}:{number}"
         if bracket == "<":
             if not windows_allowed and draws_windows(name, modules):
                 problems.append(f"{where}: <{name}> draws windows, not for this layer")

@@ -3,7 +3,7 @@
 #include "core/win32/text.h"
 #include "platform/platform.h"
 
-QString GetSpecialFolderPath(QWidget* /*owner*/, int folderId, int /*flags*/) {
+QString GetSpecialFolderPath(QObject* /*owner*/, int folderId, int /*flags*/) {
     QString path;
     if (platform::current().system->specialFolderPath(folderId, path) != 0)
         return QString();

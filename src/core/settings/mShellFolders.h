@@ -3,7 +3,7 @@
 
 #include <QString>
 
-class QWidget;
+class QObject;
 
 // The folder `folderId` (26: application data) in Windows form, or empty when the lookup fails.
-QString GetSpecialFolderPath(QWidget* owner, int folderId, int flags);
+QString GetSpecialFolderPath(QObject* owner, int folderId, int flags);
