@@ -89,10 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const int resolved = before.open(path); resolved >= 0) {
         path = before.pathOf(resolved);
     } else {
-        const auto [deepest, rest] = before.openDeepest(path);
+        const auto [deepest, unmatched] = before.openDeepest(path);
         if (deepest < 0)
             return 0; // a link loop: the backend refuses the write
-        path = before.pathOf(deepest) + rest;
+        path = before.pathOf(deepest) + unmatched;
     }
     // A read of only the keys along the path answers as the whole tree does.
     if (const auto part = parseHivePart(text, {path})) {
