@@ -47,6 +47,14 @@ struct Home : fakes::FakePlatform {
         QVERIFY((net::RouterRecord{true, left}.write(file)));
     }
     bool recorded() { return bool(net::RouterRecord::read(file).mapping); }
+    // A run of Velkor with these addresses, from its start until its router answered and a
+    // moment more, time enough for anything it would do on its own.
+    void runUntilSettled(const QString& own = Me) {
+        net::RouterService service;
+        service.start(Folder, false, {own});
+        QTRY_VERIFY(service.answered());
+        QTest::qWait(50);
+    }
 };
 
 } // namespace
@@ -217,14 +225,9 @@ private slots:
         Home os;
         os.leave();
         os.routers.with([](Script& s) { s.questionResult = platform::Router::NoAnswer; });
-        {
-            net::RouterService service;
-            service.start(Folder, false, {Me});
-            QTRY_VERIFY(service.answered());
-            QTest::qWait(50);
-            QVERIFY(os.routers.mapped());
-            QVERIFY(os.recorded());
-        }
+        os.runUntilSettled();
+        QVERIFY(os.routers.mapped());
+        QVERIFY(os.recorded());
         os.routers.with([](Script& s) { s.questionResult = platform::Router::Ok; });
         // Another user's record (copied, or damaged), and one of an address this machine no
         // longer has: the router's mapping is not this Velkor's to remove.
@@ -232,10 +235,7 @@ private slots:
              {std::pair{net::mappingDescription(Me, "b0b0b0"), Me},
               std::pair{os.mine, QStringLiteral("192.168.50.5")}}) {
             os.leave(description);
-            net::RouterService service;
-            service.start(Folder, false, {own});
-            QTRY_VERIFY(service.answered());
-            QTest::qWait(50);
+            os.runUntilSettled(own);
             QVERIFY2(os.routers.mapped(), qPrintable(own));
         }
         os.leave(net::sharedDescription(Me)); // an earlier version's leftover

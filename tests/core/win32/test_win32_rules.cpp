@@ -29,7 +29,6 @@ private slots:
     void programAndApplication();
     void fullPath_data();
     void fullPath();
-    void currentFolders();
     void versionResources();
 };
 
@@ -115,6 +114,7 @@ void Win32RulesTest::fullPath_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("full");
     addRow("drive-relative, lower-case, up", {R"(d:..\y)", R"(D:\Maps\y)"});
+    addRow("drive-relative, never entered: its root", {R"(e:x)", R"(E:\x)"});
     addRow("dot and dot-dot", {R"(.\a\.\b\..\c)", R"(C:\Games\Pop\a\c)"});
     addRow("past the root", {R"(..\..\..\x\..\..\y)", R"(C:\y)"});
     addRow("rooted, forward slashes", {"D:/a/b/", R"(D:\a\b)"});
@@ -130,19 +130,6 @@ void Win32RulesTest::fullPath() {
     folders.enter(R"(D:\Maps\Old)", false);
     folders.enter(R"(C:\Games\Pop)", false);
     QCOMPARE(folders.full(path), full);
-}
-
-void Win32RulesTest::currentFolders() {
-    CurrentFolders folders('c');
-    QCOMPARE(folders.current() + folders.of('d'), R"(C:\D:\)"); // the roots until entered
-    folders.enter(R"(D:\Maps)", false);                         // remembered, D: not current
-    folders.enter(R"(C:\Games)", false);
-    QCOMPARE(folders.ofDrive("d") + folders.ofDrive("D:") + '|' + folders.ofDrive("") +
-                 folders.ofDrive("1:"),
-             R"(D:\MapsD:\Maps|C:\GamesC:\Games)");
-    folders.enter(R"(D:\Maps\Old)", true); // entering a drive's folder can make it current
-    QCOMPARE(folders.drive() + folders.current() + '|' + folders.of('c'),
-             R"(DD:\Maps\Old|C:\Games)");
 }
 
 void Win32RulesTest::versionResources() {
