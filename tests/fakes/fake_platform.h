@@ -2,10 +2,12 @@
 // Test doubles for the platform seam, recording what the program asked of the system.
 
 #include "fakes/fake_router.h"
+#include "fakes/mapped_files.h"
 #include "fakes/temp_prefix.h"
 #include "platform/platform.h"
 
 #include <QtCore>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,8 +41,7 @@ public:
     std::intptr_t windowHandle(QObject* window) override {
         return reinterpret_cast<std::intptr_t>(window);
     }
-    int whatsThisModes = 0;
-    void enterWhatsThisMode() override { ++whatsThisModes; }
+    void enterWhatsThisMode() override {}
 };
 
 class FakeSystem : public System {
@@ -63,16 +64,49 @@ public:
 
 // An in-memory registry: keys by root (in hex) and lower-case path ("80000002\software\x").
 class FakeRegistry : public Registry {
+    static auto named(const QString& name) {
+        return [name](const RegEntry& v) { return v.name.compare(name, Qt::CaseInsensitive) == 0; };
+    }
+    static QString keyName(RootKey root, const QString& path) {
+        return QString::number(std::uint32_t(root), 16) + QLatin1Char('\\') + path.toLower();
+    }
+
 public:
     QMap<QString, std::vector<RegEntry>> keys;
 
-    void setString(RootKey root, const QString& path, const QString& name,
-                   const QString& text); // stored with its terminating NUL
-
-    std::optional<std::vector<RegEntry>> values(RootKey root, const QString& path) override;
-    std::optional<QStringList> subkeys(RootKey root, const QString& path) override;
-    long setValue(RootKey root, const QString& path, const RegEntry& value) override;
-    long deleteValue(RootKey root, const QString& path, const QString& name) override;
+    // Stored with its terminating NUL.
+    void setString(RootKey root, const QString& path, const QString& name, const QString& text) {
+        setValue(root, path, {name, regtype::Sz, text.toLocal8Bit() + '\0'});
+    }
+    std::optional<std::vector<RegEntry>> values(RootKey root, const QString& path) override {
+        const auto it = keys.constFind(keyName(root, path));
+        return it == keys.constEnd() ? std::nullopt : std::optional(*it);
+    }
+    std::optional<QStringList> subkeys(RootKey root, const QString& path) override {
+        const QString prefix = keyName(root, path) + QLatin1Char('\\');
+        if (!keys.contains(keyName(root, path)))
+            return std::nullopt;
+        QStringList names;
+        for (const QString& key : keys.keys())
+            if (key.startsWith(prefix))
+                names << key.mid(prefix.size()).section(QLatin1Char('\\'), 0, 0);
+        names.removeDuplicates();
+        return names;
+    }
+    long setValue(RootKey root, const QString& path, const RegEntry& value) override {
+        // Parents exist implicitly, as in a registry file.
+        const QStringList parts = path.split(QLatin1Char('\\'));
+        for (qsizetype n = 1; n < parts.size(); ++n)
+            keys[keyName(root, parts.mid(0, n).join(QLatin1Char('\\')))];
+        auto& values = keys[keyName(root, path)];
+        const auto it = std::find_if(values.begin(), values.end(), named(value.name));
+        it == values.end() ? values.push_back(value) : void(*it = value);
+        return 0;
+    }
+    long deleteValue(RootKey root, const QString& path, const QString& name) override {
+        const auto it = keys.find(keyName(root, path));
+        return it != keys.end() && std::erase_if(*it, named(name)) ? 0 : winerror::FileNotFound;
+    }
 };
 
 struct StartCall {
@@ -90,10 +124,9 @@ public:
     }
     QStringList runningPrograms; // file names of the programs that run now
     bool running(const QStringList& programNames) override {
-        for (const QString& name : programNames)
-            if (runningPrograms.contains(name, Qt::CaseInsensitive))
-                return true;
-        return false;
+        return std::ranges::any_of(programNames, [this](const QString& name) {
+            return runningPrograms.contains(name, Qt::CaseInsensitive);
+        });
     }
 };
 
@@ -162,8 +195,15 @@ public:
 // Installs every fake, the file system the real one over a fresh TempPrefix, until destroyed.
 class FakePlatform {
 public:
-    FakePlatform();
-    ~FakePlatform();
+    FakePlatform() : files(std::make_unique<MappedFiles>(prefix)) {
+        install(Services{&registry, files.get(), &processes, &ui, &system, &sockets, &downloads,
+                         &help, &versions, &routers});
+    }
+    ~FakePlatform() {
+        // Windows keeps a process's current folder from being deleted: leave the prefix first.
+        QDir::setCurrent(QDir::tempPath());
+        install(Services{});
+    }
 
     TempPrefix prefix;
     FakeUi ui;

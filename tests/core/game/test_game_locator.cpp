@@ -27,8 +27,12 @@ QByteArray heroic(const QByteArray& prefix, const QByteArray& type, const QByteA
            "\", \"type\": \"" + type + "\"}}}";
 }
 
-// Files below home; "FIFO" is a named pipe.
+// Files below home ("FIFO" a named pipe), home the user's, no Wine prefix chosen.
 bool makeFiles(const QTemporaryDir& home, const QList<QPair<QString, QByteArray>>& files) {
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("WINEPREFIX");
     for (const auto& [name, content] : files) {
         QFile file(home.filePath(name));
         if (!QDir().mkpath(QFileInfo(file).path()) ||
@@ -41,6 +45,12 @@ bool makeFiles(const QTemporaryDir& home, const QList<QPair<QString, QByteArray>
 
 bool runSql(sqlite3* database, const char* sql) {
     return sqlite3_exec(database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// A database at `path` made by `sql`, left open.
+sqlite3* makeDatabase(const QByteArray& path, const char* sql) {
+    sqlite3* database = nullptr;
+    return sqlite3_open(path, &database) == SQLITE_OK && runSql(database, sql) ? database : nullptr;
 }
 
 game::Location locate() {
@@ -77,10 +87,7 @@ void LauncherPrefixesTest::findsTheGamesPrefix() {
         {".PlayOnLinux/wineprefix/Pop/playonlinux.cfg", "ARCH=amd64\nVERSION=4.3\n"},
         {".steam/steam/steamapps/compatdata/1/pfx/system.reg", ""}};
     QVERIFY(makeFiles(home, files));
-    qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("cfg")));
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("WINEPREFIX");
 
     // In order, each with the Wine its launcher records (0), Proton (1) or none (2), once.
     const auto environment = QProcessEnvironment::systemEnvironment();
@@ -151,16 +158,12 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     QVERIFY(QFile::link("../drive_c", gp + "/dosdevices/c:"));
     QVERIFY(QFile::rename(home.filePath("gp/drive_c"), gp + "/drive_c"));
 
-    sqlite3* database = nullptr;
     const QByteArray db = QFile::encodeName(home.filePath(".local/share/lutris/pga.db"));
-    QCOMPARE(sqlite3_open(db, &database), SQLITE_OK);
-    QVERIFY(runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
-                             "INSERT INTO games VALUES ('/nowhere', 'none', 'wine'),"
-                             " ('~/Games/db', 'db-2', 'wine'), ('~/Games/db', 'db-2', 'linux');"));
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("WINEPREFIX");
+    sqlite3* database =
+        makeDatabase(db, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
+                         "INSERT INTO games VALUES ('/nowhere', 'none', 'wine'),"
+                         " ('~/Games/db', 'db-2', 'wine'), ('~/Games/db', 'db-2', 'linux');");
+    QVERIFY(database);
 
     // Steam's copy first, with the Proton Steam recorded; each taken away shows the next.
     game::Location found = locate();
@@ -195,11 +198,9 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
     QVERIFY(launchers::readLutrisDatabase(host, db).empty());
     QVERIFY(QFile::remove(db));
     // A view in the table's place, over a query without end, is not run.
-    QCOMPARE(sqlite3_open(db, &database), SQLITE_OK);
-    QVERIFY(runSql(database, "CREATE VIEW games AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
-                             "SELECT x + 1 FROM n) SELECT 'd' AS directory, 'c' AS configpath, "
-                             "iif(x < 0, 'wine', 'linux') AS runner FROM n;"));
-    sqlite3_close(database);
+    sqlite3_close(makeDatabase(db, "CREATE VIEW games AS WITH RECURSIVE n(x) AS (SELECT 1 UNION "
+                                   "ALL SELECT x + 1 FROM n) SELECT 'd' AS directory, 'c' AS "
+                                   "configpath, iif(x < 0, 'wine', 'linux') AS runner FROM n;"));
     QVERIFY(launchers::readLutrisDatabase(host, db).empty());
 }
 
@@ -208,15 +209,11 @@ void LauncherPrefixesTest::findsTheStoresCopies() {
 void LauncherPrefixesTest::lutrisRecordsShareTheirFile() {
     QTemporaryDir home;
     QVERIFY(makeFiles(home, {{".local/share/lutris/games/pop-1.yml", "game:\n  prefix: /p\n"}}));
-    sqlite3* database = nullptr;
-    QCOMPARE(
-        sqlite3_open(QFile::encodeName(home.filePath(".local/share/lutris/pga.db")), &database),
-        SQLITE_OK);
-    QVERIFY(runSql(database, "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
-                             "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
-                             "WHERE x < 4096) INSERT INTO games SELECT '/g/Pop', 'pop-1', 'wine' "
-                             "FROM n;"));
-    sqlite3_close(database);
+    sqlite3_close(makeDatabase(QFile::encodeName(home.filePath(".local/share/lutris/pga.db")),
+                               "CREATE TABLE games (directory TEXT, configpath TEXT, runner TEXT);"
+                               "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                               "WHERE x < 4096) INSERT INTO games SELECT '/g/Pop', 'pop-1', "
+                               "'wine' FROM n;"));
     fakes::HostFiles host;
     const auto games = launchers::installedGames(home.path(), {}, host);
     QCOMPARE(games.size(), 4096u);

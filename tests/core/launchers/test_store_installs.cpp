@@ -62,14 +62,12 @@ void StoreInstallsTest::foldersFromTheRecords() {
     const fakes::TempPrefix temp;
     const QString steam = temp.root() + "/Steam", library = temp.root() + "/Lib 2",
                   gog = temp.root() + "/GOG/Populous", game = library + "/steamapps/common/Pop 3";
-    QByteArray escaped = library.toUtf8();
-    escaped.replace('\\', "\\\\");
     temp.writeFile(
         "Steam/steamapps/libraryfolders.vdf",
         QByteArray(R"("libraryfolders" { "0" { "path" "<steam>" } "1" { "path" "<lib>" "apps" {
                        "2616430" "9" } } "2" "relative/lib" "3" "<lib>" })")
             .replace("<steam>", steam.toUtf8())
-            .replace("<lib>", escaped));
+            .replace("<lib>", library.toUtf8()));
     temp.writeFile("Steam/steamapps/appmanifest_2616430.acf",
                    "\"AppState\" { \"installdir\" \"../../GOG/Populous\" }");
     temp.writeFile("Lib 2/steamapps/appmanifest_2616430.acf",

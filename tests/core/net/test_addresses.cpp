@@ -14,8 +14,13 @@ private slots:
         QTest::addColumn<QString>("body");
         QTest::addColumn<bool>("whole"); // one address and nothing else, of either family
         QTest::addColumn<QString>("used");
-        for (const char* kept : {"80.100.100.7", "223.255.255.255", "1.0.0.0"})
+        // Each reserved range's ends inside it, its neighbours outside.
+        for (const char* kept : {"80.100.100.7", "223.255.255.255", "1.0.0.0", "172.15.255.255",
+                                 "172.32.0.0", "100.63.255.255", "100.128.0.0", "198.20.0.1"})
             QTest::newRow(kept) << QString(kept) << true << QString(kept);
+        for (const char* reserved : {"172.16.0.0", "172.31.255.255", "100.127.255.255", "192.0.2.1",
+                                     "198.51.100.1", "198.18.0.1", "198.19.255.255"})
+            QTest::newRow(reserved) << QString(reserved) << true << QString();
         for (const char* unused :
              {"0.0.0.0", "255.255.255.255", "127.0.0.1", "10.0.0.1", "100.64.0.1", "169.254.0.1",
               "192.168.1.1", "203.0.113.7", "224.0.0.1", "1:2:3:4:5:6:7:ffff",

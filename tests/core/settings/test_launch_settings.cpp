@@ -45,14 +45,6 @@ private slots:
         os.write(patterned(200));
         QVERIFY(s.write(file));
         QCOMPARE(os.bytes(), s.image + patterned(200).mid(115)); // in place
-        // A dotfile manager's link to the player's own file is written through, and stays.
-        const QString kept = os.folder + "/kept.cfg";
-        if (!QFile::rename(os.file, kept) || !makeLink(os.file, kept))
-            return;
-        s.setUserName("Linked");
-        QVERIFY(s.write(file));
-        QVERIFY(QFileInfo(os.file).isSymLink());
-        QCOMPARE(fakes::readFile(kept), s.image + patterned(200).mid(115));
     }
 };
 

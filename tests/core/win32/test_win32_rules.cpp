@@ -5,6 +5,7 @@
 #include "core/win32/full_path.h"
 #include "core/win32/pe_version.h"
 #include "fakes/rows.h"
+#include "fakes/temp_prefix.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -28,7 +29,6 @@ private slots:
     void programAndApplication();
     void fullPath_data();
     void fullPath();
-    void currentFolders();
     void versionResources();
 };
 
@@ -52,34 +52,10 @@ QString shownByWindows(const QString& line) {
 }
 #endif
 
-// Offsets in a PE image's resource section (file offset Raw, RVA 0x1000).
-constexpr quint32 Raw = 0x200, NameDir = 0x18, Language = 0x30, Data = 0x48, Version = 0x58;
+// The fuzz corpus's 64-bit program, one version resource (16/1/0x409) of file version
+// 5.2.3790.2744: offsets in its resource section, at file offset Raw.
+constexpr quint32 Raw = 0xE00, NameDir = 0x18, Version = 0x58, VersionSize = 0x118;
 constexpr quint32 Dir = 0x80000000u;
-
-// One section holding a single version resource (16/1/0x409) of file version 5.2.3790.2744.
-QByteArray buildPe(bool pe32plus) {
-    const quint32 optional = 0x58, section = optional + (pe32plus ? 240 : 224);
-    const quint32 directories = optional + (pe32plus ? 112 : 96), v = Raw + Version;
-    // Offset and value: headers, section, the tree's three levels, data entry, version block.
-    // clang-format off
-    const quint32 fields[] = {0, 'M' | 'Z' << 8, 0x3C, 0x40, 0x40, 'P' | 'E' << 8,
-        0x44, (pe32plus ? 0x8664u : 0x14Cu) | 1u << 16, 0x54, section - optional,
-        optional, pe32plus ? 0x20Bu : 0x10Bu, directories - 4, 16, directories + 16, 0x1000,
-        directories + 20, Version + 92, section + 8, Version + 92, section + 12, 0x1000,
-        section + 16, 0x200, section + 20, Raw,
-        Raw + 12, 1 << 16, Raw + 16, 16, Raw + 20, Dir | NameDir,
-        Raw + NameDir + 12, 1 << 16, Raw + NameDir + 16, 1, Raw + NameDir + 20, Dir | Language,
-        Raw + Language + 12, 1 << 16, Raw + Language + 16, 0x409, Raw + Language + 20, Data,
-        Raw + Data, 0x1000 + Version, Raw + Data + 4, 92, v, 92 | 52 << 16, v + 40, 0xFEEF04BDu,
-        v + 48, 5 << 16 | 2, v + 52, 3790 << 16 | 2744};
-    // clang-format on
-    QByteArray image(0x400, '\0');
-    for (std::size_t i = 0; i < std::size(fields); i += 2)
-        qToLittleEndian(fields[i + 1], image.data() + fields[i]);
-    for (qsizetype i = 0; i < 16; ++i)
-        qToLittleEndian<quint16>(u"VS_VERSION_INFO"[i], image.data() + v + 6 + 2 * i);
-    return image;
-}
 
 } // namespace
 
@@ -138,6 +114,7 @@ void Win32RulesTest::fullPath_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("full");
     addRow("drive-relative, lower-case, up", {R"(d:..\y)", R"(D:\Maps\y)"});
+    addRow("drive-relative, never entered: its root", {R"(e:x)", R"(E:\x)"});
     addRow("dot and dot-dot", {R"(.\a\.\b\..\c)", R"(C:\Games\Pop\a\c)"});
     addRow("past the root", {R"(..\..\..\x\..\..\y)", R"(C:\y)"});
     addRow("rooted, forward slashes", {"D:/a/b/", R"(D:\a\b)"});
@@ -155,24 +132,12 @@ void Win32RulesTest::fullPath() {
     QCOMPARE(folders.full(path), full);
 }
 
-void Win32RulesTest::currentFolders() {
-    CurrentFolders folders('c');
-    QCOMPARE(folders.current() + folders.of('d'), R"(C:\D:\)"); // the roots until entered
-    folders.enter(R"(D:\Maps)", false);                         // remembered, D: not current
-    folders.enter(R"(C:\Games)", false);
-    QCOMPARE(folders.ofDrive("d") + folders.ofDrive("D:") + '|' + folders.ofDrive("") +
-                 folders.ofDrive("1:"),
-             R"(D:\MapsD:\Maps|C:\GamesC:\Games)");
-    folders.enter(R"(D:\Maps\Old)", true); // entering a drive's folder can make it current
-    QCOMPARE(folders.drive() + folders.current() + '|' + folders.of('c'),
-             R"(DD:\Maps\Old|C:\Games)");
-}
-
 void Win32RulesTest::versionResources() {
-    const QByteArray good = buildPe(true);
-    QCOMPARE(fixedFileInfoFromPe(good)->mid(8, 8).toHex(), "02000500b80ace0e");
+    const QByteArray good =
+        fakes::readFile(VELKOR_TEST_DATA "/../../fuzz/corpus/pe_version/version64.exe");
+    QCOMPARE(fixedFileInfoFromPe(good).value_or("none").mid(8, 8).toHex(), "02000500b80ace0e");
     // Refused: every shorter image, a tree pointing at itself or back, a version value too short.
-    for (qsizetype size = 0; size < Raw + Version + 92; ++size)
+    for (qsizetype size = 0; size < Raw + Version + VersionSize; ++size)
         QVERIFY2(!fixedFileInfoFromPe(good.first(size)), qPrintable(QString::number(size)));
     const quint32 damages[] = {Raw + 20,   Dir,           Raw + NameDir + 20,
                                Dir | 0x10, Raw + Version, 92 | 20 << 16};
