@@ -163,18 +163,6 @@ private slots:
         QCOMPARE(os.processes.starts.size(), 2u);
     }
 
-    void boxOffAsksNothingAndThePageHolds() {
-        Hosting os;
-        QVERIFY((net::RouterRecord{false, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));
-        os.downloads.bodies[VELKOR_ADDRESS_ECHO_URL] = "81.2.3.4";
-        frmMain window;
-        open(window);
-        window.launch->click();
-        QTRY_VERIFY2(os.started().contains("/externip 81.2.3.4 "), qPrintable(os.started()));
-        QVERIFY(os.ui.boxes.empty());
-        QVERIFY(!os.routers.mapped());
-    }
-
     void routerDialog() {
         Hosting os;
         os.routers.with([](Script& s) { s.found.name = "<b>Box</b>" + QString(10000, u'x'); });
