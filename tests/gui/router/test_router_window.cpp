@@ -1,6 +1,6 @@
-// Hosting with a router from the windows: the port asked for before the game, causes, the end.
+// Hosting with a router from the windows: causes told before the game, the wait, the Router
+// dialog. The port opened, kept while the game plays and removed at the end: router/product.sh.
 
-#include "buildconfig.h"
 #include "core/router/RouterRecord.h"
 #include "core/router/RouterService.h"
 #include "fakes/settings_support.h"
@@ -50,30 +50,6 @@ net::RouterService* open(frmMain& window) {
 class RouterWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void hostingOpensThePortAndTheEndRemovesIt() {
-        Hosting os;
-        os.downloads.bodies[VELKOR_ADDRESS_ECHO_URL] = "10.0.0.1"; // counts as no answer
-        frmMain window;
-        open(window);
-        window.launch->click(); // the page gave no address: the router's outside one is used
-        QTRY_COMPARE(os.processes.starts.size(), 1u);
-        QVERIFY2(os.started().endsWith("/h tcp /boundip 192.168.1.10 /externip 80.100.100.1 /nBo"),
-                 qPrintable(os.started()));
-        QCOMPARE(os.routers.mapping().description,
-                 "Velkor (192.168.1.10) " + net::ownerTag(os.files->toNative(os.settingsdir)));
-        QCOMPARE(os.ui.boxes.size(), 0u);
-        QVERIFY2(os.record().contains("Mapping=UPnP 7575 192.168.1.10"), qPrintable(os.record()));
-
-        os.processes.runningPrograms = QStringList{"D3DPOPTB.EXE"}; // the game plays on
-        window.Form_Unload();
-        QVERIFY(os.routers.mapped());
-        QVERIFY2(os.record().contains("Mapping="), qPrintable(os.record()));
-        os.processes.runningPrograms.clear();
-        window.Form_Unload();
-        QVERIFY(!os.routers.mapped());
-        QVERIFY2(!os.record().contains("Mapping="), qPrintable(os.record()));
-    }
-
     // Said once a run for each cause, before the game; a slow router holds the launch 3 s at most.
     void oneWordPerCause() {
         Hosting os;
@@ -161,18 +137,6 @@ private slots:
         QCOMPARE(os.ui.boxes.size(), 1u);
         QCOMPARE(os.ui.boxes[0].text, net::RouterRecord::notSavedMessage());
         QCOMPARE(os.processes.starts.size(), 2u);
-    }
-
-    void boxOffAsksNothingAndThePageHolds() {
-        Hosting os;
-        QVERIFY((net::RouterRecord{false, {}}.write(os.settingsdir + "\\VelkorRouter.cfg")));
-        os.downloads.bodies[VELKOR_ADDRESS_ECHO_URL] = "81.2.3.4";
-        frmMain window;
-        open(window);
-        window.launch->click();
-        QTRY_VERIFY2(os.started().contains("/externip 81.2.3.4 "), qPrintable(os.started()));
-        QVERIFY(os.ui.boxes.empty());
-        QVERIFY(!os.routers.mapped());
     }
 
     void routerDialog() {

@@ -19,6 +19,13 @@ const QString TestKey = u"Software\\Velkor Backend Test"_s;
 
 const auto windowsForm = &QDir::toNativeSeparators;
 
+// The file, and the folders to it.
+bool write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestWindowsBackend : public QObject {
@@ -30,15 +37,13 @@ class TestWindowsBackend : public QObject {
                        u"/velkor-XXXXXX"_s};
 
 private slots:
-    void registryValuesAsTheAnsiCallsGiveThem() {
-        // Read back as written, the code page's Latin-1 byte and the NUL kept (reads: registry.sh).
+    // Written as the ANSI calls take it, the code page's Latin-1 byte and the NUL kept (reading
+    // Wine's own values: registry.sh); deleted once.
+    void registryValueWrittenAndDeleted() {
         const RegEntry stored{u"InstallPath"_s, regtype::Sz, QByteArray("C:\\Pop\xe9\0", 8)};
         QCOMPARE(os.registry->setValue(CurrentUser, TestKey, stored), winerror::Success);
         const auto values = os.registry->values(CurrentUser, TestKey);
-        QCOMPARE(values ? values->size() : 0u, 1u);
-        QCOMPARE(values->front().name, stored.name);
-        QCOMPARE(values->front().type, stored.type);
-        QCOMPARE(values->front().data, stored.data);
+        QCOMPARE(values && values->size() == 1 ? values->front().data : "none", stored.data);
         QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, stored.name), winerror::Success);
         QCOMPARE(os.registry->deleteValue(CurrentUser, TestKey, stored.name),
                  winerror::FileNotFound);
@@ -49,12 +54,7 @@ private slots:
         const QString gog = temp.filePath(u"GOG Games/Populous 3"_s),
                       steam = temp.filePath(u"Steam"_s), library = temp.filePath(u"Library"_s),
                       game = library + u"/steamapps/common/Populous 3"_s;
-        for (const QString& folder : {gog, steam + u"/steamapps"_s, game})
-            QVERIFY2(QDir().mkpath(folder), qPrintable(folder));
-        const auto write = [](const QString& path, const QByteArray& bytes) {
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        };
+        QVERIFY(QDir().mkpath(gog)); // with no game in it yet
         QByteArray listed = windowsForm(library).toUtf8().replace('\\', "\\\\");
         QVERIFY(write(steam + u"/steamapps/libraryfolders.vdf"_s,
                       "\"libraryfolders\" { \"1\" { \"path\" \"" + listed + "\" } }"));
