@@ -1,15 +1,13 @@
 #!/usr/bin/env python3
 """igd_server.py SCENARIO: a scripted IGD on 127.0.0.1, a plain one but for TWEAKS[SCENARIO].
 Prints the TCP port of its /rootDesc.xml and /ctl; ends when its stdin closes."""
-import http.server, re, socket, struct, sys, threading, time
+import http.server, itertools, re, socket, struct, sys, threading, time
 from xml.sax.saxutils import escape
 
 TWEAKS = {
     "normal": {}, "natpmp": {},  # natpmp: nat_pmp() as well
-    "odd-device": dict(name="<b>Box</b><script>x</script>", model="&lt;i&gt;" + "M" * 9991,
-                       status="Disconnected"),
-    # one answer after another (the first to discovery): 15 characters of it another address,
-    # then 100 kB
+    "odd-device": dict(name="<b>Box</b><script>x</script>", model="&lt;i&gt;" + "M" * 9991, status="Disconnected"),
+    # answers in turn (the first to discovery): 15 characters of it another address, then 100 kB
     "odd-address": dict(addresses=["203.0.113.7", "200.200.200.2001", "7" * 100_000]),
     "permanent-only": dict(fault=lambda lease: 725 if lease != "0" else 0),
     "conflict": dict(held=dict(NewInternalClient="192.168.1.77", NewInternalPort="7575",
@@ -22,16 +20,15 @@ TWEAKS = {
 TWEAK = TWEAKS[sys.argv[1]]
 SERVICE = "urn:schemas-upnp-org:service:WANIPConnection:1"
 ROOT = ('<?xml version="1.0"?><root xmlns="urn:schemas-upnp-org:device-1-0"><device><friendlyName>'
-        f"{escape(TWEAK.get('name', 'Velkor Test Router'))}</friendlyName><modelName>"
-        f"{escape(TWEAK.get('model', 'IGD-1'))}</modelName><deviceList><device><friendlyName>WAN"
-        f"</friendlyName><modelName>WAN</modelName><serviceList><service><serviceType>{SERVICE}"
-        "</serviceType><controlURL>/ctl</controlURL></service></serviceList></device></deviceList>"
-        "</device></root>")
-ENVELOPE = ('<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/">'
-            "<s:Body>{}</s:Body></s:Envelope>")
+        f"{escape(TWEAK.get('name', 'Velkor Test Router'))}</friendlyName><modelName>{escape(TWEAK.get('model', 'IGD-1'))}"
+        f"</modelName><deviceList><device><friendlyName>WAN</friendlyName><modelName>WAN</modelName><serviceList>"
+        f"<service><serviceType>{SERVICE}</serviceType><controlURL>/ctl</controlURL></service></serviceList></device>"
+        "</deviceList></device></root>")
+ENVELOPE = '<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/"><s:Body>{}</s:Body></s:Envelope>'
 FAULT = "<s:Fault><detail><UPnPError><errorCode>{}</errorCode></UPnPError></detail></s:Fault>"
 mappings = {"7575": TWEAK["held"]} if "held" in TWEAK else {}
 addresses = iter(TWEAK.get("addresses", []))
+ENDLESS = itertools.repeat(b"<x>" + b"7" * 65536)
 
 
 def answer(action, args):
@@ -56,24 +53,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def reply(self, status, body):
         self.send_response(status)
         self.end_headers()
-        self.wfile.write(body.encode())
-
-    def endless(self):
-        self.send_response(200)
-        self.end_headers()
-        try:
-            while True:
-                self.wfile.write(b"<x>" + b"7" * 65536)
-        except OSError:  # the client gave up
+        try:  # an endless body (a generator) until the client gives up
+            for part in [body.encode()] if isinstance(body, str) else body:
+                self.wfile.write(part)
+        except OSError:
             pass
 
     def do_GET(self):
-        self.endless() if TWEAK.get("endless") == "GET" else self.reply(200, ROOT)
+        self.reply(200, ENDLESS if TWEAK.get("endless") == "GET" else ROOT)
 
     def do_POST(self):  # any action, its arguments read as <NewName>value</NewName>
         body = self.rfile.read(int(self.headers["Content-Length"])).decode()
         if TWEAK.get("endless") == "POST":
-            return self.endless()
+            return self.reply(200, ENDLESS)
         if TWEAK.get("hang"):
             return time.sleep(60)
         action = self.headers["SOAPAction"].strip('"').rpartition("#")[2]
@@ -81,8 +73,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if isinstance(result, int):
             return self.reply(500, ENVELOPE.format(FAULT.format(result)))
         out = "".join(f"<{k}>{escape(v)}</{k}>" for k, v in result.items())
-        self.reply(200, ENVELOPE.format(f'<u:{action}Response xmlns:u="{SERVICE}">{out}'
-                                        f"</u:{action}Response>"))
+        self.reply(200, ENVELOPE.format(f'<u:{action}Response xmlns:u="{SERVICE}">{out}</u:{action}Response>'))
 
 
 def nat_pmp(gateway):

@@ -12,8 +12,7 @@ stop_velkor
 mkdir -p "$work/program" && cp "$velkor" "$work/program" && velkor=$work/program/${velkor##*/} help=$work/program/velkorhelp.chm
 make_prefix "$work/help/prefix" win32 && up help "$work/help" || finish
 for plant in 'head -c 4096 /dev/urandom >"$help"' ': >"$help"' 'mkfifo "$help"' 'ln -s /dev/zero "$help"'; do
-    rm -f "$help" && eval "$plant"
-    xdotool windowfocus --sync "$wid" key F1
+    rm -f "$help" && eval "$plant" && xdotool windowfocus --sync "$wid" key F1
     check "F1 after $plant: the warning, then nothing" 'dialog "HTML Help Class" >/dev/null && xdotool key Return && gone "HTML Help Class"'
 done
 check "F1: the program runs on" alive

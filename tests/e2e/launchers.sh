@@ -26,10 +26,9 @@ while IFS='|' read -r -u 3 name set_up; do
     root=$work/$name home=$work/$name/home run= exe= && eval "$set_up" && wine_at "$root/plain-wine"
     up "$name" "$root" WINEPREFIX= WINE="$root/plain-wine" || continue
     click_at 214 192 && type_into 66 361 Bo && click_launch
-    if read_args "$runner"; then
-        pattern="$run<${exe:-.*/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select\.exe}> (</GAME=UW> )?</h> <tcp> </boundip> (<[0-9.]+> )?</nBo>"
-        check "$name: $ran_in $args" '[[ "$ran_in" == "$line" && "$args" =~ ^$pattern$ ]]'
-    else fail "$name: $runner did not start the game"; fi
+    read_args "$runner" || fail "$name: $runner did not start the game"
+    pattern="$run<${exe:-.*/drive_c/Program Files/Bullfrog/Populous/HW_SW_Select\.exe}> (</GAME=UW> )?</h> <tcp> </boundip> (<[0-9.]+> )?</nBo>"
+    check "$name: $ran_in $args" '[[ "$ran_in" == "$line" && "$args" =~ ^$pattern$ ]]'
     check "$name: nothing else ran" '[[ "$(find "$root" -name "*.args")" == "$runner.args" ]]'
     stop_velkor
 done 3<<'CASES'

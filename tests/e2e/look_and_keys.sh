@@ -2,13 +2,10 @@
 # The etched divider and the two-line caption in screenshots; Enter presses a focused button.
 source "$(dirname "$0")/lib.sh" "$@"
 command -v import >/dev/null || { echo "SKIP: ImageMagick's import is not installed"; exit 77; }
-# looks WINDOW divider Y X0 X1 (a dark row with a white one below, within 2 of Y) | twolines X0 Y0
-# X1 Y1 (dark over 17 rows).
-looks() {
+looks() { # WINDOW divider Y X0 X1 (a dark row over a white one, within 2 of Y) | twolines X0 Y0 X1 Y1 (dark over 17 rows)
     import -window "$1" -depth 8 "$work/shot.ppm" 2>/dev/null && python3 - "$work/shot.ppm" "${@:2}" <<'PY'
 import re, sys
-data = open(sys.argv[1], 'rb').read()
-m = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', data)
+m = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', data := open(sys.argv[1], 'rb').read())
 w, h, pix, a = int(m[1]), int(m[2]), data[m.end():], [int(v) for v in sys.argv[3:]]
 rgb = lambda x, y: tuple(pix[3 * (y * w + x):3 * (y * w + x) + 3])
 if sys.argv[2] == 'divider':
@@ -21,8 +18,7 @@ print('dark rows', rows[:1], rows[-1:]); sys.exit(not (rows and rows[-1] - rows[
 PY
 }
 
-root=$work/run && make_prefix "$root/prefix" win32
-up main "$root" || finish
+root=$work/run && make_prefix "$root/prefix" win32 && up main "$root" || finish
 # Line1 at 5760 twips (row 384) and Line2 below it, of the 437 rows of the client area.
 check "divider" 'wait_for "looks $wid divider $((384 - 437)) 20 400" 50'
 

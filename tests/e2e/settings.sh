@@ -1,10 +1,9 @@
 #!/bin/bash
 # The settings file: saved on a first start without ~/.config; a full file system reported, nothing lost.
 source "$(dirname "$0")/lib.sh" "$@"
-trap 'stop_velkor; umount "$work"/*/config 2>/dev/null; rm -rf "$work"' EXIT
+cleanup='umount "$work"/*/config 2>/dev/null'
 
-root=$work/first && make_prefix "$root/prefix" win32
-up first "$root" XDG_CONFIG_HOME="$root/not/yet" && close_velkor
+root=$work/first && make_prefix "$root/prefix" win32 && up first "$root" XDG_CONFIG_HOME="$root/not/yet" && close_velkor
 check "first start saved" '[[ $(stat -c %s "$root/not/yet/Populous/Velkor/Velkor.cfg") == 115 ]]'
 
 # A full 64 KiB tmpfs where mounting is allowed: a saved record is rewritten, a new one fails.
@@ -13,8 +12,7 @@ for name in full-new full-saved; do
     mount -t tmpfs -o size=64k tmpfs "$root/config" 2>/dev/null || { echo "SKIP $name: no tmpfs here"; continue; }
     [[ $name == full-new ]] || record "$(cfg "$root")" '4:K\0e\0e\0p\0e\0r'
     yes >"$root/config/filler" 2>/dev/null; check "$name: disk full" '(($(df --output=avail "$root/config" | tail -n1) == 0))'
-    filler=$(stat -c %s "$root/config/filler")
-    up "$name" "$root" || continue
+    filler=$(stat -c %s "$root/config/filler") && up "$name" "$root" || continue
     close_velkor "$([[ $name == full-saved ]] || echo "$name")" # expecting a message
     if [[ $name == full-new ]]; then
         check "$name: nothing written" '[[ ! -s "$(cfg "$root")" && "$(stat -c %s "$root/config/filler" 2>/dev/null)" == "$filler" ]]'

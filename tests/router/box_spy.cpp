@@ -11,11 +11,10 @@ namespace {
 
 const bool unset = (::unsetenv("LD_PRELOAD"), true);
 
-class Spy : public QObject {
+struct Spy : QObject {
     QFile file{qEnvironmentVariable("VELKOR_BOX_SPY")};
     bool opened = file.open(QIODevice::Append | QIODevice::Unbuffered);
 
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* box = event->type() == QEvent::Show ? qobject_cast<QMessageBox*>(watched) : nullptr;
         if (box && opened)

@@ -1,72 +1,53 @@
-# The router tests' network (namespaces vk<PID>-*, unlinked from this machine's) and window driving,
-# sourced after tests/e2e/lib.sh: lan (lan2) behind gw, then wan (cgnat: through isp), a friend.
+# The router tests' set-up (source netns.sh VELKOR..., $here this folder): tests/e2e/lib.sh, its program in a network of
+# namespaces vk<PID>-*, unlinked from this machine's: lan (lan2) behind gw, then wan (cgnat: through isp), a friend.
 # shellcheck shell=bash disable=SC2034,SC2154,SC2015,SC2016 # variables for and from the sourcing scripts
-net_lib=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
+export VELKOR_ISOLATED=1 # lib.sh's own namespace is replaced by the closed lan namespace
+source "$here/../e2e/lib.sh" "$@"
 net_python=$(python3 -c "import sys; print(sys.executable)") # past pyenv's shim: 0.2 s a start
-net_id='' net_spaces=()
 lan_ip=192.168.50.2 lan2_ip=192.168.50.3 gw_ip=192.168.50.1 friend_ip=80.100.100.2 public_ip=80.100.100.1
-igd_url=http://$gw_ip:5000/rootDesc.xml game_port=7575
-net_exit=$(trap -p EXIT) && eval "net_exit=(${net_exit:-x x '' x})" # lib.sh's
-trap 'net_down; eval "${net_exit[2]}"' EXIT && trap exit INT TERM HUP
+igd_url=http://$gw_ip:5000/rootDesc.xml game_port=7575 net_id='' net_spaces=() cleanup=net_down
 
 ns() { ip netns exec "vk$net_id-$1" "${@:2}"; }
 ipn() { ip -n "vk$net_id-$1" "${@:2}"; }
-hosts() { ns "$1" "$net_python" "$net_lib/hosts.py" "${@:2}"; } # NS COMMAND ARGS...
+hosts() { ns "$1" "$net_python" "$here/hosts.py" "${@:2}"; } # NS COMMAND ARGS...
 net_listening() { [[ -n "$(ns "$1" ss -Hln "$2" "sport = :$3")" ]]; } # NS -t|-u PORT
 
-netns_skip_unless_able() {
-    local tool p=vk$$-probe able=
-    ((EUID == 0)) || { echo "SKIP: not root (network namespaces need it)"; exit 77; }
-    for tool in ip nft miniupnpd upnpc natpmpc ss flock xclip; do
-        command -v $tool >/dev/null || { echo "SKIP: no $tool"; exit 77; }
-    done
-    # Shared file system sockets: nscd would look up on this machine's network, minissdpd list its routers.
-    [[ ! -S /var/run/nscd/socket && ! -S /var/run/minissdpd.sock ]] || { echo "SKIP: nscd or minissdpd runs here"; exit 77; }
-    ip netns add $p 2>/dev/null && ip -n $p link add probe0 type veth peer name probe1 2>/dev/null &&
-        ip netns exec $p nft add table inet probe 2>/dev/null && able=1
-    ip netns del $p 2>/dev/null
-    [[ -n $able ]] || { echo "SKIP: no network namespace with veth pairs and nftables"; exit 77; }
-}
+((EUID == 0)) || skip "not root (network namespaces need it)"
+for tool in ip nft miniupnpd upnpc natpmpc ss flock xclip; do command -v $tool >/dev/null || skip "no $tool"; done
+# Shared file system sockets: nscd would look up on this machine's network, minissdpd list its routers.
+[[ ! -S /var/run/nscd/socket && ! -S /var/run/minissdpd.sock ]] || skip "nscd or minissdpd runs here"
+ip netns add vk$$-probe 2>/dev/null && ip -n vk$$-probe link add probe0 type veth peer name probe1 2>/dev/null &&
+    ip netns exec vk$$-probe nft add table inet probe 2>/dev/null
+able=$? && ip netns del vk$$-probe 2>/dev/null; ((able == 0)) || skip "no network namespace with veth pairs and nftables"
 
-# net_etc + | - NS: /etc/netns/NS made (DNS at gw, where nothing answers) or removed; runs share it.
-net_etc() {
-    {
-        flock 9
+net_etc() { # + | - NS: /etc/netns/NS made (DNS at gw, where nothing answers) or removed; runs share it.
+    { flock 9 && rm -rf "/etc/netns/$2"
         if [[ $1 == + ]]; then
             [[ -d /etc/netns ]] || { mkdir /etc/netns && : >/etc/netns/.vk-tests; }
-            mkdir -p "/etc/netns/$2" && echo "nameserver $gw_ip" >"/etc/netns/$2/resolv.conf"
-            echo 'hosts: files dns' >"/etc/netns/$2/nsswitch.conf"
-        else
-            rm -rf "/etc/netns/$2"
-            [[ "$(ls -A /etc/netns 2>/dev/null)" != .vk-tests ]] || rm -rf /etc/netns
-        fi
-    } 9</etc
+            mkdir -p "/etc/netns/$2" && echo "nameserver $gw_ip" >"/etc/netns/$2/resolv.conf" &&
+                echo 'hosts: files dns' >"/etc/netns/$2/nsswitch.conf"
+        elif [[ "$(ls -A /etc/netns 2>/dev/null)" == .vk-tests ]]; then rm -rf /etc/netns; fi; } 9</etc
 }
 net_space() { # NAME: loopback up, no IPv6 (the "internet" is IPv4 only)
-    local n=vk$net_id-$1
-    ip netns add "$n" && net_spaces+=("$n") && ipn "$1" link set lo up && net_etc + "$n" &&
+    local n=vk$net_id-$1 && ip netns add "$n" && net_spaces+=("$n") && ipn "$1" link set lo up && net_etc + "$n" &&
         ns "$1" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
 }
-# net_del NS: what runs in NS (these tests' own) ended, by id; NS removed.
-net_del() {
+net_del() { # NS: what runs in NS (these tests' own) ended, by id; NS removed.
     ip netns pids "$1" 2>/dev/null | xargs -r kill 2>/dev/null
     within "$EPOCHREALTIME" 1 "[[ -z \"\$(ip netns pids $1 2>/dev/null)\" ]]" || ip netns pids "$1" | xargs -r kill -9
     ip netns del "$1" && net_etc - "$1"
 }
-# net_link NS1 IF1 ADDR1|br0 NS2 IF2 ADDR2: a veth pair made in NS1, never in this machine's namespace.
-net_link() {
+net_link() { # NS1 IF1 ADDR1|br0 NS2 IF2 ADDR2: a veth pair made in NS1, never in this machine's namespace.
     ipn "$1" link add "$2" type veth peer name "$5" netns "vk$net_id-$4" && ipn "$4" addr add "$6" dev "$5" &&
         if [[ $3 == br0 ]]; then ipn "$1" link set "$2" master br0; else ipn "$1" addr add "$3" dev "$2"; fi &&
         ipn "$1" link set "$2" up && ipn "$4" link set "$5" up
 }
 
-net_up() {
-    local n p daemon=upnp+natpmp upnp=yes
-    net_down
+net_up() { # [MODE...]: the network afresh, with miniupnpd as the router unless a MODE names another.
+    local n p daemon=upnp+natpmp upnp=yes && net_down
     # Namespaces of runs that were killed (SIGKILL, a timeout) go first.
     for n in $(ip netns list | grep -oE '^vk[0-9]+-(lan2?|gw|wan|isp|probe)\b'); do p=${n%%-*} && [[ -d /proc/${p#vk} ]] || net_del "$n"; done
-    net_id=$$ net_dir=$work/net && mkdir -p "$net_dir"
-    for n; do [[ $n == cgnat || $n == lan2 ]] || daemon=$n; done
+    net_id=$$ net_dir=$work/net && mkdir -p "$net_dir" && for n; do [[ $n == cgnat || $n == lan2 ]] || daemon=$n; done
     net_space lan && net_space gw && net_space wan && ns gw sysctl -qw net.ipv4.ip_forward=1 &&
         ipn gw link add br0 type bridge mcast_snooping 0 && ipn gw addr add "$gw_ip/24" dev br0 &&
         ipn gw link set br0 up && net_link gw port1 br0 lan eth0 "$lan_ip/24" &&
@@ -83,11 +64,9 @@ net_up() {
     ns gw nft -f - <<'NFT' || return 1
 table inet filter {
     chain forward { type filter hook forward priority 0; policy drop; ct state established,related accept; iifname "br0" oifname "wan0" accept; jump miniupnpd; }
-    chain miniupnpd { }
     chain prerouting { type nat hook prerouting priority dstnat; jump prerouting_miniupnpd; }
     chain postrouting { type nat hook postrouting priority srcnat; jump postrouting_miniupnpd; oifname "wan0" masquerade; }
-    chain prerouting_miniupnpd { }
-    chain postrouting_miniupnpd { }
+    chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }
 }
 NFT
     case $daemon in
@@ -104,9 +83,9 @@ NFT
     esac
 }
 net_down() { local n && for n in "${net_spaces[@]}"; do net_del "$n"; done && net_id='' net_spaces=(); }
+network() { net_up "${@:2}" || { fail "$1: the network"; finish; }; } # NAME [MODE...]: net_up, or the run ends
 
-# mappings: the router's port mappings from its nftables rules, "PROTO PORT ADDRESS:PORT" a line.
-mappings() {
+mappings() { # the router's port mappings from its nftables rules, "PROTO PORT ADDRESS:PORT" a line.
     ns gw nft list chain inet filter prerouting_miniupnpd 2>/dev/null | awk '/ dnat ip to / {
         proto = $0 ~ /@nh,72,8 0x11|udp dport/ ? "UDP" : $0 ~ /@nh,72,8 0x6|tcp dport/ ? "TCP" : "?"
         match($0, /dport [0-9]+/); port = substr($0, RSTART + 6, RLENGTH - 6)
@@ -114,29 +93,16 @@ mappings() {
 }
 upnp_mappings() { ns lan upnpc -u "$igd_url" -l 2>&1 | grep -E '^ *[0-9]+ (UDP|TCP) '; } # the router's own list
 mapped() { mappings | grep -qx "UDP $game_port $lan_ip:$game_port"; }
-# net_wrap NS PROGRAM: a program running PROGRAM in NS with the same process id (ip netns exec execs).
-net_wrap() {
+net_wrap() { # NS PROGRAM: a program running PROGRAM in NS with the same process id (ip netns exec execs).
     local w=$net_dir/in-$1-${2##*/}
     printf '#!/bin/sh\nexec ip netns exec %q %q "$@"\n' "vk$net_id-$1" "$(realpath "$2")" >"$w" && chmod +x "$w" && echo "$w"
 }
 
-# within T0 SECONDS CONDITION: it holds by then; $took: the seconds since the $EPOCHREALTIME T0.
-within() {
-    local held=1 d
-    until eval "$3"; do ((${EPOCHREALTIME/./} - ${1/./} > $2 * 1000000)) && { held=; break; }; sleep 0.02; done
-    d=$((${EPOCHREALTIME/./} - ${1/./})) && printf -v took '%d.%03d' $((d / 1000000)) $((d / 1000 % 1000)) && [[ -n $held ]]
-}
-# copy_at X Y [WINDOW]: what ctrl+a, ctrl+c copy from the control at X Y of the main window's client area.
-copy_at() {
+# within T0 SECONDS CONDITION: it holds by then, T0 an $EPOCHREALTIME.
+within() { until eval "$3"; do ((${EPOCHREALTIME/./} - ${1/./} > $2 * 1000000)) && return 1; sleep 0.02; done; }
+copy_at() { # X Y [WINDOW]: what ctrl+a, ctrl+c copy from the control at X Y of the main window's client area.
     if [[ -n ${3:-} ]]; then xdotool mousemove --window "$3" "$1" "$2" click 1
     else xdotool windowfocus --sync "$wid" mousemove $((client_x + $1)) $((client_y + $2)) click 1; fi
     xdotool key ctrl+a ctrl+c && sleep 0.1 && timeout 2 xclip -o -selection clipboard 2>/dev/null
 }
 external() { copy_at 340 312; } # txtRouterIP
-# press_launch: a click on Launch Game; $t_click: just before it.
-press_launch() { t_click=$EPOCHREALTIME && xdotool windowfocus --sync "$wid" mousemove $((client_x + 208)) $((client_y + 420)) click 1; }
-# a_box: a message box (titled Velkor, beside the main window) is up: its id in $box.
-a_box() { box=$(xdotool search --onlyvisible --pid "$velkor_pid" --name '^Velkor$' | grep -vx "$wid" | head -n1); [[ -n $box ]]; }
-# watch_removal: in the background, the seconds until UDP 7575 is unmapped; removal_time: them in $removal (empty: not in 15 s).
-watch_removal() { rm -f "$work/removed" && { within "$EPOCHREALTIME" 15 '! mapped' && echo "$took" >"$work/removed"; } & watcher=$!; }
-removal_time() { wait "$watcher"; removal=$(cat "$work/removed" 2>/dev/null); }
