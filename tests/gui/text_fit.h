@@ -1,8 +1,6 @@
 #pragma once
-// Whether each caption of a window fits its control, measured with the font and style the
-// running program draws it with: the room a control gives its text (beside the indicator of an
-// option or check box, inside a button's margins, in a frame's caption) against the text's
-// advance and its ink.
+// Whether each caption of a window fits the room its control gives it, measured by its ink with
+// the font and style the running program draws it with.
 
 #include "core/router/RouterService.h"
 #include "gui/about/frmAbout.h"
@@ -48,22 +46,14 @@ inline QRectF ink(const QWidget* control, const QRectF& room, int flags, QString
     return drawn;
 }
 
-// "name: "text" needs WxH at X,Y in WxH at X,Y" when `text` does not fit `room`, else nothing.
+// The control, its text, where that leaves ink and the room for it, when it does not fit.
 inline QString misfit(const QWidget* control, const QRect& room, int flags, const QString& text) {
-    if (text.isEmpty())
-        return {};
     const QRectF drawn = ink(control, room, flags, text);
-    if (QRectF(room).contains(drawn))
-        return {};
-    const QString shown = text.size() > 40 ? text.left(37) + QStringLiteral("...") : text;
-    const auto place = [](const QRectF& box) {
-        QString out = QStringLiteral("%1x%2 at %3,%4");
-        for (qreal value : {box.width(), box.height(), box.left(), box.top()})
-            out = out.arg(value, 0, 'f', 1);
-        return out;
-    };
-    return QStringLiteral("%1: \"%2\" needs %3 in %4")
-        .arg(control->objectName(), shown, place(drawn), place(room));
+    QString line;
+    if (!text.isEmpty() && !QRectF(room).contains(drawn))
+        QDebug(&line).noquote() << control->objectName() + ':' << text << "needs" << drawn << "in"
+                                << room;
+    return line;
 }
 
 inline QString misfit(const QWidget* control) {
@@ -115,8 +105,7 @@ inline QStringList misfits(const QWidget* window) {
     return found;
 }
 
-// How many captions of the five windows and the Router dialog do not fit, each named in a warning
-// (the platform's fakes installed).
+// How many captions of the five windows and the Router dialog do not fit, each warned of.
 inline qsizetype reportMisfits() {
     frmMain main;
     frmoptions options(main.settingsdir, &main);

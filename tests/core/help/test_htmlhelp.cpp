@@ -91,12 +91,8 @@ void HtmlHelpTest::displayOperations_data() {
          {"topic URL", {&H::HHDisplayTopicURL, Help, "", "0 @ joining.htm", ""}},
          // A keyword look-up shows the file first; the window travels in the record.
          {"keyword", {&H::HHDisplayKeyword, Help, "main", "0 @ 0;13 @ ", ""}},
-         {"ALink", {&H::HHDisplayALink, Help, "", "19 @ ", ""}},
          {"keyword, not a help file",
           {&H::HHDisplayKeyword, "help.htm", "", "", "help.htm is not a valid HTML Help file."}},
-         {"ALink, a missing file",
-          {&H::HHDisplayALink, "gone.chm", "", "",
-           "The file C:\\Program Files\\Velkor\\gone.chm does not exist."}},
          {"contents, a damaged file",
           {&H::HHDisplayContents, "C:\\Docs\\damaged.chm", "", "",
            "The file C:\\Docs\\damaged.chm does not exist."}}});
@@ -110,7 +106,6 @@ void HtmlHelpTest::displayOperations() {
     f.help.setHHWindow(window);
     f.help.setHHTopicURL(u"joining.htm"_s);
     f.help.setHHKeyword(u"router;hosting"_s);
-    f.help.setHHALink(u"joining"_s);
     f.help.setHHMsgText(u"Nothing found."_s);
     (f.help.*operation)(nullptr);
     QCOMPARE(f.calls(), calls);
@@ -218,18 +213,6 @@ void HtmlHelpTest::versionsAndRegistry() {
     // An unknown code fails its part and stores "unknown" until the next detection.
     QVERIFY(!f.help.HHVerifyMinConfig(26, 274));
     QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.3unknown"_s);
-    // A short name from the registry, quoted, is made long part by part.
-    f.os.prefix.writeFile(u"drive_c/Help~Files/HHCtrl.ocx"_s, "x");
-    f.control(HHControl, "\"c:\\help~files\\hhctrl.ocx\"");
-    f.os.versions.records[u"c:\\help~files\\hhctrl.ocx"_s] = fixedInfo(4, 72, 7290, 0);
-    QCOMPARE(f.help.HHVersion(), u"4.72.7290.00"_s);
-    // Where the file is gone, or the control not registered, the detection says so.
-    f.control(HHControl, "C:\\gone.ocx");
-    f.help.HHVersion();
-    f.os.registry.keys.clear();
-    f.help.IEVersion();
-    QCOMPARE(f.boxes(), QStringList({"Hhctrl.ocx is not in its registered location.",
-                                     "Shdocvw.dll is not registered."}));
 }
 
 QTEST_MAIN(HtmlHelpTest)

@@ -35,13 +35,10 @@ void HelpFileTest::systemTables() {
                        record(5, QByteArray("main\0junk", 9)) + record(1, "index.hhk").left(8));
     QCOMPARE(system.defaultTopic + '|' + system.defaultWindow + '|' + system.indexFile,
              u"start.htm|main|"_s);
-    // The count may claim more pairs than the table holds; strings must end inside theirs.
+    // The count may claim more pairs than the table holds (a string past it or unended: fuzzed).
     QCOMPARE(ivbStringOffset(dwords({800, 5, 9}), 5), std::optional<quint32>(9));
     QVERIFY(!ivbStringOffset(dwords({800, 5, 9}) + "\1\0", 6));
-    const QByteArray strings("\0/a.htm\0tail", 12);
-    QCOMPARE(stringAt(strings, 1), std::optional<QString>(u"/a.htm"_s));
-    for (const quint32 offset : {8u, 12u, 0xFFFFFFFFu}) // no end in the table, past it
-        QVERIFY2(!stringAt(strings, offset), qPrintable(QString::number(offset)));
+    QCOMPARE(stringAt(QByteArray("\0/a.htm\0tail", 12), 1), std::optional<QString>(u"/a.htm"_s));
 }
 
 void HelpFileTest::contentsSitemap() {

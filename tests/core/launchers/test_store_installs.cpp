@@ -1,4 +1,4 @@
-// Where GOG and Steam put the game: Steam's lists, Heroic's list, the registry's records.
+// Where GOG and Steam put the game: Steam's lists, the registry's records.
 
 #include "core/game/game_locator.h"
 #include "core/launchers/store_installs.h"
@@ -19,7 +19,6 @@ private slots:
     void keyValues();
     void foldersFromTheRecords();
     void oneSearchBounded();
-    void heroicList();
 };
 
 namespace {
@@ -117,17 +116,6 @@ void StoreInstallsTest::oneSearchBounded() {
     game::GameFolderSearch spent(host, 5);
     QVERIFY(!spent.holdsGamePrograms(decoys));
     QVERIFY(!spent.holdsGamePrograms(game));
-}
-
-// Windows installs only, those without a platform too.
-void StoreInstallsTest::heroicList() {
-    QString read;
-    for (const HeroicInstall& install : heroicInstalls(
-             R"({"installed": [{"appName": "1", "install_path": "/g/Pop", "platform": "windows"},
-              {"appName": "2", "install_path": "/g/Lin", "platform": "linux"},
-              {"appName": "3", "install_path": "/g/Any"}, {"appName": "4"}, 7]})"))
-        read += install.appName + '=' + install.folder + ';';
-    QCOMPARE(read, QStringLiteral("1=/g/Pop;3=/g/Any;"));
 }
 
 QTEST_MAIN(StoreInstallsTest) // with a QApplication: the Windows runner passes -platform

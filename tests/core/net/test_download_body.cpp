@@ -7,38 +7,28 @@
 class DownloadBodyTest : public QObject {
     Q_OBJECT
 private slots:
-    // Whole by its head: lines '|'-separated, as the transports hand them over.
+    // Whole by its head: lines '|'-separated, as the transports hand them over. (A length as said
+    // or not, a redirect's head, the 64 KiB bound: test_linux_downloads over the loopback.)
     void framing_data() {
         QTest::addColumn<QString>("head");
-        QTest::addColumn<int>("size");
         QTest::addColumn<bool>("whole");
-        QTest::newRow("no length") << "" << 5 << true;
-        QTest::newRow("as said") << "Content-Length: 5" << 5 << true;
-        QTest::newRow("any case, blanks") << "content-length:\t 5 " << 5 << true;
-        QTest::newRow("shorter") << "Content-Length: 6" << 5 << false;
-        QTest::newRow("longer") << "Content-Length: 4" << 5 << false;
-        QTest::newRow("no number") << "Content-Length: 5x" << 5 << false;
-        QTest::newRow("negative") << "Content-Length: -5" << 5 << false;
-        QTest::newRow("two that differ") << "Content-Length: 5|Content-Length: 6" << 5 << false;
-        QTest::newRow("chunks") << "Content-Length: 9|Transfer-Encoding: gzip, Chunked" << 5
-                                << true;
-        QTest::newRow("a redirect's before")
-            << "HTTP/1.1 302 Found|Content-Length: 9|HTTP/1.1 200 OK" << 5 << true;
-        QTest::newRow("64 KiB") << "" << 65536 << true;
-        QTest::newRow("past it") << "" << 65537 << false;
+        QTest::newRow("no length") << "" << true;
+        QTest::newRow("any case, blanks") << "content-length:\t 5 " << true;
+        QTest::newRow("no number") << "Content-Length: 5x" << false;
+        QTest::newRow("negative") << "Content-Length: -5" << false;
+        QTest::newRow("two that differ") << "Content-Length: 5|Content-Length: 6" << false;
+        QTest::newRow("chunks") << "Content-Length: 9|Transfer-Encoding: gzip, Chunked" << true;
     }
     void framing() {
         QFETCH(QString, head);
-        QFETCH(int, size);
         QFETCH(bool, whole);
         net::DownloadBody body;
         for (const QString& line : head.split('|'))
             body.headerLine((line + "\r\n").toLatin1());
-        const QByteArray bytes(size, ' ');
-        body.append(bytes.constData(), size - 1); // in two parts, the last one byte
-        body.append(bytes.constData(), 1);
+        body.append("abcd", 4); // five bytes in two parts, the last one byte
+        body.append("e", 1);
         QCOMPARE(body.whole(), whole);
-        QCOMPARE(body.bytes().size(), std::min(size, 65536));
+        QCOMPARE(body.bytes(), "abcde");
     }
 };
 

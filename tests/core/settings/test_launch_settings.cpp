@@ -26,7 +26,7 @@ private slots:
         QCOMPARE(s.OverrideAddress(), QStringLiteral("127")); // NULs inside are skipped
     }
 
-    // A first start makes the folders; a short file is padded, a long one written in place.
+    // A first read makes the folders; a short file is padded.
     void file() {
         LaunchSettings s;
         const Place os;
@@ -34,17 +34,11 @@ private slots:
         QVERIFY(QDir(users).removeRecursively()); // as on a first start without ~/.config
         s.read(file);                             // makes every folder level, but no file
         QCOMPARE(s.image, QByteArray(115, '\0'));
-        QVERIFY(!QFileInfo::exists(os.file));
-        QVERIFY(QDir(users).removeRecursively()); // a write makes them and tries once more
-        QVERIFY(s.write(file));
-        QCOMPARE(os.bytes(), QByteArray(115, '\0'));
+        QVERIFY(!QFileInfo::exists(os.file)); // a first write: e2e/settings.sh
         os.write(patterned(50));
         s.read(file); // reading writes nothing
         QCOMPARE(s.image, patterned(50) + QByteArray(65, '\0'));
-        QCOMPARE(os.bytes().size(), 50);
-        os.write(patterned(200));
-        QVERIFY(s.write(file));
-        QCOMPARE(os.bytes(), s.image + patterned(200).mid(115)); // in place
+        QCOMPARE(os.bytes().size(), 50); // a longer one written in place: the fuzz target
     }
 };
 

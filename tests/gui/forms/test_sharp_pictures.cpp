@@ -29,14 +29,11 @@ private slots:
         frmMain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.devicePixelRatio(), 2);
         const QColor ground = window.palette().color(QPalette::Window);
 
         const QImage logo = window.poplogo->grab().toImage();
-        const QImage sharp(QStringLiteral(":/logo@2x.png"));
-        QCOMPARE(sharp.size(), QSize(700, 256));
         QCOMPARE(logo.convertToFormat(QImage::Format_RGB32),
-                 expectedShot({354, 132}, sharp, ground));
+                 expectedShot({354, 132}, QImage(":/logo@2x.png"), ground));
 
         for (QLabel* figure : {window.BlueSha, window.RedSha, window.yellowsha, window.Greensha}) {
             QMovie* movie = figure->movie();
@@ -44,10 +41,8 @@ private slots:
             QVERIFY(movie->jumpToFrame(0));
             movie->setPaused(true);
             QImageReader reader(":/" + figure->objectName() + "@2x.gif", "gif");
-            const QImage first = reader.read();
-            QCOMPARE(first.size(), QSize(62, 62));
             QCOMPARE(figure->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                     expectedShot({31, 31}, first, ground));
+                     expectedShot({31, 31}, reader.read(), ground));
         }
     }
 };

@@ -128,8 +128,7 @@ private slots:
         choose(window, false, false, "1.2.3.4", "");
         window.mnutroubleshoot->trigger();
         QCOMPARE(window.launchargs, "previous");
-        QCOMPARE(fake->ui.boxes.size(), 1u);
-        QCOMPARE(fake->ui.boxes[0].title, "No Username");
+        QCOMPARE(fake->ui.boxes.empty() ? "none" : fake->ui.boxes[0].title, "No Username");
 
         choose(window, true, true, "", "Uma"); // no join-address check here
         onAltLoad(&window);

@@ -1,18 +1,11 @@
 // The main window: its form and keys, host and join, its load, and the Help menu's commands.
 
-#include "buildconfig.h"
 #include "fakes/fake_platform.h"
 #include "fakes/rows.h"
-#include "gui/about/frmAbout.h"
 #include "gui/forms/forms.h"
-#include "gui/main/frmMain.h"
-#include "gui/manual/frmaltload.h"
-#include "gui/manual/frmfindpop.h"
-#include "gui/options/frmoptions.h"
-#include "gui/text_fit.h"
+#include "gui/text_fit.h" // and the five windows
 
 #include <QtTest>
-#include <QtWidgets>
 
 using namespace std::literals;
 using platform::RootKey;
@@ -60,16 +53,12 @@ private slots:
         forms::SetFormIcon(&window, "ICON1", false); // our own pictures, without Qt's image plugins
         QCOMPARE(window.windowIcon().availableSizes(),
                  QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}}));
-        os.system.anotherInstance = true; // its text; that it ends: e2e/echo_and_lock.sh
-        window.Form_Load();
-        QVERIFY(os.ui.boxes.at(0).text.startsWith("Velkor is already running"));
 
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        // Enter presses the focused button once, in a text box none; a held key does not repeat.
+        // Either Enter presses the focused button once, held or not (a text box:
+        // e2e/look_and_keys).
         QSignalSpy pressed(window.launch, &QAbstractButton::clicked);
-        QTest::keyClick(window.username, Qt::Key_Return);
-        QTest::keyClick(window.launch, Qt::Key_A);
         QTest::keyClick(window.launch, Qt::Key_Return);
         QTest::keyClick(window.launch, Qt::Key_Enter, Qt::KeypadModifier);
         QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
@@ -184,48 +173,36 @@ private slots:
         os.prefix.writeFile("drive_c/Games/Velkor/velkorhelp.chm", "x");
         window.mnuhelp->trigger(); // in the program's folder as the system reports it
         QCOMPARE(os.help.calls.at(0).path, "C:\\Games\\Velkor\\velkorhelp.chm");
-        window.mnuvisitdrovane->trigger();
-        window.mnuvisittollmere->trigger();
-        QCOMPARE(os.ui.openedUrls, QStringList({VELKOR_DROVANE_URL, VELKOR_TOLLMERE_URL}));
     }
 
-    void etchedDividers_data() {
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<qreal>("ratio");
-        const std::pair<const char*, int> dividers[] = {{"frmMain", 384},
-                                                        {"frmoptions", 256},
-                                                        {"frmaltload", 159},
-                                                        {"frmfindpop", 199},
-                                                        {"frmAbout", 99}};
-        for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
-            for (const auto& [form, row] : dividers)
-                QTest::addRow("%s at %d%%", form, qRound(ratio * 100)) << form << row << ratio;
-    }
     // Both lines of each etched divider, the shadow over the white, at each scale.
     void etchedDividers() {
-        QFETCH(QString, form);
-        QFETCH(int, row);
-        QFETCH(qreal, ratio);
         fakes::FakePlatform os;
         frmMain window;
         frmoptions options(QString(), &window);
         frmaltload altload(true, QString(), &window);
         frmfindpop picker(&altload);
         frmAbout about(&window);
-        QWidget* shown = window.centralWidget();
-        for (QWidget* dialog : std::initializer_list<QWidget*>{&options, &altload, &picker, &about})
-            if (dialog->objectName() == form)
-                shown = dialog;
-        QPixmap shot(shown->size() * ratio);
-        shot.setDevicePixelRatio(ratio);
-        shown->render(&shot);
-        const QImage image = shot.toImage();
-        const auto colour = [&](int logicalRow) {
-            return image.pixelColor(image.width() / 2, qRound(logicalRow * ratio)).name();
-        };
-        QCOMPARE(colour(row), forms::systemColor(forms::ButtonShadow).name());
-        QCOMPARE(colour(row + 1), "#ffffff");
+        const std::pair<QWidget*, int> dividers[] = {{window.centralWidget(), 384},
+                                                     {&options, 256},
+                                                     {&altload, 159},
+                                                     {&picker, 199},
+                                                     {&about, 99}};
+        const QString shadow = forms::systemColor(forms::ButtonShadow).name();
+        for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0})
+            for (const auto& [shown, row] : dividers) {
+                QPixmap shot(shown->size() * ratio);
+                shot.setDevicePixelRatio(ratio);
+                shown->render(&shot);
+                const QImage image = shot.toImage();
+                const QString at = QStringLiteral("%1 at %2: ").arg(shown->objectName()).arg(ratio);
+                const auto colour = [&](int logicalRow) {
+                    return at +
+                           image.pixelColor(image.width() / 2, qRound(logicalRow * ratio)).name();
+                };
+                QCOMPARE(colour(row), at + shadow);
+                QCOMPARE(colour(row + 1), at + "#ffffff");
+            }
     }
 
     // Every caption whole in its control, in the program's own look.
