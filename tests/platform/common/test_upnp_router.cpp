@@ -124,18 +124,17 @@ private slots:
         QVERIFY2(peak() - before < 32 * 1024, qPrintable(QString::number(peak() - before)));
     }
 
-    // NAT-PMP: its public address, the lease it grants; another outside port offered, given back.
+    // NAT-PMP: the lease it grants; another outside port offered, given back (its address and a
+    // mapping's round trip: router/product.sh).
     void natPmp() {
         Scripted s("natpmp");
         if (s.line() != "natpmp ready")
             QSKIP("UDP 127.0.0.1:5351 is taken");
         UpnpRouter router({{}, "127.0.0.1"});
         QCOMPARE(router.discover().gateway, "127.0.0.1"); // found only over NAT-PMP
-        QCOMPARE(router.externalAddress().value_or("none"), "203.0.113.7");
         quint32 granted = 0;
         QCOMPARE(router.addUdpMapping(GamePort, Client, Description, 3600, &granted), Router::Ok);
         QCOMPARE(granted, 1800u);
-        QCOMPARE(mapped(router, Router::Unsupported), "none");
         QCOMPARE(router.removeUdpMapping(GamePort), Router::Ok);
         QCOMPARE(router.addUdpMapping(7576, Client, Description, 3600, &granted),
                  Router::OtherPort);
