@@ -1,12 +1,12 @@
 # Tests against one real Wine prefix (label wine), which wine_prefix builds; the others share it
 # one at a time.
 set(wine_dir ${CMAKE_CURRENT_BINARY_DIR}/wine)
-set(wine_tests wine_prefix wine_launch wine_helpRegistration wine_hhctrlVersion)
+set(wine_tests wine_prefix wine_launch wine_helpRegistration)
 add_test(NAME wine_prefix COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/make_prefix.sh ${wine_dir})
 add_executable(test_wine_peer wine/test_wine_peer.cpp)
 target_link_libraries(test_wine_peer PRIVATE velkor_fakes velkor_backend velkor_gui_main
                       velkor_core_help velkor_core_launchers)
-foreach(function launch helpRegistration hhctrlVersion)
+foreach(function launch helpRegistration)
   add_test(NAME wine_${function} COMMAND test_wine_peer ${function})
 endforeach()
 set_tests_properties(${wine_tests} PROPERTIES LABELS wine SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK wine_prefix

@@ -12,8 +12,6 @@ void linkNatively(const QString& link, const QString& target);
 bool makeReadOnly(const QString& file);
 // A FIFO whose writer stays open, so a reader gets `bytes` at once; false where there is none.
 bool makeFifo(const QString& path, const QByteArray& bytes);
-// A symbolic link; false where the tests cannot make one.
-bool makeLink(const QString& link, const QString& target);
 // Gives the file to another user; false where this process cannot.
 bool giveAway(const QString& file);
 // Whether the file (a link followed) is this user's.

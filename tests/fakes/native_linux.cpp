@@ -32,11 +32,6 @@ bool makeFifo(const QString& path, const QByteArray& bytes) {
     return fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
 }
 
-bool makeLink(const QString& link, const QString& target) {
-    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) ==
-           0;
-}
-
 bool giveAway(const QString& file) {
     return ::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0; // nobody
 }

@@ -15,10 +15,6 @@ bool makeFifo(const QString&, const QByteArray&) {
     return false;
 }
 
-bool makeLink(const QString&, const QString&) {
-    return false;
-}
-
 bool giveAway(const QString&) {
     return false;
 }

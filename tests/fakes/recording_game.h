@@ -18,23 +18,11 @@ inline bool writeRecordingGame(const QString& nativePath) {
 }
 
 // What it recorded once it ran, its folder first; empty if it did not.
-inline QStringList recordedLines(const QString& nativePath, int timeoutMs = 5000) {
+inline QStringList recordedLines(const QString& nativePath) {
     QFile file(nativePath + QStringLiteral(".args"));
-    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) ||
-        !file.open(QIODevice::ReadOnly))
+    if (!QTest::qWaitFor([&] { return file.exists(); }, 5000) || !file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-// The arguments alone, the folder.
-inline QStringList recordedArguments(const QString& nativePath, int timeoutMs = 5000) {
-    QStringList arguments;
-    for (const QString& line : recordedLines(nativePath, timeoutMs).mid(1))
-        arguments << line.mid(1).chopped(1);
-    return arguments;
-}
-inline QString recordedFolder(const QString& nativePath, int timeoutMs = 5000) {
-    return recordedLines(nativePath, timeoutMs).value(0);
 }
 
 } // namespace fakes

@@ -6,7 +6,7 @@
 
 #include <QtCore>
 
-using fakes::giveAway, fakes::makeFifo, fakes::makeLink, fakes::makeReadOnly;
+using fakes::makeFifo, fakes::makeReadOnly;
 
 // Bytes that no shift or field boundary leaves unchanged, none of them 1 or blank.
 inline QByteArray patterned(int size) {

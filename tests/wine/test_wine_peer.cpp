@@ -1,6 +1,5 @@
 // The Linux backend against a real Wine prefix (tests/wine/make_prefix.sh) and Wine's own tools.
 #include "core/help/HTMLHelp.h"
-#include "core/help/helpversions.h"
 #include "core/launchers/launcher_prefixes.h"
 #include "fakes/fake_platform.h"
 #include "gui/main/frmMain.h"
@@ -91,17 +90,6 @@ private slots:
         QVERIFY2(answer.contains(
                      QRegularExpression(u"velkorhelp\\.chm\\s+REG_SZ\\s+%1\\s"_s.arg(value))),
                  qPrintable(answer));
-    }
-
-    // Wine's own hhctrl.ocx through the backend's PE reader; the recorder has no version.
-    void hhctrlVersion() {
-        Session session;
-        const auto record =
-            platform::current().versions->fixedFileInfo(u"C:\\windows\\system32\\hhctrl.ocx"_s);
-        const auto v = helpversions::fromFixedFileInfo(record.value_or(QByteArray()));
-        QVERIFY(v);
-        QCOMPARE(helpversions::versionText(*v), u"5.02.3790.2744"_s);
-        QVERIFY(!platform::current().versions->fixedFileInfo(Game + u"\\HW_SW_Select.exe"_s));
     }
 };
 

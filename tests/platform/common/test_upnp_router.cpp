@@ -36,12 +36,12 @@ struct Scripted {
 };
 
 // The mapping of the game's port as "client description", or "none".
-QString mapped(Router& router, int expectedResult = Router::Ok) {
+QString mapped(Router& router) {
     int result = -100;
     const auto m = router.udpMapping(GamePort, &result);
-    if (result != expectedResult || !m)
-        return result == expectedResult ? "none" : "result " + QString::number(result);
-    return m->client + " " + m->description;
+    if (result != Router::Ok)
+        return "result " + QString::number(result);
+    return m ? m->client + " " + m->description : "none";
 }
 
 } // namespace
@@ -50,20 +50,16 @@ class UpnpRouterTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Found, mapped, removed (gone from the router: router/product.sh); twice removed is fine.
-    void roundTrip() {
+    // Nothing to remove before a router is found; removed twice is fine (714: nothing left). The
+    // round trip against a real router: router/product.sh.
+    void removal() {
         Scripted s("normal");
-        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::NoRouter); // nothing found yet
-        const auto found = s.router.discover();
-        QCOMPARE(found.name + "|" + found.model + "|" + found.gateway +
-                     (found.connected ? "|on" : ""),
-                 "Velkor Test Router|IGD-1|127.0.0.1|on");
-        QCOMPARE(s.router.externalAddress().value_or("none"), "203.0.113.7");
+        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::NoRouter);
+        QVERIFY(s.router.discover().connected);
         quint32 granted = 0;
         QCOMPARE(s.router.addUdpMapping(GamePort, Client, Description, 3600, &granted), Router::Ok);
-        QCOMPARE(granted, 3600u);
-        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::Ok); // read back: refusals
-        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::Ok); // 714: nothing left
+        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::Ok);
+        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::Ok);
     }
 
     // Markup for a name, decoded once and kept as text; 10,000 characters of model, cut to 256.
@@ -106,22 +102,8 @@ private slots:
         }
     }
 
-    // A router that never answers a request: every call gives up, all well before its 60 s.
-    void silent() {
-        Scripted s("hang");
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(s.router.discover().protocol, Protocol::Upnp);
-        QVERIFY(!s.router.externalAddress());
-        QCOMPARE(s.router.addUdpMapping(GamePort, Client, Description, 3600, nullptr),
-                 Router::NoAnswer);
-        QCOMPARE(mapped(s.router, Router::NoAnswer), "none");
-        QCOMPARE(s.router.removeUdpMapping(GamePort), Router::NoAnswer);
-        QVERIFY2(timer.elapsed() < 40000, qPrintable(QString::number(timer.elapsed())));
-    }
-
-    // A device that streams without end, its description or each control answer: every call
-    // gives up within its bound, holding no more than a router ever says.
+    // A device whose every control answer streams without end (an endless description:
+    // router/product.sh): each call gives up, holding no more than a router ever says.
     void endlessAnswers() {
         const auto peak = [] { // the process's highest resident memory so far, in KiB
             rusage usage{};
@@ -130,10 +112,6 @@ private slots:
         const qint64 before = peak();
         QElapsedTimer timer;
         timer.start();
-        {
-            Scripted s("endless-description");
-            QCOMPARE(s.router.discover().protocol, Protocol::None);
-        }
         Scripted s("endless-answer");
         const auto found = s.router.discover();
         QCOMPARE(found.protocol, Protocol::Upnp);
@@ -146,18 +124,17 @@ private slots:
         QVERIFY2(peak() - before < 32 * 1024, qPrintable(QString::number(peak() - before)));
     }
 
-    // NAT-PMP: its public address, the lease it grants; another outside port offered, given back.
+    // NAT-PMP: the lease it grants; another outside port offered, given back (its address and a
+    // mapping's round trip: router/product.sh).
     void natPmp() {
         Scripted s("natpmp");
         if (s.line() != "natpmp ready")
             QSKIP("UDP 127.0.0.1:5351 is taken");
         UpnpRouter router({{}, "127.0.0.1"});
         QCOMPARE(router.discover().gateway, "127.0.0.1"); // found only over NAT-PMP
-        QCOMPARE(router.externalAddress().value_or("none"), "203.0.113.7");
         quint32 granted = 0;
         QCOMPARE(router.addUdpMapping(GamePort, Client, Description, 3600, &granted), Router::Ok);
         QCOMPARE(granted, 1800u);
-        QCOMPARE(mapped(router, Router::Unsupported), "none");
         QCOMPARE(router.removeUdpMapping(GamePort), Router::Ok);
         QCOMPARE(router.addUdpMapping(7576, Client, Description, 3600, &granted),
                  Router::OtherPort);

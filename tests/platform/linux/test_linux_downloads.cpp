@@ -24,22 +24,19 @@ private slots:
     }
 
     // A failed download leaves no file; none takes longer than its bound. Only a whole body
-    // counts: not past 64 KiB, as long as its Content-Length says, its chunks ended.
+    // counts: not past 64 KiB, as long as its Content-Length says, its chunks ended (the rules
+    // alone: core/net; a page that drips or never answers: e2e/echo_and_lock.sh).
     void download_data() {
         const QByteArray address = "80.100.100.7\r\n";
         // {below the server's root, the file, what it holds; null: the download fails}
-        addCases<DownloadCase>(
-            {{"an answer", {"/myip.php", "/ip.tmp", address}},
-             {"moved", {"/moved", "/ip.tmp", address}},
-             {"64 KiB", {"/full", "/ip.tmp", QByteArray(65524, ' ') + "80.100.100.7"}},
-             {"cut at 64 KiB", {"/cut", "/ip.tmp", {}}},
-             {"shorter than said", {"/short", "/ip.tmp", {}}},
-             {"longer than said", {"/long", "/ip.tmp", {}}},
-             {"chunks without end", {"/endless", "/ip.tmp", {}}},
-             {"a byte a second", {"/drip", "/ip.tmp", {}}},
-             {"no answer in time", {"/silent", "/ip.tmp", {}}},
-             {"not found", {"/missing", "/ip.tmp", {}}},
-             {"no folder for the file", {"/myip.php", "/absent/ip.tmp", {}}}});
+        addCases<DownloadCase>({{"an answer", {"/myip.php", "/ip.tmp", address}},
+                                {"moved", {"/moved", "/ip.tmp", address}},
+                                {"cut at 64 KiB", {"/cut", "/ip.tmp", {}}},
+                                {"shorter than said", {"/short", "/ip.tmp", {}}},
+                                {"longer than said", {"/long", "/ip.tmp", {}}},
+                                {"chunks without end", {"/endless", "/ip.tmp", {}}},
+                                {"not found", {"/missing", "/ip.tmp", {}}},
+                                {"no folder for the file", {"/myip.php", "/absent/ip.tmp", {}}}});
     }
     void download() {
         QFETCH(DownloadCase, row);

@@ -56,8 +56,7 @@ private slots:
         QVERIFY(files.changeDrive("e"));
         QVERIFY(files.changeDirectory("c:\\games\\populous"));
         QCOMPARE(QFileInfo(QDir::currentPath()), QFileInfo(other.path()));
-        QVERIFY(files.changeDirectory("Maps\\Old"));
-        QVERIFY(files.changeDirectory("..\\Old\\.."));
+        QVERIFY(files.changeDirectory("Maps\\Old\\.."));
         QVERIFY(files.changeDirectory("C:.."));
         for (const char* path : {"Nowhere", "C:\\Games\\Populous\\poptb.exe", "Q:\\", ""})
             QVERIFY2(!files.changeDirectory(path), path);

@@ -97,7 +97,10 @@ QString frame(QWidget* window) {
 
 class WindowsLookTest : public QObject {
     Q_OBJECT
+    fakes::FakePlatform os; // the windows' system
+
 private slots:
+    void initTestCase() { forms::setUpLook(); }
     void manifestAndVersions() {
         const QString manifest = resourceText(besideTest(u"velkor.exe"_s), 1, RT_MANIFEST);
         for (const char* pattern :
@@ -117,10 +120,7 @@ private slots:
     }
 
     void nativeStyleFixedFrames() {
-        forms::setUpLook();
         QCOMPARE(QApplication::style()->name(), u"windowsvista"_s);
-
-        fakes::FakePlatform os;
         frmMain main;
         forms::SetFormIcon(&main, u"ICON1"_s, true);
         QCOMPARE(frame(&main), u"fixed, caption, close, minimize, icon"_s);
@@ -138,8 +138,6 @@ private slots:
     // Both lines of the main window's etched divider on the screen; look.sh runs this and the
     // next at each DPI.
     void dividerOnScreen() {
-        forms::setUpLook();
-        fakes::FakePlatform os;
         frmMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -155,8 +153,6 @@ private slots:
 
     // Every caption whole, in the font Qt resolves here.
     void captionsFit() {
-        forms::setUpLook();
-        fakes::FakePlatform os;
         qInfo() << QFontInfo(QApplication::font()).family() << "at"
                 << QGuiApplication::primaryScreen()->logicalDotsPerInch() << "dpi x"
                 << QGuiApplication::primaryScreen()->devicePixelRatio();
