@@ -12,11 +12,11 @@ home() { # NAME [LINE...]: a fresh $root hosting With Router as Bo, LINEs in its
     record "$(cfg "$root")" '2:\1' '4:B\0o' 88:198.51.100.1 '114:\1' && rcfg=$(dirname "$(cfg "$root")")/VelkorRouter.cfg
     (($# == 1)) || { mkdir -p "${rcfg%/*}" && printf '%s\n' "${@:2}" >"$rcfg"; }
 }
-start() { # NAME [ENV...]: $program (else the real build) in lan with the box probe, its window up at $t_up.
+start() { # NAME [ENV...]: $program (else the real build) in $space (else lan) with the box probe, its window up at $t_up.
     local bin=${program:-$real} && local w=$work/spied-${bin##*/} && boxes=$root/boxes && : >"$root/boxes"
     # A sanitizer build wants its runtime loaded first.
     printf '#!/bin/sh\nLD_PRELOAD=%q exec %q "$@"\n' "$(ldd "$bin" | awk '/libasan/ {print $3 ":"}')$spy" "$bin" >"$w" && chmod +x "$w"
-    velkor=$(net_wrap lan "$w") up "$1" "$root" http_proxy= https_proxy= HTTP_PROXY= HTTPS_PROXY= all_proxy= ALL_PROXY= \
+    velkor=$(net_wrap "${space:-lan}" "$w") up "$1" "$root" http_proxy= https_proxy= HTTP_PROXY= HTTPS_PROXY= all_proxy= ALL_PROXY= \
         VELKOR_BOX_SPY="$boxes" "${@:2}" && t_up=$EPOCHREALTIME
 }
 # scenario NAME [MODE...]: a fresh network of MODEs and a fresh home, then the program started in it.
@@ -58,6 +58,9 @@ scenario cgnat cgnat && told cgnat "Another NAT sits beyond your router" \
     '[[ "$(router_label 20 100)" == "Another NAT sits beyond your router"* ]]' && close_velkor
 # The window taking keys during the wait: test_router_window.
 scenario silent silent && told silent "$said: the router did not answer in time." && close_velkor
+# No network at all, loopback alone: said plainly, with no address to forward the port to.
+net_space solo && home solo && space=solo start solo && told solo "This machine has no network connection" \
+    '[[ $box_text != *"forward UDP"* ]]' && close_velkor
 
 # Others' mappings, which every scenario below leaves in place: another program's UDP 7000, this machine's
 # UDP 7001 by NAT-PMP, and from lan2 on another machine's Velkor (as this one was before an address change).

@@ -37,7 +37,19 @@ QString anotherNatReason(const RouterView& view) {
     return QStringLiteral("your router says its outside connection is not its own");
 }
 
+QString noNetworkText() {
+    return QStringLiteral("This machine has no network connection, so friends cannot join you: "
+                          "connect it to your network, then start Velkor again.");
+}
+
 } // namespace
+
+bool noNetwork(const QString& localAddress) {
+    const QString address = localAddress.trimmed();
+    if (address.isEmpty() || address == QLatin1String("::1"))
+        return true;
+    return isIpv4Address(address) && ipv4Within(ipv4Value(address), 0x7F000000, 8);
+}
 
 QString holderText(const QString& holder) {
     const QString shown = routerText(holder, 40);
@@ -112,6 +124,8 @@ QString portLine(const PortState& port, qint64 now) {
 
 QString meaning(const RouterView& view, const QString& localAddress) {
     using Kind = PortState::Kind;
+    if (noNetwork(localAddress))
+        return noNetworkText();
     switch (reach(view)) {
     case Reach::Reachable:
         return QStringLiteral("Friends can reach you: they join at %1.").arg(view.outside);
@@ -149,7 +163,10 @@ QString meaning(const RouterView& view, const QString& localAddress) {
 HostingWarning hostingWarning(const RouterView& view, const QString& localAddress) {
     using Kind = PortState::Kind;
     HostingWarning warning;
-    if (reach(view) == Reach::AnotherNat) {
+    if (noNetwork(localAddress)) {
+        warning.cause = QStringLiteral("no network");
+        warning.text = noNetworkText();
+    } else if (reach(view) == Reach::AnotherNat) {
         warning.cause = QStringLiteral("another NAT");
         warning.text = meaning(view, localAddress);
     } else if (view.port.kind != Kind::Open) {

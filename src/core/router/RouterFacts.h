@@ -58,6 +58,10 @@ struct RouterView {
 
 Reach reach(const RouterView& view);
 
+// True when the Local IP tells of no network connection: none, or a loopback address. Then no
+// router can lead the game's port here, and the player is told so instead of where to forward.
+bool noNetwork(const QString& localAddress);
+
 // The window's lines: the router, the port, and one sentence for what it means. `now` in
 // seconds since the epoch, for the time an open port has left.
 QString routerLine(const platform::RouterFound& found);

@@ -96,6 +96,21 @@ private slots:
                  qPrintable(warning.text));
     }
 
+    // Loopback or no Local IP: no network, whatever the router said; a typed LAN address is one.
+    void noNetwork() {
+        const net::RouterView none{{}, {}, {}, state(Kind::NoRouter)};
+        for (const char* local : {"", " ", "127.0.0.1", "127.255.0.9", "::1"}) {
+            QVERIFY2(net::noNetwork(local), local);
+            const net::HostingWarning warning = net::hostingWarning(none, local);
+            QCOMPARE(warning.cause, QStringLiteral("no network"));
+            QVERIFY2(warning.text.startsWith("This machine has no network connection"),
+                     qPrintable(warning.text));
+            QVERIFY2(!net::meaning(none, local).contains("forward"), local);
+        }
+        for (const char* local : {"128.0.0.1", "126.0.0.1", "192.168.50.2", "fe80::1", "x"})
+            QVERIFY2(!net::noNetwork(local), local);
+    }
+
     void openingThePort() {
         Home os;
         auto router = os.routers.open();
