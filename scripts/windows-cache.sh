@@ -42,12 +42,12 @@ claim_cache() {
   : >"$log"
 }
 
-# start_build <dev package> <source package> <folder> <stamp>: the build of the source package at
-# the version of the dev package installed here, into the cache folder <folder>-VERSION-KEY
-# ($dest; finished when it holds <stamp>, $stamp), claimed, and its source unpacked into
-# $work/src. The caller defines cache_key.
+# start_build <dev package>|=<version> <source package> <folder> <stamp> [<debian-source option>...]:
+# the build of the source package at the version of the dev package installed here (or the one
+# given), into the cache folder <folder>-VERSION-KEY ($dest; finished when it holds <stamp>,
+# $stamp), claimed, and its source unpacked into $work/src. The caller defines cache_key.
 start_build() {
-  version=$(dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null || true)
+  if [[ $1 == =* ]]; then version=${1#=}; else version=$(dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null || true); fi
   [ -n "$version" ] || die "cannot tell the installed $1 version (is it installed?)"
   dest="$cache_root/$3-$version-$(cache_key)"
   stamp="$dest/$4"
@@ -58,5 +58,5 @@ start_build() {
   start=$SECONDS
   say "building $2 $version for Windows into $dest (log: $log)"
   run_logged "fetching and unpacking the source of $2 $version" \
-    env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" "$2" "$version" "$work/src"
+    env VELKOR_APT_CACHE="${VELKOR_APT_CACHE:-$cache_root/apt}" bash "$repo/scripts/debian-source.sh" "${@:5}" "$2" "$version" "$work/src"
 }

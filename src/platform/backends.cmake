@@ -17,23 +17,19 @@ target_link_libraries(velkor_backend PUBLIC velkor_seam PRIVATE velkor_core_win3
                       velkor_core_router velkor_core_net Qt6::Widgets)
 if(WIN32)
   # hhctrl.ocx is loaded at run time, as Windows programs do (see windows_help.cpp).
-  target_link_libraries(velkor_backend PRIVATE advapi32 shell32 ws2_32 winhttp version)
+  target_link_libraries(velkor_backend PRIVATE advapi32 shell32 ws2_32 winhttp version ole32
+                        oleaut32)
 else()
   target_include_directories(velkor_backend PRIVATE ${CURL_INCLUDE_DIRS})
   # libcurl is opened at run time, on the first download (see linux_downloads.cpp).
   target_link_libraries(velkor_backend PRIVATE velkor_core_wine velkor_core_helpfile
                         velkor_gui_helpviewer ${CMAKE_DL_LIBS})
 endif()
-target_include_directories(velkor_backend PRIVATE ${MINIUPNPC_INCLUDE_DIR})
-target_link_libraries(velkor_backend PRIVATE ${MINIUPNPC_LIBRARY})
-if(NATPMP_INCLUDE_DIR AND NATPMP_LIBRARY)
-  target_include_directories(velkor_backend PRIVATE ${NATPMP_INCLUDE_DIR})
-  target_link_libraries(velkor_backend PRIVATE ${NATPMP_LIBRARY})
-  target_compile_definitions(velkor_backend PRIVATE VELKOR_WITH_NATPMP)
-endif()
+target_include_directories(velkor_backend PRIVATE ${MINIUPNPC_INCLUDE_DIR} ${NATPMP_INCLUDE_DIR})
+target_link_libraries(velkor_backend PRIVATE ${MINIUPNPC_LIBRARY} ${NATPMP_LIBRARY})
 if(WIN32)
-  # The static miniupnpc, and what it calls in Windows; ws2_32 again after it, as the linker
-  # resolves an archive only from what follows it.
+  # The static miniupnpc and libnatpmp, and what they call in Windows; ws2_32 again after them,
+  # as the linker resolves an archive only from what follows it.
   target_compile_definitions(velkor_backend PRIVATE MINIUPNP_STATICLIB NATPMP_STATICLIB)
   target_link_libraries(velkor_backend PRIVATE ws2_32 iphlpapi)
 endif()

@@ -22,9 +22,7 @@
 #endif
 
 #include <miniupnpc/miniupnpc.h>
-#ifdef VELKOR_WITH_NATPMP
 #include <natpmp.h>
-#endif
 
 namespace platform::common {
 
@@ -66,7 +64,6 @@ struct NatPmpAnswer {
     quint32 lifetime = 0;
 };
 
-#ifdef VELKOR_WITH_NATPMP
 NatPmpAnswer natPmp(quint32& gateway, bool mapping, quint16 port, quint32 lease) {
     NatPmpAnswer answer;
     natpmp_t session;
@@ -113,12 +110,6 @@ NatPmpAnswer natPmp(quint32& gateway, bool mapping, quint16 port, quint32 lease)
     }
     return answer;
 }
-#else
-// Built without libnatpmp: no gateway speaks it.
-NatPmpAnswer natPmp(quint32&, bool, quint16, quint32) {
-    return {};
-}
-#endif
 
 // A device's description, fetched whole within the bound, and what miniupnpc reads of it.
 struct Described {
