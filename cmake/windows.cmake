@@ -63,23 +63,30 @@ endforeach()
 add_custom_command(TARGET velkor POST_BUILD ${copies} VERBATIM)
 
 # The licences the program comes with: Velkor's (GPL-3.0-or-later), that of Qt's libraries
-# (LGPL-3, which is written as additions to the GPL) and miniupnpc's (BSD-3-Clause, whose notice
-# goes wherever its static library, linked into velkor.exe, goes), from its install folder.
+# (LGPL-3, which is written as additions to the GPL), and those of miniupnpc and libnatpmp
+# (BSD-3-Clause, whose notice goes wherever their static libraries, linked into velkor.exe, go),
+# from their install folders.
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt COPYONLY)
 configure_file(/usr/share/common-licenses/LGPL-3 ${CMAKE_BINARY_DIR}/LGPL-3.txt COPYONLY)
-get_filename_component(velkor_miniupnpc_prefix ${MINIUPNPC_INCLUDE_DIR} DIRECTORY)
-set(velkor_miniupnpc_license ${velkor_miniupnpc_prefix}/share/doc/miniupnpc/LICENSE)
-if(NOT EXISTS ${velkor_miniupnpc_license})
-  message(FATAL_ERROR "miniupnpc's licence is not at ${velkor_miniupnpc_license} "
-                      "(scripts/build-router-windows.sh puts it there)")
-endif()
-configure_file(${velkor_miniupnpc_license} ${CMAKE_BINARY_DIR}/LICENSE-miniupnpc.txt COPYONLY)
+foreach(library miniupnpc:MINIUPNPC:build-router-windows libnatpmp:NATPMP:build-natpmp-windows)
+  string(REPLACE ":" ";" library ${library})
+  list(GET library 0 name)
+  list(GET library 1 variable)
+  list(GET library 2 script)
+  # miniupnpc's headers are in include/miniupnpc, libnatpmp's in include.
+  string(REGEX REPLACE "/include(/.*)?$" "" prefix ${${variable}_INCLUDE_DIR})
+  set(license ${prefix}/share/doc/${name}/LICENSE)
+  if(NOT EXISTS ${license})
+    message(FATAL_ERROR "${name}'s licence is not at ${license} (scripts/${script}.sh puts it there)")
+  endif()
+  configure_file(${license} ${CMAKE_BINARY_DIR}/LICENSE-${name}.txt COPYONLY)
+endforeach()
 
 # What a player gets, the one list both the installer and the zip are made from: the program and
 # the files beside it that it needs, relative to the build folder. Not the offscreen plugin nor
 # the tests' files, which the build folder also holds.
-set(velkor_shipped velkor.exe velkorhelp.chm
-    LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt)
+set(velkor_shipped velkor.exe velkor-firewall.exe velkorhelp.chm
+    LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt LICENSE-libnatpmp.txt)
 foreach(library Core Gui Widgets)
   list(APPEND velkor_shipped $<TARGET_FILE_NAME:Qt6::${library}>)
 endforeach()
@@ -107,7 +114,7 @@ add_custom_command(OUTPUT ${velkor_installer} ${velkor_zip}
           -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/velkor.nsi
           -DICON=${velkor_windows}/velkor.ico -DINSTALLER=${velkor_installer} -DZIP=${velkor_zip}
           -P ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake
-  DEPENDS velkor ${VELKOR_HELP_FILE} ${velkor_windows}/shipped.txt ${velkor_windows}/velkor.ico
+  DEPENDS velkor velkor-firewall ${VELKOR_HELP_FILE} ${velkor_windows}/shipped.txt ${velkor_windows}/velkor.ico
           ${PROJECT_SOURCE_DIR}/packaging/velkor.nsi ${PROJECT_SOURCE_DIR}/cmake/package_windows.cmake
   COMMENT "Making ${velkor_package}-setup.exe and ${velkor_package}-windows.zip" VERBATIM)
 add_custom_target(velkor_packages ALL DEPENDS ${velkor_installer} ${velkor_zip})

@@ -14,7 +14,7 @@ function(velkor_core name folder)
   target_link_libraries(${name} PUBLIC Qt6::Core ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
 endfunction()
 
-velkor_core(velkor_core_win32 win32)
+velkor_core(velkor_core_win32 win32 PUBLIC velkor_seam)
 velkor_core(velkor_core_wine wine PUBLIC velkor_seam PRIVATE velkor_core_win32)
 velkor_core(velkor_core_launchers launchers PUBLIC velkor_seam PRIVATE velkor_core_win32)
 if(NOT WIN32)
@@ -26,7 +26,8 @@ velkor_core(velkor_core_game game PUBLIC velkor_seam
             PRIVATE velkor_core_win32 velkor_core_launchers velkor_core_wine)
 velkor_core(velkor_core_settings settings PUBLIC velkor_core_win32 PRIVATE velkor_seam)
 velkor_core(velkor_core_net net PUBLIC velkor_seam PRIVATE velkor_core_win32 velkor_buildconfig)
-velkor_core(velkor_core_router router PUBLIC velkor_seam PRIVATE velkor_core_net)
+velkor_core(velkor_core_router router PUBLIC velkor_seam velkor_core_win32
+            PRIVATE velkor_core_net velkor_core_game)
 velkor_core(velkor_core_help help PUBLIC velkor_seam velkor_core_win32)
 # The help file's own parsing, for the help runtime where Windows' is absent.
 if(NOT WIN32)

@@ -5,6 +5,7 @@
 
 #include "platform/downloads.h"
 #include "platform/filesystem.h"
+#include "platform/firewall.h"
 #include "platform/helpruntime.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -26,9 +27,10 @@ struct Services {
     HelpRuntime* help = nullptr;
     VersionInfo* versions = nullptr;
     Routers* routers = nullptr;
+    Firewall* firewall = nullptr; // none where the system has no firewall Velkor knows
 };
 
-// The installed services; every member is set before any form is created.
+// The installed services; every member but `firewall` is set before any form is created.
 Services& current();
 void install(const Services& services);
 

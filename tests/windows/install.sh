@@ -7,7 +7,8 @@ in_prefix() { (export WINEPREFIX=$root/prefix HOME=$root/home && mkdir -p "$HOME
 has_key() { in_prefix wine reg query "$key" /reg:64 >/dev/null; }
 shortcut() { find "$root/prefix/drive_c" -name Velkor.lnk | grep -q .; }
 
-check "install: silent, done" 'in_prefix wine "$setup" /S >/dev/null && [[ -f $folder/velkor.exe ]]'
+check "install: silent, done, the firewall's helper beside the program" \
+    'in_prefix wine "$setup" /S >/dev/null && [[ -f $folder/velkor.exe && -f $folder/velkor-firewall.exe ]]'
 check "install: a Start-menu entry, an uninstall entry" 'shortcut && has_key'
 # Add/Remove Programs shows who made it and its size, which is what the folder holds (in KiB).
 entry=$(in_prefix wine reg query "$key" /reg:64 | tr -d '\r')
@@ -20,12 +21,14 @@ installed=$(cd "$folder" && find . -type f ! -name uninstall.exe | sed 's|^\./||
 name=$(basename "$zip" -windows.zip)
 check "the zip: the installed files in $name/, no tests" \
     '[[ $zipped == "$(sed "s|^|$name/|" <<<"$installed")" && $zipped != *[Tt]est* && $zipped != *offscreen* ]]'
-# The licences go with the program: Velkor's, Qt's, and miniupnpc's, whose library is linked in.
-for licence in LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt; do
+# The licences go with the program: Velkor's, Qt's, and those of miniupnpc and libnatpmp, linked in.
+for licence in LICENSE.txt LGPL-3.txt LICENSE-miniupnpc.txt LICENSE-libnatpmp.txt; do
     check "the licences: $licence in the zip and installed" 'grep -qxF "$name/$licence" <<<"$zipped" && [[ -s $folder/$licence ]]'
 done
-check "the licences: miniupnpc's is its BSD licence" \
-    'grep -q "^BSD 3-Clause License" "$folder/LICENSE-miniupnpc.txt" && grep -q "Thomas BERNARD" "$folder/LICENSE-miniupnpc.txt"'
+for licence in miniupnpc libnatpmp; do
+    check "the licences: $licence's is its BSD licence" \
+        'grep -q "^BSD 3-Clause License" "$folder/LICENSE-$licence.txt" && grep -q "Thomas BERNARD" "$folder/LICENSE-$licence.txt"'
+done
 
 # Its window comes up (a launch itself: start.sh); closing it saves the settings.
 under_wine "$folder/velkor.exe" && up installed "$root" && close_velkor

@@ -30,6 +30,18 @@ inline QStringList ProgramNames() {
     return names;
 }
 
+// Every program of the game that Velkor or the selector starts, as full paths in `folder`: the
+// programs that receive the players' traffic.
+inline QStringList ProgramPaths(const QString& folder) {
+    QString base = folder;
+    if (base.endsWith(QLatin1Char('\\')))
+        base.chop(1);
+    QStringList paths{base + QLatin1Char('\\') + SelectorExe};
+    for (const QString& name : ProgramNames())
+        paths << base + QLatin1Char('\\') + name;
+    return paths;
+}
+
 // Switches, in the forms the command line carries them.
 inline const QString ExpansionSwitch = QStringLiteral("/GAME=UW");
 inline const QString HostSwitch = QStringLiteral("/h tcp");

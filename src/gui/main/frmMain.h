@@ -15,7 +15,8 @@ class Frame;
 }
 namespace net {
 class RouterService;
-}
+struct HostingWarning;
+} // namespace net
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -144,6 +145,8 @@ private:
     void routerAnswered();
     void routerWaitEnded();
     void endRouterWait();
+    // A warning before a hosted game, shown once a run for each cause.
+    void warnOnce(const net::HostingWarning& warning);
     // The router's outside address when it is the internet's, else empty.
     QString routerOutside() const;
     bool gameRunning() const;

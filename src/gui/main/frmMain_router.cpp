@@ -6,6 +6,7 @@
 #include "core/game/game.h"
 #include "core/router/RouterRecord.h"
 #include "core/router/RouterService.h"
+#include "core/router/firewall_facts.h"
 #include "gui/router/frmRouter.h"
 #include "platform/platform.h"
 
@@ -104,16 +105,23 @@ void frmMain::routerWaitEnded() {
         net::RouterView view = router->view();
         if (router->portPending())
             view.port.kind = net::PortState::Kind::NoAnswer; // not within the bound
-        const net::HostingWarning warning = net::hostingWarning(view, txtLocalIP->text());
-        if (!warning.cause.isEmpty() && !toldCauses.contains(warning.cause)) {
-            toldCauses << warning.cause;
-            platform::current().ui->messageBox(warning.text, QStringLiteral("Velkor"),
-                                               platform::mbstyle::Exclamation);
-        }
+        warnOnce(net::hostingWarning(view, txtLocalIP->text()));
+    }
+    if (platform::Firewall* firewall = platform::current().firewall) {
+        const QString folder = platform::current().files->currentDirectory();
+        warnOnce(net::firewallWarning(net::gameFirewall(firewall->read(), folder)));
     }
     buildLaunchArgs(wait.form); // the router may have given the external address meanwhile
     if (!startGame())
         showAlternativeLoad();
+}
+
+void frmMain::warnOnce(const net::HostingWarning& warning) {
+    if (warning.cause.isEmpty() || toldCauses.contains(warning.cause))
+        return;
+    toldCauses << warning.cause;
+    platform::current().ui->messageBox(warning.text, QStringLiteral("Velkor"),
+                                       platform::mbstyle::Exclamation);
 }
 
 void frmMain::mnurouter_Click() {

@@ -1,6 +1,7 @@
 #include "gui/router/frmRouter.h"
 
 #include "core/router/RouterService.h"
+#include "core/router/firewall_facts.h"
 #include "platform/platform.h"
 
 #include <QCheckBox>
@@ -25,13 +26,15 @@ QLabel* plainLabel(QWidget* container, const char* name, const QString& caption,
 } // namespace
 
 frmRouter::frmRouter(net::RouterService& router, const QString& localAddress, QWidget* owner)
-    : FixedDialog(owner, "frmRouter", QStringLiteral("Router"), 6255, 3630, Centre::OnOwner,
+    : FixedDialog(owner, "frmRouter", QStringLiteral("Router"), 6255,
+                  platform::current().firewall ? 4590 : 3630, Centre::OnOwner,
                   forms::Border::FixedSingle),
       router_(router), localAddress_(localAddress) {
     escapeCloses = true;
     createControls();
     connect(&router_, &net::RouterService::changed, this, &frmRouter::showState);
     showState();
+    showFirewall();
 }
 
 frmRouter::~frmRouter() = default;
@@ -50,7 +53,20 @@ void frmRouter::createControls() {
         lblEcho);
     row("lblPortCaption", "lblPort", QStringLiteral("Game port (UDP 7575):"), 1020, lblPortCaption,
         lblPort);
-    lblMeaning = plainLabel(this, "lblMeaning", QString(), twips(120, 1380, 6015, 975));
+    // The firewall's row, where there is one, pushes the rest down.
+    int below = 0;
+    if (platform::current().firewall) {
+        row("lblFirewallCaption", "lblFirewall", QStringLiteral("Windows Firewall:"), 1320,
+            lblFirewallCaption, lblFirewall);
+        lblFirewall->setWordWrap(true); // two lines: a rule's name, or what Windows answered
+        lblFirewall->resize(lblFirewall->width(), twips(0, 0, 0, 420).height());
+        cmdAllowFirewall = forms::captioned<QPushButton>(
+            this, "cmdAllowFirewall", QStringLiteral("&Allow the game through Windows Firewall..."),
+            twips(2160, 1800, 3975, 375));
+        connect(cmdAllowFirewall, &QPushButton::clicked, this, &frmRouter::cmdAllowFirewall_Click);
+        below = 960;
+    }
+    lblMeaning = plainLabel(this, "lblMeaning", QString(), twips(120, 1380 + below, 6015, 975));
     lblMeaning->setWordWrap(true);
     QFont bold = lblMeaning->font();
     bold.setBold(true);
@@ -58,14 +74,17 @@ void frmRouter::createControls() {
 
     chkOpenPort = forms::captioned<QCheckBox>(
         this, "chkOpenPort", QStringLiteral("&Open the game's port when hosting with a router"),
-        twips(120, 2460, 6015, 255));
+        twips(120, 2460 + below, 6015, 255));
     chkOpenPort->setChecked(router_.openPortWhenHosting());
     cmdCheck = forms::captioned<QPushButton>(this, "cmdCheck", QStringLiteral("C&heck Again"),
-                                             twips(2640, 3000, 1695, 375));
+                                             twips(2640, 3000 + below, 1695, 375));
     cmdClose = forms::captioned<QPushButton>(this, "cmdClose", QStringLiteral("Close"),
-                                             twips(4440, 3000, 1695, 375));
+                                             twips(4440, 3000 + below, 1695, 375));
     cmdClose->setDefault(true);
-    forms::setTabOrder({chkOpenPort, cmdCheck, cmdClose});
+    if (cmdAllowFirewall)
+        forms::setTabOrder({cmdAllowFirewall, chkOpenPort, cmdCheck, cmdClose});
+    else
+        forms::setTabOrder({chkOpenPort, cmdCheck, cmdClose});
     cmdClose->setFocus();
 
     connect(cmdCheck, &QPushButton::clicked, this, &frmRouter::cmdCheck_Click);
@@ -91,8 +110,37 @@ void frmRouter::showState() {
     cmdCheck->setEnabled(!router_.discovering());
 }
 
+void frmRouter::showFirewall() {
+    platform::Firewall* firewall = platform::current().firewall;
+    if (!firewall || !lblFirewall)
+        return;
+    const platform::FirewallState state = firewall->read();
+    const QString folder = platform::current().files->currentDirectory();
+    const win32::FirewallVerdict verdict = net::gameFirewall(state, folder);
+    lblFirewall->setText(net::firewallLine(verdict, state.problem));
+    firewallProfiles_ = state.currentProfiles;
+    cmdAllowFirewall->setVisible(net::firewallMendable(verdict));
+}
+
+void frmRouter::cmdAllowFirewall_Click() {
+    const QString folder = platform::current().files->currentDirectory();
+    const platform::Firewall::Change change =
+        platform::current().firewall->allow(net::gameFirewallRequest(folder, firewallProfiles_));
+    using Outcome = platform::Firewall::Outcome;
+    if (change.outcome != Outcome::Done)
+        platform::current().ui->messageBox(
+            change.outcome == Outcome::Refused
+                ? QStringLiteral("Windows Firewall is as it was: administrator rights were not "
+                                 "given.")
+                : QStringLiteral("Velkor could not change Windows Firewall: %1.")
+                      .arg(change.problem),
+            QStringLiteral("Velkor"), platform::mbstyle::Exclamation);
+    showFirewall();
+}
+
 void frmRouter::cmdCheck_Click() {
     cmdCheck->setEnabled(false);
+    showFirewall();
     router_.discover();
     // A port asked for in this run is asked again: the router may think otherwise now.
     using Kind = net::PortState::Kind;

@@ -31,7 +31,7 @@ Backend::~Backend() = default;
 Services Backend::services() {
     return Services{registry_.get(), files_.get(),   processes_.get(), ui_.get(),
                     system_.get(),   sockets_.get(), downloads_.get(), help_.get(),
-                    versions_.get(), routers_.get()};
+                    versions_.get(), routers_.get(), nullptr};
 }
 
 } // namespace platform::linuxbackend

@@ -3,6 +3,7 @@
 #include "platform/common/upnp_router.h"
 #include "platform/windows/windows_downloads.h"
 #include "platform/windows/windows_files.h"
+#include "platform/windows/windows_firewall.h"
 #include "platform/windows/windows_help.h"
 #include "platform/windows/windows_host_files.h"
 #include "platform/windows/windows_processes.h"
@@ -21,14 +22,15 @@ Backend::Backend()
       downloads_(std::make_unique<WindowsDownloads>(*files_)),
       help_(std::make_unique<WindowsHelpRuntime>(*files_)),
       versions_(std::make_unique<WindowsVersionInfo>()),
-      routers_(std::make_unique<common::UpnpRouters>()) {}
+      routers_(std::make_unique<common::UpnpRouters>()),
+      firewall_(std::make_unique<WindowsFirewall>()) {}
 
 Backend::~Backend() = default;
 
 Services Backend::services() {
     return Services{registry_.get(), files_.get(),   processes_.get(), ui_.get(),
                     system_.get(),   sockets_.get(), downloads_.get(), help_.get(),
-                    versions_.get(), routers_.get()};
+                    versions_.get(), routers_.get(), firewall_.get()};
 }
 
 } // namespace platform::windowsbackend

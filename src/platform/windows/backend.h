@@ -16,6 +16,7 @@ class WindowsSockets;
 class WindowsDownloads;
 class WindowsHelpRuntime;
 class WindowsVersionInfo;
+class WindowsFirewall;
 
 class Backend : public platform::Backend {
 public:
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<WindowsHelpRuntime> help_;
     std::unique_ptr<WindowsVersionInfo> versions_;
     std::unique_ptr<Routers> routers_;
+    std::unique_ptr<WindowsFirewall> firewall_;
 };
 
 } // namespace platform::windowsbackend

@@ -42,6 +42,20 @@ net::RouterService* open(frmMain& window) {
     return service;
 }
 
+// Windows Defender Firewall as the Windows backend reads it; asked to allow, it answers `answer`.
+struct FakeFirewall : platform::Firewall {
+    platform::FirewallState state;
+    Outcome answer = Outcome::Refused;
+    QList<platform::FirewallRequest> asked;
+    FakeFirewall() { platform::current().firewall = this; }
+    ~FakeFirewall() override { platform::current().firewall = nullptr; }
+    platform::FirewallState read() override { return state; }
+    Change allow(const platform::FirewallRequest& request) override {
+        asked << request;
+        return {answer, QStringLiteral("refused")};
+    }
+};
+
 } // namespace
 
 class RouterWindowTest : public QObject {
@@ -128,6 +142,43 @@ private slots:
         QCOMPARE(os.record().toLatin1(), before);
         QCOMPARE(os.ui.boxes.size(), 1u);
         QCOMPARE(os.ui.boxes[0].text, net::RouterRecord::notSavedMessage());
+    }
+
+    // Blocked as a cancelled prompt leaves it: told before the game, shown in the Router dialog,
+    // and mended only through the helper, whose refusal is told.
+    void firewallToldAndMended() {
+        Hosting os;
+        FakeFirewall firewall;
+        frmMain window;
+        net::RouterService* service = open(window);
+        const QString poptb = platform::current().files->currentDirectory() + "\\poptb.exe";
+        namespace profile = platform::fwprofile;
+        const platform::FirewallRule block{"popTB.exe", poptb, 17, {}, {}, true, false, true, 4};
+        firewall.state = {true, {}, profile::Public, profile::All, 0, 0, {block}};
+        window.launch->click();
+        QTRY_COMPARE(os.processes.starts.size(), 1u);
+        QCOMPARE(os.ui.boxes.size(), 1u);
+        QVERIFY2(os.ui.boxes[0].text.startsWith("Windows Defender Firewall keeps friends"),
+                 qPrintable(os.ui.boxes[0].text));
+
+        frmRouter dialog(*service, "192.168.1.10", &window);
+        QCOMPARE(dialog.lblFirewall->text(),
+                 "Blocks poptb.exe on this Public network (rule \"popTB.exe\")");
+        QVERIFY(dialog.cmdAllowFirewall->isVisibleTo(&dialog));
+        dialog.cmdAllowFirewall->click();
+        QCOMPARE(firewall.asked.size(), 1);
+        QCOMPARE(firewall.asked[0].profiles, profile::Public);
+        QVERIFY(firewall.asked[0].programs.contains(poptb));
+        QCOMPARE(os.ui.boxes.size(), 2u);
+        QCOMPARE(os.ui.boxes[1].text,
+                 "Windows Firewall is as it was: administrator rights were not given.");
+
+        firewall.answer = platform::Firewall::Outcome::Done;
+        firewall.state.rules = {{"Populous", poptb, 17, "7575", "*", true, true, true, 4}};
+        dialog.cmdAllowFirewall->click();
+        QCOMPARE(dialog.lblFirewall->text(), "Lets the game in on this Public network");
+        QVERIFY(!dialog.cmdAllowFirewall->isVisibleTo(&dialog));
+        QCOMPARE(os.ui.boxes.size(), 2u);
     }
 
     void routerDialog() {
