@@ -40,8 +40,14 @@ spawn() { # ROOT [NAME=VALUE | NAME=]...: starts it, folders below ROOT; $spawne
     for e; do if [[ $e == *= ]]; then env=(-u "${e%=}" "${env[@]}"); else env+=("$e"); fi; done
     (cd "$root/start" && export HOME="$root/home" XDG_CONFIG_HOME="$root/config" WINEPREFIX="$root/prefix" \
         XDG_RUNTIME_DIR="$root/run" QT_QPA_PLATFORM=xcb && exec env "${env[@]}" "$velkor") >>"$root/velkor.log" 2>&1 &
-    spawned=$! && wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid $spawned --name '^Velkor$' | head -n1)
-    [[ -n "$wid" ]] && eval "$(xdotool getwindowgeometry --shell "$wid")"
+    spawned=$! && local geometry
+    # A window gone before it could be measured (Wine may map one and make it anew) is looked for again.
+    for _ in 1 2 3; do
+        wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid $spawned --name '^Velkor$' | head -n1)
+        [[ -n "$wid" ]] && geometry=$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null) && eval "$geometry" && return
+        kill -0 $spawned 2>/dev/null || break
+    done
+    wid=
 }
 up() { # NAME ROOT [ENV...]: spawn; the main window (client area 417 x 437 at the bottom left) is up.
     spawn "${@:2}"; velkor_pid=$spawned
