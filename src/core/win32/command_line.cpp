@@ -1,5 +1,7 @@
 #include "core/win32/command_line.h"
 
+#include <algorithm>
+
 namespace win32::cmdline {
 
 namespace {
@@ -113,6 +115,29 @@ QStringList argumentsFor(const QString& commandLine, const QString& application)
     if (const auto rest = textAfterApplication(commandLine, application))
         return splitArguments(*rest);
     return splitCommandLine(commandLine).mid(1);
+}
+
+QString quoteArgument(const QString& argument) {
+    const auto special = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('"');
+    };
+    if (!argument.isEmpty() && std::none_of(argument.begin(), argument.end(), special))
+        return argument;
+    QString quoted(QLatin1Char('"'));
+    qsizetype backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+            continue;
+        }
+        // Before a quote the backslashes count double, and one more makes the quote literal.
+        quoted +=
+            QString(c == QLatin1Char('"') ? backslashes * 2 + 1 : backslashes, QLatin1Char('\\'));
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted += QString(backslashes * 2, QLatin1Char('\\'));
+    return quoted + QLatin1Char('"');
 }
 
 } // namespace win32::cmdline

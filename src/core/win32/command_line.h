@@ -14,6 +14,11 @@ namespace win32::cmdline {
 // double quote.
 QStringList splitArguments(const QString& text);
 
+// An argument as a command line carries it, so that splitArguments gives it back whole: bare
+// when it has no blank, tab or double quote and is not empty, else between double quotes, with
+// the backslashes before a double quote (its own or the closing one) doubled.
+QString quoteArgument(const QString& argument);
+
 // Splits a whole command line: the first argument is the program's name, taken as Windows
 // takes it (up to the next blank, or between double quotes, without escapes).
 QStringList splitCommandLine(const QString& commandLine);

@@ -11,7 +11,6 @@
 #include "platform/windows/windows_sockets.h"
 #include "platform/windows/windows_system.h"
 #include "platform/windows/windows_ui.h"
-#include "platform/windows/windows_versions.h"
 
 namespace platform::windowsbackend {
 

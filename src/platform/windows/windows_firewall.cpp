@@ -1,5 +1,7 @@
 #include "platform/windows/windows_firewall.h"
 
+#include "core/win32/command_line.h"
+
 #include "platform/windows/wide.h"
 
 #include <QCoreApplication>
@@ -161,23 +163,14 @@ void readPolicy(FirewallState& state) {
     readRules(policy.p, state);
 }
 
-// A path for the helper's command line: no path holds a double quote; backslashes before the
-// closing one are doubled, as the command line's rules want.
-QString quoted(QString text) {
-    qsizetype tail = 0;
-    while (tail < text.size() && text.at(text.size() - 1 - tail) == QLatin1Char('\\'))
-        ++tail;
-    text.append(QString(tail, QLatin1Char('\\')));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 } // namespace
 
 QString helperArguments(const FirewallRequest& request) {
     QStringList parts{QStringLiteral("allow"), QString::number(request.port),
-                      QString::number(request.profiles), quoted(request.ruleName)};
-    for (const QString& program : request.programs)
-        parts << quoted(program);
+                      QString::number(request.profiles), request.ruleName};
+    parts += request.programs;
+    for (QString& part : parts)
+        part = win32::cmdline::quoteArgument(part);
     return parts.join(QLatin1Char(' '));
 }
 

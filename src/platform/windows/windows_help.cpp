@@ -1,6 +1,7 @@
 #include "platform/windows/windows_help.h"
 
 #include "platform/helprecords.h"
+#include "platform/windows/wide.h"
 #include "platform/windows/windows_files.h"
 
 #include <QFile>
@@ -128,6 +129,23 @@ std::intptr_t WindowsHelpRuntime::htmlHelp(std::intptr_t owner, const QString& p
 bool WindowsHelpRuntime::canOpen(const QString& helpFile) {
     const auto file = files_.openRegularFile(helpFile, QIODevice::ReadOnly);
     return file && file->read(4) == QByteArrayLiteral("ITSF");
+}
+
+std::optional<QByteArray> WindowsVersionInfo::fixedFileInfo(const QString& windowsPath) {
+    const std::wstring file = wide(windowsPath);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0)
+        return std::nullopt;
+    QByteArray block(qsizetype(size), '\0');
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
+        return std::nullopt;
+    void* record = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.constData(), L"\\", &record, &length) || !record ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return std::nullopt;
+    return QByteArray(static_cast<const char*>(record), sizeof(VS_FIXEDFILEINFO));
 }
 
 } // namespace platform::windowsbackend

@@ -1,5 +1,6 @@
 #pragma once
-// The HTML Help runtime of Windows, hhctrl.ocx, and its HtmlHelpA.
+// The HTML Help runtime of Windows, hhctrl.ocx, and its HtmlHelpA; the version resources of the
+// files the help checks look at, through version.dll.
 
 #include "platform/helpruntime.h"
 
@@ -19,6 +20,11 @@ public:
 
 private:
     WindowsFiles& files_;
+};
+
+class WindowsVersionInfo : public VersionInfo {
+public:
+    std::optional<QByteArray> fixedFileInfo(const QString& windowsPath) override;
 };
 
 } // namespace platform::windowsbackend

@@ -75,6 +75,12 @@ void Win32RulesTest::splitArguments() {
     QFETCH(QString, text);
     QFETCH(QString, arguments);
     QCOMPARE(shown(cmdline::splitArguments(text)), arguments);
+    // Quoted again, every argument comes back whole: an empty one, and a folder's last backslash.
+    const QStringList parts = cmdline::splitArguments(text) + QStringList{"", R"(C: b\)"};
+    QStringList quoted;
+    for (const QString& part : parts)
+        quoted << cmdline::quoteArgument(part);
+    QCOMPARE(cmdline::splitArguments(quoted.join(' ')), parts);
 #ifdef Q_OS_WIN // after a program's name, as Windows splits it
     QCOMPARE(shownByWindows("p " + text), "<p>" + arguments);
 #endif
