@@ -1,5 +1,7 @@
 #include "core/router/http_reply.h"
 
+#include "core/net/download_body.h"
+
 #include <QList>
 
 namespace net {
@@ -177,6 +179,38 @@ QByteArray ssdpLocation(QByteArrayView answer) {
             return line.sliced(colon + 1).trimmed();
     }
     return {};
+}
+
+namespace {
+
+QByteArray xmlText(QByteArray value) {
+    return value.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
+}
+
+} // namespace
+
+QByteArray soapEnvelope(const QByteArray& serviceType, const QByteArray& action,
+                        const SoapArguments& arguments) {
+    QByteArray body = "<?xml version=\"1.0\"?>\r\n<s:Envelope "
+                      "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                      "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
+                      action + " xmlns:u=\"" + xmlText(serviceType) + "\">";
+    for (const auto& [name, value] : arguments)
+        body += '<' + name + '>' + xmlText(value) + "</" + name + '>';
+    return body + "</u:" + action + "></s:Body></s:Envelope>\r\n";
+}
+
+QByteArray httpRequest(const char* method, const HttpTarget& target, const QByteArray& headers,
+                       const QByteArray& body) {
+    QByteArray host = target.host.contains(':') ? '[' + target.host + ']' : target.host;
+    if (target.port != 80)
+        host += ':' + QByteArray::number(target.port);
+    QByteArray request = QByteArray(method) + ' ' + target.path + " HTTP/1.1\r\nHost: " + host +
+                         "\r\nUser-Agent: " + net::userAgent().toLatin1() +
+                         " UPnP/1.1\r\nConnection: close\r\n" + headers;
+    if (!body.isEmpty())
+        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    return request + "\r\n" + body;
 }
 
 } // namespace net

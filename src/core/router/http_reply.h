@@ -1,13 +1,28 @@
 #pragma once
-// What a device on the local network answers over HTTP (a router's description, its control
-// answers) and to a search, read from outside bytes: a reply counts only when it came whole and
-// within its bound. Plain logic, tested and fuzzed directly.
+// HTTP as a device on the local network speaks it: the requests sent to it, and what it answers
+// (a router's description, its control answers) and to a search, read from outside bytes: a
+// reply counts only when it came whole and within its bound. Plain logic, tested and fuzzed
+// directly.
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <optional>
+#include <utility>
 
 namespace net {
+
+struct HttpTarget;
+
+// The request's bytes: `method` for the target's path, "Connection: close", the headers given
+// (each ending in CR LF), and the body with its length.
+QByteArray httpRequest(const char* method, const HttpTarget& target, const QByteArray& headers = {},
+                       const QByteArray& body = {});
+
+// A UPnP control request's body; argument values are escaped as XML text.
+using SoapArguments = QList<std::pair<QByteArray, QByteArray>>;
+QByteArray soapEnvelope(const QByteArray& serviceType, const QByteArray& action,
+                        const SoapArguments& arguments);
 
 // Where a device's URL points. Only a numeric host: a name would need a look-up that no bound
 // of ours covers.

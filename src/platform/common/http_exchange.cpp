@@ -21,19 +21,6 @@ QDeadlineTimer sooner(QDeadlineTimer a, qint64 ms) {
 
 } // namespace
 
-QByteArray httpRequest(const char* method, const HttpTarget& target, const QByteArray& headers,
-                       const QByteArray& body) {
-    QByteArray host = target.host.contains(':') ? '[' + target.host + ']' : target.host;
-    if (target.port != 80)
-        host += ':' + QByteArray::number(target.port);
-    QByteArray request = QByteArray(method) + ' ' + target.path + " HTTP/1.1\r\nHost: " + host +
-                         "\r\nUser-Agent: " + net::userAgent().toLatin1() +
-                         " UPnP/1.1\r\nConnection: close\r\n" + headers;
-    if (!body.isEmpty())
-        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    return request + "\r\n" + body;
-}
-
 std::optional<HttpReply> httpExchange(const HttpTarget& target, const QByteArray& request,
                                       QDeadlineTimer deadline) {
     deadline = sooner(deadline, HttpWholeMs);

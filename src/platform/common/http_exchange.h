@@ -13,11 +13,6 @@ namespace platform::common {
 constexpr int HttpConnectMs = 3000;
 constexpr int HttpWholeMs = 5000;
 
-// The request's bytes: `method` for the target's path, "Connection: close", the headers given
-// (each ending in CR LF), and the body with its length.
-QByteArray httpRequest(const char* method, const net::HttpTarget& target,
-                       const QByteArray& headers = {}, const QByteArray& body = {});
-
 // nullopt when no whole reply came within the bounds.
 std::optional<net::HttpReply> httpExchange(const net::HttpTarget& target, const QByteArray& request,
                                            QDeadlineTimer deadline = QDeadlineTimer::Forever);

@@ -8,25 +8,6 @@ namespace platform::common {
 
 using namespace net; // the router answers' parsers
 
-namespace {
-
-QByteArray xmlText(QByteArray value) {
-    return value.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
-}
-
-} // namespace
-
-QByteArray soapEnvelope(const QByteArray& serviceType, const QByteArray& action,
-                        const SoapArguments& arguments) {
-    QByteArray body = "<?xml version=\"1.0\"?>\r\n<s:Envelope "
-                      "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-                      "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
-                      action + " xmlns:u=\"" + xmlText(serviceType) + "\">";
-    for (const auto& [name, value] : arguments)
-        body += '<' + name + '>' + xmlText(value) + "</" + name + '>';
-    return body + "</u:" + action + "></s:Body></s:Envelope>\r\n";
-}
-
 SoapAnswer soapAction(const QByteArray& controlUrl, const QByteArray& serviceType,
                       const QByteArray& action, const SoapArguments& arguments,
                       const QByteArrayList& outputs, QDeadlineTimer deadline) {

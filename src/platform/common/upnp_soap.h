@@ -2,6 +2,7 @@
 // One action of the router's connection service (UPnP IGD's WANIPConnection), sent and answered
 // through a bounded exchange, its answer read with miniupnpc's parser.
 
+#include "core/router/http_reply.h"
 #include "platform/router.h"
 
 #include <QByteArrayList>
@@ -17,11 +18,7 @@ struct SoapAnswer {
     QHash<QByteArray, QByteArray> values; // the output arguments asked for that it gave
 };
 
-using SoapArguments = QList<std::pair<QByteArray, QByteArray>>;
-
-// The request's body; argument values are escaped as XML text.
-QByteArray soapEnvelope(const QByteArray& serviceType, const QByteArray& action,
-                        const SoapArguments& arguments);
+using net::SoapArguments;
 
 SoapAnswer soapAction(const QByteArray& controlUrl, const QByteArray& serviceType,
                       const QByteArray& action, const SoapArguments& arguments,
