@@ -1,5 +1,7 @@
 #include "core/win32/firewall_rules.h"
 
+#include "core/win32/full_path.h"
+
 #include <algorithm>
 
 namespace win32 {
@@ -11,8 +13,7 @@ using platform::FirewallState;
 using Kind = FirewallVerdict::Kind;
 
 QString plainPath(QString path) {
-    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    return path.trimmed();
+    return foldSeparators(path.replace(QLatin1Char('/'), QLatin1Char('\\')).trimmed());
 }
 
 bool samePath(const QString& a, const QString& b) {
@@ -34,25 +35,6 @@ bool applies(const FirewallRule& rule, const QString& program, quint16 port, int
     return rule.enabled && rule.inbound && (rule.profiles & profile) && carriesUdp(rule) &&
            anyOf(rule.remoteAddresses) && portListHolds(rule.localPorts, port) &&
            (anyOf(rule.application) || samePath(rule.application, program));
-}
-
-// Worse verdicts rank higher: the player hears of the one that keeps friends out.
-int rank(Kind kind) {
-    switch (kind) {
-    case Kind::Unknown:
-        return 0;
-    case Kind::Off:
-        return 1;
-    case Kind::Allowed:
-        return 2;
-    case Kind::NotAllowed:
-        return 3;
-    case Kind::Blocked:
-        return 4;
-    case Kind::BlockAll:
-        return 5;
-    }
-    return 0;
 }
 
 FirewallVerdict onProfile(const FirewallState& state, const QStringList& programs, quint16 port,
@@ -116,7 +98,7 @@ FirewallVerdict inboundUdp(const FirewallState& state, const QStringList& progra
         if (!(state.currentProfiles & profile))
             continue;
         const FirewallVerdict verdict = onProfile(state, programs, port, profile);
-        if (worst.profile == 0 || rank(verdict.kind) > rank(worst.kind))
+        if (worst.profile == 0 || verdict.kind > worst.kind)
             worst = verdict;
     }
     return worst;

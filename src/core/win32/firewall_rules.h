@@ -11,6 +11,7 @@
 namespace win32 {
 
 struct FirewallVerdict {
+    // In rising order of harm: of several verdicts, the greatest keeps friends out.
     enum class Kind {
         Unknown,    // the firewall could not be read
         Off,        // off on the profile in use
