@@ -9,6 +9,7 @@
 using platform::FirewallRule;
 using platform::FirewallState;
 using Kind = win32::FirewallVerdict::Kind;
+using Case = std::tuple<FirewallState, Kind, QString>; // the state; the verdict, its rule
 namespace profile = platform::fwprofile;
 
 namespace {
@@ -25,12 +26,6 @@ FirewallRule rule(const QString& name, const QString& program, bool allow, int p
 FirewallRule cancelled(const QString& program, int protocol) {
     return rule("popTB.exe", program, false, profile::Public, protocol);
 }
-
-struct Case {
-    FirewallState state;
-    Kind kind;
-    QString rule;
-};
 
 FirewallState onPublic(QList<FirewallRule> rules, int enabled = profile::All, int blockAll = 0) {
     return {true, {}, profile::Public, enabled, blockAll, 0, rules};
@@ -59,8 +54,6 @@ struct FakeRules : platform::FirewallRules {
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Case)
 
 class FirewallFactsTest : public QObject {
     Q_OBJECT
@@ -104,9 +97,10 @@ private slots:
     }
     void verdict() {
         QFETCH(Case, row);
-        const win32::FirewallVerdict verdict = net::gameFirewall(row.state, Folder + "\\");
-        QCOMPARE(verdict.kind, row.kind);
-        QCOMPARE(verdict.rule, row.rule);
+        const auto& [state, kind, rule] = row;
+        const win32::FirewallVerdict verdict = net::gameFirewall(state, Folder + "\\");
+        QCOMPARE(verdict.kind, kind);
+        QCOMPARE(verdict.rule, rule);
     }
 
     // Two networks in use: the one that keeps friends out is the one the player hears of.
@@ -116,9 +110,7 @@ private slots:
         state.currentProfiles = profile::Private | profile::Public;
         const win32::FirewallVerdict verdict = net::gameFirewall(state, Folder);
         QCOMPARE(verdict.kind, Kind::Blocked);
-        QCOMPARE(verdict.profile, profile::Public);
-        QCOMPARE(net::firewallLine(verdict, {}),
-                 QStringLiteral("Blocks popTB.exe on this Public network (rule \"popTB.exe\")"));
+        QCOMPARE(verdict.profile, profile::Public); // the line's words: test_router_window
         const net::HostingWarning warning = net::firewallWarning(verdict);
         QCOMPARE(warning.cause, QStringLiteral("firewall"));
         QVERIFY2(warning.text.contains("its rule \"popTB.exe\" blocks popTB.exe"),
@@ -149,11 +141,8 @@ private slots:
         const FirewallRule& made = fake.added.at(2);
         QCOMPARE(made.name, QStringLiteral("Populous: The Beginning (Velkor)"));
         QCOMPARE(made.application, Folder + QStringLiteral("\\poptb.exe"));
-        QCOMPARE(made.protocol, platform::fwprotocol::Udp);
         QCOMPARE(made.localPorts, QStringLiteral("7575"));
-        QCOMPARE(made.profiles, profile::Public);
-        QVERIFY(made.allow);
-        QVERIFY(made.inbound);
+        // Inbound, allowing UDP on Public: the firewall now lets the game in.
         QCOMPARE(net::gameFirewall(onPublic(fake.rules), Folder).kind, Kind::Allowed);
 
         // Again on Private: the same rules widened, none added twice.
