@@ -8,7 +8,6 @@
 
 #include <QtCore>
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,21 +22,13 @@ struct MessageBoxCall {
 class FakeUi : public Ui {
 public:
     std::vector<MessageBoxCall> boxes;
-    QStringList openedUrls;
-    std::function<void()> onBox; // runs as each box is shown
 
     int messageBox(const QString& text, const QString& title, int) override {
         boxes.push_back({text, title});
-        if (onBox)
-            onBox();
         return 1;
     }
-    bool openUrl(const QString& url) override {
-        openedUrls << url;
-        return true;
-    }
+    bool openUrl(const QString&) override { return true; }
     QPoint cursorPos() override { return {}; }
-    // A window's handle is its address here.
     std::intptr_t windowHandle(QObject* window) override {
         return reinterpret_cast<std::intptr_t>(window);
     }
@@ -46,12 +37,11 @@ public:
 
 class FakeSystem : public System {
 public:
-    bool anotherInstance = false;
     int endProgramCalls = 0;
     QString programDir = QStringLiteral("C:\\Program Files\\Velkor");
     QString appData = QStringLiteral("C:\\users\\player\\AppData\\Roaming");
 
-    bool claimSingleInstance() override { return !anotherInstance; }
+    bool claimSingleInstance() override { return true; }
     void endProgram() override { ++endProgramCalls; }
     QString programFolder() override { return programDir; }
     long specialFolderPath(int csidl, QString& path) override {
@@ -74,7 +64,6 @@ class FakeRegistry : public Registry {
 public:
     QMap<QString, std::vector<RegEntry>> keys;
 
-    // Stored with its terminating NUL.
     void setString(RootKey root, const QString& path, const QString& name, const QString& text) {
         setValue(root, path, {name, regtype::Sz, text.toLocal8Bit() + '\0'});
     }

@@ -20,48 +20,25 @@ struct RouterScript {
     int delayMs = 0;                                 // each call takes this long first
 };
 
-class FakeRouters : public platform::Routers {
-public:
-    std::unique_ptr<platform::Router> open() override;
-
-    // Reads or changes the script under its lock.
+// The script under its lock, shared by the fake and the routers it opens.
+struct RouterState {
     template <typename F> auto with(F&& f) {
-        std::lock_guard lock(state_->mutex);
-        return f(state_->script);
+        std::lock_guard lock(mutex);
+        return f(script);
     }
-    // A UPnP router whose outside address is the internet's, 80.100.100.1.
-    void homeRouter() {
-        with([](RouterScript& s) {
-            s.found = {platform::RouterFound::Protocol::Upnp, true, {}, {}, "192.168.0.1"};
-            s.outside = QStringLiteral("80.100.100.1");
-        });
-    }
-    platform::RouterMapping mapping(quint16 port = 7575) {
-        return with([&](RouterScript& s) { return s.mappings.value(port); });
-    }
-    bool mapped(quint16 port = 7575) { return !mapping(port).client.isEmpty(); }
-
-    struct State {
-        std::mutex mutex;
-        RouterScript script;
-    };
-
-private:
-    std::shared_ptr<State> state_ = std::make_shared<State>();
+    std::mutex mutex;
+    RouterScript script;
 };
 
 // Takes the scripted time on each call, then answers under the lock.
 class ScriptedRouter : public platform::Router {
 public:
-    explicit ScriptedRouter(std::shared_ptr<FakeRouters::State> state) : state_(std::move(state)) {}
+    explicit ScriptedRouter(std::shared_ptr<RouterState> state) : state_(std::move(state)) {}
 
     template <typename F> auto call(F&& f) {
-        std::unique_lock lock(state_->mutex);
-        const int delay = state_->script.delayMs;
-        lock.unlock();
+        const int delay = state_->with([](RouterScript& s) { return s.delayMs; });
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-        lock.lock();
-        return f(state_->script);
+        return state_->with(f);
     }
     platform::RouterFound discover() override {
         return call([](RouterScript& s) { return s.found; });
@@ -76,8 +53,7 @@ public:
                 return s.addResult;
             if (s.permanentOnly && lease != 0)
                 return 725;
-            const auto held = s.mappings.constFind(port);
-            if (held != s.mappings.constEnd() && held->client != client)
+            if (s.mappings.contains(port) && s.mappings.value(port).client != client)
                 return 718;
             s.mappings[port] = {client, description};
             *granted = lease;
@@ -93,17 +69,35 @@ public:
         });
     }
     int removeUdpMapping(quint16 port) override {
-        return call([&](RouterScript& s) {
-            return s.mappings.remove(port) ? Ok : 714; // NoSuchEntryInArray
-        });
+        // 714: NoSuchEntryInArray
+        return call([&](RouterScript& s) { return s.mappings.remove(port) ? Ok : 714; });
     }
 
 private:
-    std::shared_ptr<FakeRouters::State> state_;
+    std::shared_ptr<RouterState> state_;
 };
 
-inline std::unique_ptr<platform::Router> FakeRouters::open() {
-    return std::make_unique<ScriptedRouter>(state_);
-}
+class FakeRouters : public platform::Routers {
+public:
+    std::unique_ptr<platform::Router> open() override {
+        return std::make_unique<ScriptedRouter>(state_);
+    }
+
+    template <typename F> auto with(F&& f) { return state_->with(f); }
+    // A UPnP router whose outside address is the internet's, 80.100.100.1.
+    void homeRouter() {
+        with([](RouterScript& s) {
+            s.found = {platform::RouterFound::Protocol::Upnp, true, {}, {}, "192.168.0.1"};
+            s.outside = QStringLiteral("80.100.100.1");
+        });
+    }
+    platform::RouterMapping mapping(quint16 port = 7575) {
+        return with([&](RouterScript& s) { return s.mappings.value(port); });
+    }
+    bool mapped(quint16 port = 7575) { return !mapping(port).client.isEmpty(); }
+
+private:
+    std::shared_ptr<RouterState> state_ = std::make_shared<RouterState>();
+};
 
 } // namespace fakes

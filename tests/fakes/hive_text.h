@@ -1,10 +1,7 @@
 #pragma once
-// Wine registry files for the tests: a file around a body, a link value, the real system.reg of
-// a fresh Wine 8.0 prefix (empty where xz cannot unpack it).
+// Wine registry files for the tests: a file around a body, a link value.
 
 #include "core/wine/registry_hive.h"
-
-#include <QProcess>
 
 namespace fakes {
 
@@ -23,12 +20,6 @@ inline QByteArray linkTo(const QByteArray& key) {
     for (const char c : "\\Registry\\Machine\\" + key)
         hex += QByteArray::number(uchar(c), 16) + ",00,";
     return "#link\n\"SymbolicLinkValue\"=hex(6):" + hex.chopped(1) + "\n";
-}
-
-inline QByteArray realSystemReg() {
-    QProcess xz;
-    xz.start("xz", {"-dc", VELKOR_TEST_DATA "/wine-8.0/system.reg.xz"});
-    return xz.waitForFinished(60000) && xz.exitCode() == 0 ? xz.readAllStandardOutput() : "";
 }
 
 } // namespace fakes

@@ -27,8 +27,7 @@ public:
         return names;
     }
     QString driveLabel(const QString& drive) override {
-        const QString root =
-            drive.isEmpty() ? QString() : realPath(win32::driveRoot(drive.at(0).toUpper()));
+        const QString root = realPath(drive.left(1).toUpper() + QStringLiteral(":\\"));
         const QByteArray label =
             root.isEmpty() ? QByteArray() : readFile(root + QStringLiteral("/.windows-label"));
         return QString::fromUtf8(label.left(256)).section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -38,16 +37,14 @@ public:
     bool changeDrive(const QString& drive) override {
         if (drive.isEmpty() || !win32::isDriveLetter(drive.at(0)))
             return false;
-        const QString folder = folders_.of(drive.at(0));
-        const QString real = realPath(folder);
+        const QString folder = folders_.of(drive.at(0)), real = realPath(folder);
         if (real.isEmpty() || !QDir::setCurrent(real))
             return false;
         folders_.enter(folder, true);
         return true;
     }
     bool changeDirectory(const QString& path) override {
-        const QString full = folders_.full(path);
-        const QString real = realPath(full);
+        const QString full = folders_.full(path), real = realPath(full);
         if (real.isEmpty() || !QFileInfo(real).isDir())
             return false;
         if (full.at(0) == folders_.drive() && !QDir::setCurrent(real))
@@ -61,14 +58,12 @@ public:
     QString toWindows(const QString& nativePath) override {
         if (nativePath.isEmpty())
             return {};
-        QString path = QDir::cleanPath(QDir::current().absoluteFilePath(nativePath));
-        if (!path.endsWith(QLatin1Char('/')))
-            path += QLatin1Char('/');
+        const QString path = withSlash(nativePath);
         // The drive with the deepest folder holding the path; of equals the lowest letter.
         std::optional<QChar> letter;
         qsizetype covered = 0;
         for (auto it = prefix_.drives().begin(); it != prefix_.drives().end(); ++it) {
-            const QString folder = targetFolder(it.value());
+            const QString folder = withSlash(it.value());
             if (path.startsWith(folder, Qt::CaseInsensitive) &&
                 (!letter || folder.size() > covered)) {
                 letter = it.key();
@@ -112,9 +107,9 @@ public:
     }
 
 private:
-    // A mapped drive's folder, absolute, with a trailing slash.
-    static QString targetFolder(const QString& target) {
-        const QString folder = QDir::cleanPath(QDir(target).absolutePath());
+    // A native path made absolute, with a trailing slash.
+    static QString withSlash(const QString& path) {
+        const QString folder = QDir::cleanPath(QDir(path).absolutePath());
         return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     }
     // The path with each component that does not exist as spelled matched without regard to
@@ -123,15 +118,13 @@ private:
         QString path = folder;
         const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < parts.size(); ++i) {
-            QString part = parts[i];
-            if (!QFileInfo::exists(path + part)) {
-                const QStringList names =
-                    QDir(path).entryList({part}, QDir::AllEntries | QDir::Hidden);
-                if (names.isEmpty())
-                    return path + parts.mid(i).join(QLatin1Char('/'));
-                part = names.first();
-            }
-            path += part + (i + 1 < parts.size() ? QStringLiteral("/") : QString());
+            const QStringList names =
+                QFileInfo::exists(path + parts[i])
+                    ? QStringList{parts[i]}
+                    : QDir(path).entryList({parts[i]}, QDir::AllEntries | QDir::Hidden);
+            if (names.isEmpty())
+                return path + parts.mid(i).join(QLatin1Char('/'));
+            path += names.first() + (i + 1 < parts.size() ? QStringLiteral("/") : QString());
         }
         return path;
     }
@@ -139,9 +132,8 @@ private:
     // to a file of the user's own.
     static bool mayWrite(const QString& real) {
         const QFileInfo file(real);
-        return !file.exists() && !file.isSymLink()
-                   ? true
-                   : file.isFile() && file.isWritable() && (!file.isSymLink() || ownFile(real));
+        return (!file.exists() && !file.isSymLink()) ||
+               (file.isFile() && file.isWritable() && (!file.isSymLink() || ownFile(real)));
     }
     // The real path of a full path on a mapped drive, with slashes; empty when unmapped. A
     // drive's root is its folder as named, without a trailing slash, unless that folder is a
@@ -149,7 +141,7 @@ private:
     QString realPath(const QString& full) const {
         if (full.isEmpty() || !prefix_.drives().contains(full.at(0)))
             return {};
-        const QString folder = targetFolder(prefix_.drives().value(full.at(0)));
+        const QString folder = withSlash(prefix_.drives().value(full.at(0)));
         const bool whole = full.size() > 3 || folder.size() == 3 || folder == QLatin1String("/");
         return whole ? caseless(folder,
                                 QString(full.mid(3)).replace(QLatin1Char('\\'), QLatin1Char('/')))

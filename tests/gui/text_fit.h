@@ -1,6 +1,5 @@
 #pragma once
-// Whether each caption of a window fits the room its control gives it, measured by its ink with
-// the font and style the running program draws it with.
+// Whether each caption fits the room its control gives it, by its ink in the program's own look.
 
 #include "core/router/RouterService.h"
 #include "gui/about/frmAbout.h"
@@ -14,8 +13,7 @@
 
 namespace textfit {
 
-// Where `text` leaves ink when drawn in `room` with `flags`: each line's glyphs where Qt puts the
-// line, wrapped as the flags say.
+// Where `text` drawn in `room` with `flags` leaves ink: each line's glyphs where Qt puts the line.
 inline QRectF ink(const QWidget* control, const QRectF& room, int flags, QString text) {
     if (flags & Qt::TextShowMnemonic)
         text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
@@ -57,7 +55,6 @@ inline QString misfit(const QWidget* control, const QRect& room, int flags, cons
 }
 
 inline QString misfit(const QWidget* control) {
-    const QStyle* style = control->style();
     const int mnemonic = Qt::TextShowMnemonic;
     if (const auto* label = qobject_cast<const QLabel*>(control)) {
         const int wrap = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
@@ -69,10 +66,10 @@ inline QString misfit(const QWidget* control) {
         QStyleOptionButton look;
         look.initFrom(button);
         look.text = button->text();
-        const QRect room = style->subElementRect(box    ? QStyle::SE_CheckBoxContents
-                                                 : push ? QStyle::SE_PushButtonContents
-                                                        : QStyle::SE_RadioButtonContents,
-                                                 &look, button);
+        const QRect room = button->style()->subElementRect(box    ? QStyle::SE_CheckBoxContents
+                                                           : push ? QStyle::SE_PushButtonContents
+                                                                  : QStyle::SE_RadioButtonContents,
+                                                           &look, button);
         // The forms' check boxes wrap their caption in a box taller than one line.
         const int flags =
             push ? int(Qt::AlignCenter)
@@ -85,24 +82,14 @@ inline QString misfit(const QWidget* control) {
         look.text = frame->title();
         look.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
         look.textAlignment = frame->alignment();
-        const QRect caption =
-            style->subControlRect(QStyle::CC_GroupBox, &look, QStyle::SC_GroupBoxLabel, frame);
+        const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &look,
+                                                             QStyle::SC_GroupBoxLabel, frame);
         // The caption sits on the frame's top edge, between its corners.
         const QRect room(QPoint(caption.left(), 0),
                          QPoint(frame->width() - 1 - caption.left(), frame->height() - 1));
         return misfit(frame, room, Qt::AlignLeft | Qt::AlignVCenter | mnemonic, frame->title());
     }
     return {};
-}
-
-// Every control of `window` whose caption does not fit, one line each.
-inline QStringList misfits(const QWidget* window) {
-    QStringList found;
-    for (const QWidget* control : window->findChildren<QWidget*>())
-        if (const QString line = control->window() == window ? misfit(control) : QString();
-            !line.isEmpty())
-            found << window->objectName() + u'.' + line;
-    return found;
 }
 
 // How many captions of the five windows and the Router dialog do not fit, each warned of.
@@ -117,7 +104,10 @@ inline qsizetype reportMisfits() {
     QStringList found;
     for (const QWidget* window : std::initializer_list<const QWidget*>{
              &main, &options, &altload, &picker, &about, &routerDialog})
-        found << misfits(window);
+        for (const QWidget* control : window->findChildren<QWidget*>())
+            if (const QString line = control->window() == window ? misfit(control) : QString();
+                !line.isEmpty())
+                found << window->objectName() + u'.' + line;
     for (const QString& misfit : found)
         qWarning("%s", qPrintable(misfit));
     return found.size();

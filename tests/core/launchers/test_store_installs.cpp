@@ -1,25 +1,15 @@
-// Where GOG and Steam put the game: Steam's lists, the registry's records.
+// Steam's lists, and what counts as the game's folder (registry records: test_game_locator).
 
 #include "core/game/game_locator.h"
 #include "core/launchers/store_installs.h"
 #include "core/launchers/valve_keyvalues.h"
-#include "fakes/fake_platform.h"
 #include "fakes/host_files.h"
 #include "fakes/rows.h"
+#include "fakes/temp_prefix.h"
 
 #include <QtTest>
 
 using namespace launchers;
-
-// Declared ahead of the test data: moc cannot read past raw string literals.
-class StoreInstallsTest : public QObject {
-    Q_OBJECT
-private slots:
-    void keyValues_data();
-    void keyValues();
-    void foldersFromTheRecords();
-    void oneSearchBounded();
-};
 
 namespace {
 
@@ -32,6 +22,37 @@ QString shown(const std::vector<KeyValue>& pairs) {
 }
 
 } // namespace
+
+// Declared ahead of the test data: moc cannot read past raw string literals.
+class StoreInstallsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keyValues_data();
+    void keyValues() {
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        const auto pairs = parseKeyValues(text.toUtf8());
+        QCOMPARE(pairs ? shown(*pairs) : QStringLiteral("none"), read);
+    }
+    void steamListsAndGameFolders();
+    // A folder is looked into once, whatever its records' paths; the search stops at its budget.
+    void oneSearchBounded() {
+        const fakes::TempPrefix temp;
+        for (const char* name : {"decoys/a", "decoys/b", "decoys/c", "decoys/d", "decoys/e",
+                                 "game/x", "game/popTB.exe"})
+            temp.writeFile(name, "MZ");
+        const QString decoys = temp.root() + "/decoys", game = temp.root() + "/game";
+        fakes::HostFiles host;
+        game::GameFolderSearch search(host, 7);
+        for (int record = 0; record < 4096; ++record)
+            QVERIFY(!search.holdsGamePrograms(record % 2 ? decoys + "/./" : game + "/../decoys"));
+        QCOMPARE(search.entriesLeft(), 2);
+        QVERIFY(search.holdsGamePrograms(game));
+        game::GameFolderSearch spent(host, 5);
+        QVERIFY(!spent.holdsGamePrograms(decoys));
+        QVERIFY(!spent.holdsGamePrograms(game));
+    }
+};
 
 void StoreInstallsTest::keyValues_data() {
     QTest::addColumn<QString>("text");
@@ -49,15 +70,8 @@ void StoreInstallsTest::keyValues_data() {
                            QString("a{").repeated(15) + QString("};").repeated(15)});
 }
 
-void StoreInstallsTest::keyValues() {
-    QFETCH(QString, text);
-    QFETCH(QString, read);
-    const auto pairs = parseKeyValues(text.toUtf8());
-    QCOMPARE(pairs ? shown(*pairs) : QStringLiteral("none"), read);
-}
-
-// Steam's libraries, the registry's records; a folder counts with a game program, any case.
-void StoreInstallsTest::foldersFromTheRecords() {
+// Steam's libraries; a folder counts with a game program, any case.
+void StoreInstallsTest::steamListsAndGameFolders() {
     const fakes::TempPrefix temp;
     const QString steam = temp.root() + "/Steam", library = temp.root() + "/Lib 2",
                   gog = temp.root() + "/GOG/Populous", game = library + "/steamapps/common/Pop 3";
@@ -84,38 +98,6 @@ void StoreInstallsTest::foldersFromTheRecords() {
     QVERIFY(game::holdsGamePrograms(host, gog));
     QVERIFY(!game::holdsGamePrograms(host, temp.root() + "/decoy"));
     QVERIFY(!game::holdsGamePrograms(host, QString()));
-
-    fakes::FakeRegistry registry;
-    using platform::RootKey;
-    registry.setString(RootKey::LocalMachine, "SOFTWARE\\GOG.com\\Games\\1", "PATH", gog);
-    registry.setString(RootKey::LocalMachine, "SOFTWARE\\GOG.com\\Games\\2", "exe", "x.exe");
-    registry.setString(RootKey::CurrentUser, "Software\\Valve\\Steam", "SteamPath", steam);
-    QStringList asked;
-    const auto toNative = [&asked](const QString& path) {
-        asked << path;
-        return path;
-    };
-    QCOMPARE(registryRecordedFolders(registry, toNative, host), QStringList({gog, game}));
-    QCOMPARE(asked, QStringList({gog, steam, library}));
-}
-
-// However many records name a folder, and by whatever path, it is looked into once; the
-// whole search stops at its budget of entries.
-void StoreInstallsTest::oneSearchBounded() {
-    const fakes::TempPrefix temp;
-    for (const char* name :
-         {"decoys/a", "decoys/b", "decoys/c", "decoys/d", "decoys/e", "game/x", "game/popTB.exe"})
-        temp.writeFile(name, "MZ");
-    const QString decoys = temp.root() + "/decoys", game = temp.root() + "/game";
-    fakes::HostFiles host;
-    game::GameFolderSearch search(host, 7);
-    for (int record = 0; record < 4096; ++record)
-        QVERIFY(!search.holdsGamePrograms(record % 2 ? decoys + "/./" : game + "/../decoys"));
-    QCOMPARE(search.entriesLeft(), 2);
-    QVERIFY(search.holdsGamePrograms(game));
-    game::GameFolderSearch spent(host, 5);
-    QVERIFY(!spent.holdsGamePrograms(decoys));
-    QVERIFY(!spent.holdsGamePrograms(game));
 }
 
 QTEST_MAIN(StoreInstallsTest) // with a QApplication: the Windows runner passes -platform

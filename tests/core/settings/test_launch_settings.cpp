@@ -8,7 +8,6 @@
 class LaunchSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    // Each field its own bytes; the bytes no field owns stay.
     void fields() {
         LaunchSettings s{patterned(115)};
         QByteArray expected = s.image;                           // the bytes no field owns stay

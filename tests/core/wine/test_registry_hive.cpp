@@ -1,5 +1,4 @@
-// Wine's registry files as plain logic: the format as Wine reads it, and edits that keep every
-// line they do not concern.
+// Wine's registry files: the format as Wine reads it, and edits that keep every other line.
 
 #include "fakes/hive_text.h"
 
@@ -61,7 +60,6 @@ void RegistryHiveTest::parsesAsWine() {
     const QByteArray deep =
         "[" + QByteArray("k\\\\").repeated(20000) + "]\n[" + QByteArray(300, 'n');
     QCOMPARE(parseHive(hiveFile(deep + "]\n")).keyCount(), 1);
-    // A read along one path: test_linux_registry, through the prefix's registry.
 }
 
 void RegistryHiveTest::editsKeepOtherLines() {
@@ -84,7 +82,6 @@ void RegistryHiveTest::editsKeepOtherLines() {
     const QByteArray b = "[Software\\\\B] 1800000000\n" + time + "\n\"v\"=dword:00000002\n\n";
     QCOMPARE(hiveWithValue(text, {"Software", "B"}, dword, now),
              QByteArray(text).insert(text.indexOf("[Software\\\\C]"), b));
-    // A damaged last hex value awaiting its continuation: the fuzz corpus (dangling_*.reg).
 }
 
 QTEST_GUILESS_MAIN(RegistryHiveTest)

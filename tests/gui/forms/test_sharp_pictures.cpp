@@ -31,8 +31,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QColor ground = window.palette().color(QPalette::Window);
 
-        const QImage logo = window.poplogo->grab().toImage();
-        QCOMPARE(logo.convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(window.poplogo->grab().toImage().convertToFormat(QImage::Format_RGB32),
                  expectedShot({354, 132}, QImage(":/logo@2x.png"), ground));
 
         for (QLabel* figure : {window.BlueSha, window.RedSha, window.yellowsha, window.Greensha}) {
@@ -47,10 +46,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    SharpPicturesTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+// Set before the application that QTEST_MAIN makes reads it.
+[[maybe_unused]] static const bool twiceTheDensity = qputenv("QT_SCALE_FACTOR", "2");
+QTEST_MAIN(SharpPicturesTest)
 #include "test_sharp_pictures.moc"

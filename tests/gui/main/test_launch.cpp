@@ -28,13 +28,11 @@ QString started(const fakes::StartCall& call) {
     return call.application + '|' + call.commandLine + '|' + call.workingDirectory;
 }
 
-// Clears both options of an exclusive pair, as loading a join choice does to the hosting pair.
-void clear(QRadioButton* a, QRadioButton* b) {
-    for (QRadioButton* button : {a, b}) {
-        button->setAutoExclusive(false);
-        button->setChecked(false);
-        button->setAutoExclusive(true);
-    }
+// Clears an exclusive pair's chosen option, as loading a join choice does to the hosting pair.
+void clear(QRadioButton* chosen) {
+    chosen->setAutoExclusive(false);
+    chosen->setChecked(false);
+    chosen->setAutoExclusive(true);
 }
 
 } // namespace
@@ -100,11 +98,11 @@ private slots:
         window.launchexe = "OLD\\HW_SW_Select.exe ";
         window.launchargs = "previous";
         window.username->setText("U");
-        clear(window.selpoptb, window.selUW);
-        clear(window.selhost, window.seljoin);
+        clear(window.selpoptb); // the window's first choices
+        clear(window.selhost);
         window.launch_Click();
         window.selhost->setChecked(true); // hosting, with neither hosting option selected
-        clear(window.selwithoutrouter, window.selwithrouter);
+        clear(window.selwithoutrouter);
         window.launch_Click();
         QCOMPARE(started(fake->processes.starts.at(1)), // in the current folder
                  "OLD\\HW_SW_Select.exe|OLD\\HW_SW_Select.exe previous|");

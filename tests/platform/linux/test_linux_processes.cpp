@@ -12,17 +12,12 @@ using namespace platform::linuxbackend;
 using platform::WineRunner;
 using StartCase = std::tuple<QString, QString, QString, QString>;
 
-namespace {
-
-const QString Game = R"(C:\Program Files\Bullfrog\Populous\HW_SW_Select.exe)";
 const QString Folder = R"(C:\Program Files\Bullfrog\Populous)";
-const QString Pe = Folder + R"(\D3Dpoptb.exe)";
+const QString Game = Folder + R"(\HW_SW_Select.exe)", Pe = Folder + R"(\D3Dpoptb.exe)";
 
-QString canonical(const QString& path) {
+static QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
-
-} // namespace
 
 class LinuxProcessesTest : public QObject {
     Q_OBJECT

@@ -14,11 +14,7 @@ using enum RootKey;
 using fakes::hiveFile, fakes::readFile;
 using linuxbackend::LinuxRegistry;
 
-namespace {
-
 const QString helpKey = "Software\\Microsoft\\Windows\\HTML Help";
-
-} // namespace
 
 class TestLinuxRegistry : public QObject {
     Q_OBJECT

@@ -13,14 +13,12 @@
 
 using platform::linuxbackend::Backend;
 
-namespace {
-
-bool claim(Backend* backend) {
+static bool claim(Backend* backend) {
     return backend->services().system->claimSingleInstance();
 }
 
 // Runs `body` in a child process and gives its exit code (-1 when it did not exit).
-template <typename Body> int inChild(Body body) {
+template <typename Body> static int inChild(Body body) {
     const pid_t pid = ::fork();
     if (pid == 0)
         ::_exit(body());
@@ -29,11 +27,9 @@ template <typename Body> int inChild(Body body) {
 }
 
 // 1 when another instance may start.
-int claimInChild(const fakes::TempPrefix& prefix) {
+static int claimInChild(const fakes::TempPrefix& prefix) {
     return inChild([&] { return claim(new Backend(prefix.prefix())); });
 }
-
-} // namespace
 
 class TestLinuxSystem : public QObject {
     Q_OBJECT

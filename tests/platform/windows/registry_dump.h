@@ -40,10 +40,8 @@ inline void walk(Registry& registry, RootKey root, const QString& key, const QSt
 // The subtrees named (a leading '-' excludes a key and what lies below it) into the file.
 inline bool dump(Registry& registry, const QStringList& keys, const QString& file) {
     QStringList subtrees, excluded, lines;
-    for (const QString& key : keys) {
-        const bool exclude = key.startsWith(QLatin1Char('-'));
-        (exclude ? excluded : subtrees) << key.mid(exclude ? 1 : 0);
-    }
+    for (const QString& key : keys)
+        key.startsWith(QLatin1Char('-')) ? excluded << key.mid(1) : subtrees << key;
     for (const QString& key : subtrees) {
         const auto root = helpregistry::RootKeyFromName(key.section(QLatin1Char('\\'), 0, 0));
         if (!root)

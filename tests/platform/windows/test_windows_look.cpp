@@ -16,14 +16,12 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString besideTest(const QString& name) {
+static QString besideTest(const QString& name) {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/' + name);
 }
 
 // The resource `id` of type `type` in `file`, as text.
-QString resourceText(const QString& file, int id, LPCWSTR type) {
+static QString resourceText(const QString& file, int id, LPCWSTR type) {
     HMODULE module = LoadLibraryExW(file.toStdWString().c_str(), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module)
@@ -38,7 +36,7 @@ QString resourceText(const QString& file, int id, LPCWSTR type) {
 }
 
 // "a.b.c.d|ProductName|ProductVersion|FileDescription|CompanyName|LegalCopyright".
-QString version(const QString& file) {
+static QString version(const QString& file) {
     const std::wstring path = file.toStdWString();
     std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
     if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data()))
@@ -48,21 +46,19 @@ QString version(const QString& file) {
     QStringList parts;
     if (VerQueryValueW(data.data(), L"\\", &value, &size) && size >= sizeof(VS_FIXEDFILEINFO)) {
         const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-        parts << u"%1.%2.%3.%4"_s.arg(HIWORD(fixed->dwFileVersionMS))
-                     .arg(LOWORD(fixed->dwFileVersionMS))
-                     .arg(HIWORD(fixed->dwFileVersionLS))
-                     .arg(LOWORD(fixed->dwFileVersionLS));
+        parts << QVersionNumber({HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                 HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)})
+                     .toString();
     }
     if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &size) || size < 4)
         return parts.join(u'|') + u"|no translation"_s;
-    const auto* language = static_cast<const WORD*>(value);
+    const auto* language = static_cast<const WORD*>(value); // and code page
+    const QString table = u"\\StringFileInfo\\%1\\"_s.arg((uint(language[0]) << 16) | language[1],
+                                                          8, 16, QLatin1Char('0'));
     for (const char* name :
          {"ProductName", "ProductVersion", "FileDescription", "CompanyName", "LegalCopyright"}) {
-        const QString key =
-            u"\\StringFileInfo\\%1%2\\%3"_s.arg(uint(language[0]), 4, 16, QLatin1Char('0'))
-                .arg(uint(language[1]), 4, 16, QLatin1Char('0'))
-                .arg(QLatin1String(name));
-        parts << (VerQueryValueW(data.data(), key.toStdWString().c_str(), &value, &size)
+        const std::wstring key = (table + QLatin1String(name)).toStdWString();
+        parts << (VerQueryValueW(data.data(), key.c_str(), &value, &size)
                       ? QString::fromWCharArray(static_cast<const wchar_t*>(value))
                       : u"-"_s);
     }
@@ -71,7 +67,7 @@ QString version(const QString& file) {
 
 // A shown window's frame: "fixed" or "resizable", a modal "dialog frame", its caption buttons, and
 // an "icon" when it has one to show in its caption.
-QString frame(QWidget* window) {
+static QString frame(QWidget* window) {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
         return u"not shown"_s;
@@ -92,8 +88,6 @@ QString frame(QWidget* window) {
     window->hide();
     return traits.join(u", "_s);
 }
-
-} // namespace
 
 class WindowsLookTest : public QObject {
     Q_OBJECT
