@@ -77,7 +77,8 @@ private slots:
     void displayOperations_data();
     void displayOperations();
     void windowsAndPopups();
-    void versionsAndRegistry();
+    void versions();
+    void registration();
 };
 
 void HtmlHelpTest::displayOperations_data() {
@@ -161,7 +162,7 @@ void HtmlHelpTest::windowsAndPopups() {
                                      "No HTML Help window handle to retrieve."}));
 }
 
-void HtmlHelpTest::versionsAndRegistry() {
+void HtmlHelpTest::versions() {
     using namespace helpversions;
     QCOMPARE(versionText(*fromFixedFileInfo(fixedInfo(4, 70, 0, 1155))), u"4.70.1155"_s);
     QVERIFY(!fromFixedFileInfo(fixedInfo(1, 2, 3, 4).left(51)));
@@ -181,6 +182,15 @@ void HtmlHelpTest::versionsAndRegistry() {
                                              {"4.72", "4.72.0.0"}})
         reached += versionReaches(QLatin1String(installed), QLatin1String(minimum)) ? '1' : '0';
     QCOMPARE(reached, "0110|0110|11001");
+    Fixture f;
+    QVERIFY(f.help.HHVerifyMinConfig(26, 256));
+    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.35.01"_s);
+    // An unknown code fails its part and stores "unknown" until the next detection.
+    QVERIFY(!f.help.HHVerifyMinConfig(26, 274));
+    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.3unknown"_s);
+}
+
+void HtmlHelpTest::registration() {
     // Unknown names and a lone % stay as written.
     const helpregistry::Environment vars{{u"A"_s, u"1"_s}};
     QCOMPARE(helpregistry::ExpandEnvironmentStrings(u"%NO%x%a%%A% 5% %a"_s, vars),
@@ -201,12 +211,6 @@ void HtmlHelpTest::versionsAndRegistry() {
                           "C:\\Docs\\guide.hlp is not a valid HTML Help file.",
                           "The file C:\\Docs\\missing.chm does not exist.",
                           "Cannot register bare.chm without having a supplied path.\""}));
-
-    QVERIFY(f.help.HHVerifyMinConfig(26, 256));
-    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.35.01"_s);
-    // An unknown code fails its part and stores "unknown" until the next detection.
-    QVERIFY(!f.help.HHVerifyMinConfig(26, 274));
-    QCOMPARE(f.help.HHFriendlyName() + f.help.IEFriendlyName(), u"1.3unknown"_s);
 }
 
 QTEST_MAIN(HtmlHelpTest)

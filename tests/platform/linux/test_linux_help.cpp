@@ -37,11 +37,12 @@ struct Runtime {
 class HelpViewerTest : public QObject {
     Q_OBJECT
 private slots:
-    void commandsAndPopups();
+    void commands();
+    void popups();
     void refusesWhatIsNotAHelpFile();
 };
 
-void HelpViewerTest::commandsAndPopups() {
+void HelpViewerTest::commands() {
     Runtime rt;
     const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
     HelpViewer* viewer = rt.help.viewer(handle);
@@ -80,7 +81,11 @@ void HelpViewerTest::commandsAndPopups() {
     QCOMPARE(fresh.run(hhcmd::DisplayTopic, u"missing.htm"_s), 0);
     QVERIFY(!fresh.help.viewer(0x10000));
     QVERIFY(!fresh.help.viewer(0x10001));
+}
 
+void HelpViewerTest::popups() {
+    Runtime rt;
+    const std::intptr_t handle = rt.run(hhcmd::DisplayToc, 0);
     platform::HH_POPUP popup{.pszText = u"Typed text."_s,
                              .pt = {300, 200},
                              .clrForeground = 0x0000FF, // red
