@@ -133,11 +133,14 @@ private slots:
 
     void aboutAndHelp() {
         fakes::FakePlatform os;
-        frmAbout about;
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::keyClick(&about, Qt::Key_Escape); // OK is also the cancel button
-        QVERIFY(!about.isVisible());
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) { // OK is both default and cancel
+            frmAbout about;
+            about.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&about));
+            QVERIFY(about.cmdOK->hasFocus());
+            QTest::keyClick(&about, key);
+            QVERIFY2(!about.isVisible(), qPrintable(QKeySequence(key).toString()));
+        }
         frmMain window;
         os.system.programDir = "C:\\Games\\Velkor";
         os.prefix.writeFile("drive_c/Games/Velkor/velkorhelp.chm", "x");
